@@ -1,0 +1,270 @@
+#include "ScreenReader.h"
+#include "FakeScreenSource.h"
+#include "MemoryDefaults.h"
+#include "RecordingLog.h"
+#include "ScanGeometry.h"
+#include "StripFrames.h"
+#include "VirtualRunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <limits>
+#include <thread>
+
+namespace et::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ScanGeometry, SampleColumnsInSinglePrecision) {
+    EXPECT_EQ(ScanGeometry::pixelOffsetsFor(80.0),
+              (PixelOffsets{0, 7, 15, 22, 29, 36, 44, 51, 58, 65, 73}));
+    EXPECT_EQ(ScanGeometry::pixelOffsetsFor(11.0),
+              (PixelOffsets{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    // 5.5 × 2 / 11 = 1 exactly; 16.5 / 11 × 5 = 7.5 rounds away from zero.
+    EXPECT_EQ(ScanGeometry::pixelOffsetsFor(16.5)[5], 8);
+    // Corrupt widths give harmless columns instead of undefined conversions.
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity(), 1e300, -1e300})
+        for (int column : ScanGeometry::pixelOffsetsFor(bad))
+            EXPECT_EQ(column, 0) << bad;
+}
+
+TEST(ScanGeometry, LoadCalibrationFallsBackToTheDefaultStrip) {
+    const struct {
+        std::optional<double> width;
+        std::optional<int64_t> offset;
+        bool found;
+        int expectedOffset;
+        double expectedWidth;
+    } cases[] = {
+        {std::nullopt, std::nullopt, false, 2, 80.0},
+        {0.0, 0, false, 2, 80.0},
+        {75.5, 0, true, 0, 75.5},
+        {0.5, 0, false, 2, 80.0},
+        {49.5, 4, true, 4, 49.5},
+        {-20.0, 30, false, 2, 80.0}, // nonsense is not used for capture
+        {std::numeric_limits<double>::quiet_NaN(), 4, false, 2, 80.0},
+    };
+    for (const auto& c : cases) {
+        MemoryDefaults defaults;
+        if (c.width) defaults.setDouble("scanWidth", *c.width);
+        if (c.offset) defaults.setInt("scanOffset", *c.offset);
+        ScanGeometry g;
+        EXPECT_EQ(g.loadCalibration(defaults), c.found);
+        EXPECT_EQ(g.scanOffset, c.expectedOffset);
+        EXPECT_EQ(g.scanWidth, c.expectedWidth);
+        // Defaults are used, not written back.
+        EXPECT_EQ(defaults.contains("scanWidth"), c.width.has_value());
+    }
+}
+
+TEST(ScanGeometry, RectangleAndColumnsArePublishedTogether) {
+    ScanGeometry g;
+    EXPECT_FALSE(g.snapshot()->myScanRect);
+    g.scanOffset = 4;
+    g.scanWidth = 80.0;
+    g.applyScanRect();
+    const auto before = g.snapshot();
+    // A changed width (as after a failed calibration) does not reach the capture until
+    // it is applied, and snapshots already taken never change.
+    g.scanOffset = 2;
+    g.scanWidth = 11.0;
+    EXPECT_EQ(g.snapshot(), before);
+    g.applyScanRect();
+    EXPECT_EQ(before->myScanRect, (Rect{4, 0, 80, 1}));
+    EXPECT_EQ(before->pixelOffsets[10], 73);
+    EXPECT_EQ(g.myScanRect(), (Rect{2, 0, 11, 1}));
+    EXPECT_EQ(g.pixelOffsets()[10], 10);
+}
+
+struct ReaderFixture : ::testing::Test {
+    FakeScreenSource screen;
+    ScanGeometry geometry;
+    MessageQueue queue;
+    VirtualRunLoop mainThread;
+    RecordingLog log;
+
+    ReaderFixture() {
+        geometry.scanOffset = 2;
+        geometry.scanWidth = 80.0;
+        geometry.applyScanRect();
+    }
+    // The add-on's strip at offset 2 with 80/11-pixel cells.
+    std::vector<Color> row(const PixelDecoder::Frame& cells) {
+        auto r = stripRow(cells, 80.0 / 11.0);
+        r.insert(r.begin(), 2, kGray);
+        return r;
+    }
+};
+
+TEST_F(ReaderFixture, FramesAreSampledAtTheColumnsAndQueued) {
+    ScreenReader reader(screen, geometry, queue, mainThread, log, [](auto) {});
+    for (const auto& f : {offer('C'), confirm('C'), confirm('C'), offer('7', Color::red_()),
+                          confirm('7', Color::red_()), offer('s'), confirm('s')}) {
+        screen.show(row(f));
+        reader.recordColors();
+    }
+    EXPECT_EQ(queue.contents(), "`7Cs");
+}
+
+TEST_F(ReaderFixture, NoDisplayIsLoggedOncePerOutage) {
+    ScreenReader reader(screen, geometry, queue, mainThread, log, [](auto) {});
+    const std::string line = "recordColors: No displays available.";
+    screen.show(row(offer('A')));
+    screen.setDisplayCount(0);
+    for (int i = 0; i < 5; ++i)
+        reader.recordColors();
+    // Posted to the main thread, not written from the capture thread.
+    EXPECT_EQ(log.count(line), 0);
+    mainThread.drainPosted();
+    EXPECT_EQ(log.count(line), 1);
+    screen.setDisplayCount(1);
+    reader.recordColors();
+    screen.setDisplayCount(0);
+    reader.recordColors();
+    reader.recordColors();
+    mainThread.drainPosted();
+    EXPECT_EQ(log.count(line), 2);
+    // Decoding resumes with the display, the offer from before the outage still pending.
+    screen.setDisplayCount(1);
+    screen.show(row(confirm('A')));
+    reader.recordColors();
+    EXPECT_EQ(queue.contents(), "A");
+}
+
+TEST_F(ReaderFixture, UnusableGeometryOrCaptureYieldsNothing) {
+    ScanGeometry empty; // no rectangle yet
+    ScreenReader early(screen, empty, queue, mainThread, log, [](auto) {});
+    screen.show(row(offer('A')));
+    early.recordColors();
+    EXPECT_EQ(screen.captures(), 0);
+
+    // A rectangle off the right edge: columns the image lacks read as dark.
+    geometry.scanOffset = 360;
+    geometry.applyScanRect();
+    ScreenReader reader(screen, geometry, queue, mainThread, log, [](auto) {});
+    for (const auto& f : {offer('A'), confirm('A')}) {
+        screen.show(row(f));
+        reader.recordColors();
+    }
+    EXPECT_EQ(queue.contents(), "");
+}
+
+// A pause that the test can hold, to see what the loop does in its sleep.
+class GatedPause {
+  public:
+    void operator()(std::chrono::duration<double>) {
+        std::unique_lock lock(mutex_);
+        ++passes_;
+        inPause_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return open_; });
+        inPause_ = false;
+    }
+    void waitInPause() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return inPause_; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    int passes() {
+        std::lock_guard lock(mutex_);
+        return passes_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool inPause_ = false, open_ = false;
+    int passes_ = 0;
+};
+
+TEST_F(ReaderFixture, QuitIsAnsweredOnlyAfterThePassInProgress) {
+    GatedPause pause;
+    bool answered = false;
+    {
+        ScreenReader reader(screen, geometry, queue, mainThread, log, [&](auto d) { pause(d); });
+        screen.show(row(offer('A')));
+        reader.start();
+        pause.waitInPause();
+        reader.stop([&] { answered = true; });
+        std::this_thread::sleep_for(20ms);
+        mainThread.drainPosted();
+        EXPECT_FALSE(answered);
+        pause.open();
+        for (int i = 0; i < 500 && !answered; ++i) {
+            std::this_thread::sleep_for(2ms);
+            mainThread.drainPosted();
+        }
+        EXPECT_TRUE(answered);
+        // The loop made its one pass and ended.
+        EXPECT_EQ(pause.passes(), 1);
+        EXPECT_EQ(screen.captures(), 1);
+    }
+    // A reader that never started answers at once; so does one asked twice.
+    ScreenReader idle(screen, geometry, queue, mainThread, log, [](auto) {});
+    int answers = 0;
+    idle.stop([&] { ++answers; });
+    idle.stop([&] { ++answers; });
+    mainThread.drainPosted();
+    EXPECT_EQ(answers, 2);
+}
+
+TEST_F(ReaderFixture, SuspendedReadsTakeNoFrames) {
+    std::atomic<int> passes{0};
+    ScreenReader reader(screen, geometry, queue, mainThread, log, [&](auto) {
+        ++passes;
+        std::this_thread::sleep_for(1ms);
+    });
+    const auto waitPasses = [&](int n) {
+        const int target = passes + n;
+        while (passes < target)
+            std::this_thread::sleep_for(1ms);
+    };
+    screen.show(row(offer('A')));
+    reader.start();
+    waitPasses(3);
+    reader.suspendScreenReads = true;
+    waitPasses(2); // a frame may have been in flight when the flag was set
+    const int frozen = screen.captures();
+    waitPasses(10);
+    EXPECT_EQ(screen.captures(), frozen);
+    screen.show(row(confirm('A')));
+    reader.suspendScreenReads = false;
+    waitPasses(3);
+    EXPECT_GT(screen.captures(), frozen);
+    EXPECT_EQ(queue.contents(), "A");
+}
+
+TEST_F(ReaderFixture, CaptureThreadAndSelectionShareTheQueueSafely) {
+    // Lower-case letters that all go to the back, so order is preserved end to end.
+    const std::string text = "abdfghijklmnopqrstuvabdfghijklmnopqrstuv";
+    std::vector<std::vector<Color>> frames;
+    for (char ch : text) {
+        frames.push_back(row(offer(ch)));
+        frames.push_back(row(confirm(ch)));
+    }
+    screen.play(frames);
+    ScreenReader reader(screen, geometry, queue, mainThread, log,
+                        [](auto) { std::this_thread::yield(); });
+    reader.start();
+    std::string received;
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    for (int i = 0; received.size() < text.size() && std::chrono::steady_clock::now() < until;
+         ++i) {
+        // The main thread's own writes race with the capture thread's.
+        if (i % 3 == 0) queue.enqueue("e");
+        auto taken = queue.select(false);
+        if (taken.message != "e") received += taken.message;
+    }
+    EXPECT_EQ(received, text);
+}
+
+} // namespace
+} // namespace et::test
