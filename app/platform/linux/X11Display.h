@@ -1,0 +1,44 @@
+#pragma once
+// Small pieces of X11 shared by the screen source and the strip painter: the root
+// visual's pixel layout and the main (primary) monitor.
+#include "Color.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace et::x11 {
+
+// How the server lays out a pixel of the root visual in a Z-format image.
+struct PixelFormat {
+    uint32_t redMask = 0, greenMask = 0, blueMask = 0;
+    int bitsPerPixel = 0;
+    bool msbFirst = false; // image byte order
+
+    // Reads pixel `x` of an image row; the caller makes sure the row is long enough.
+    uint32_t pixelAt(const uint8_t* row, int x) const;
+    Color toColor(uint32_t pixel) const;
+    uint32_t fromColor(const Color& color) const;
+    int bytesPerPixel() const { return (bitsPerPixel + 7) / 8; }
+};
+
+// The root visual's layout; empty when it is not a true- or direct-color visual.
+std::optional<PixelFormat> rootPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen);
+
+struct Monitor {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct Monitors {
+    int count = 0;
+    std::optional<Monitor> main; // the primary monitor, else the first
+};
+
+// Active monitors from RandR 1.5; without it, the root window as the one display.
+Monitors queryMonitors(xcb_connection_t* connection, xcb_screen_t* screen);
+
+// True when RandR is there; `firstEvent` receives its first event code.
+bool selectMonitorChanges(xcb_connection_t* connection, xcb_window_t root, uint8_t& firstEvent);
+
+} // namespace et::x11

@@ -1,0 +1,130 @@
+// The screen link against a real X server: talon-strip paints, the X11 source reads.
+#include "Calibration.h"
+#include "ChildProcess.h"
+#include "MemoryDefaults.h"
+#include "RealTimeRunLoop.h"
+#include "RecordingLog.h"
+#include "ScreenReader.h"
+#include "X11ScreenSource.h"
+#include "XvfbServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace et::test {
+namespace {
+
+class SilentSound : public Sound {
+  public:
+    void play(const std::string&) override { ++beeps; }
+    int beeps = 0;
+};
+class SilentSpeech : public Speech {
+  public:
+    void speak(const std::string&) override {}
+};
+
+struct X11Fixture : ::testing::Test {
+    // A white desktop: whatever lies right of the strip is not mistaken for a dark cell.
+    XvfbServer server{{"-screen", "0", "320x40x24", "-wr"}};
+    RealTimeRunLoop runLoop;
+    RecordingLog log;
+
+    void SetUp() override { ASSERT_TRUE(server.running()) << "Xvfb did not start"; }
+
+    std::unique_ptr<ChildProcess> strip(double cellWidth) {
+        auto p = std::make_unique<ChildProcess>(std::vector<std::string>{
+            TALON_STRIP, "--display", server.display(), "--width", std::to_string(cellWidth)});
+        EXPECT_TRUE(p->started());
+        return p;
+    }
+    // Runs the commands and waits until talon-strip has carried them out.
+    void run(ChildProcess& painter, const std::string& commands, double timeout = 30.0) {
+        ASSERT_TRUE(painter.write(commands + "\necho done\n"));
+        ASSERT_EQ(painter.readLine(timeout), "done");
+    }
+};
+
+TEST_F(X11Fixture, TextSentByTheStripIsQueuedWithItsPrefixes) {
+    for (double cellWidth : {5.0, 7.3, 12.0}) {
+        SCOPED_TRACE(cellWidth);
+        ScanGeometry geometry;
+        // The middle of the first cell, and samples in the middle of every cell.
+        geometry.scanOffset = static_cast<int>(std::lround(cellWidth / 2));
+        geometry.scanWidth = 11 * cellWidth;
+        geometry.applyScanRect();
+        MessageQueue queue;
+        X11ScreenSource source(server.display());
+        ScreenReader reader(source, geometry, queue, runLoop, log);
+        auto painter = strip(cellWidth);
+        reader.start();
+        run(*painter, "hold 200\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
+                      "send Q\ncolor blue\nsend \\x00\nclear");
+        const std::string expected = std::string("{Q`7Hi") + '\0';
+        runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
+        EXPECT_EQ(queue.contents(), expected);
+    }
+    EXPECT_EQ(log.countStartingWith("recordColors"), 0);
+}
+
+TEST_F(X11Fixture, CalibrationFindsThePaintedPattern) {
+    for (int cellWidth : {5, 7, 10, 13}) {
+        SCOPED_TRACE(cellWidth);
+        auto painter = strip(cellWidth);
+        run(*painter, "calibrate");
+        X11ScreenSource source(server.display());
+        ScanGeometry geometry;
+        SilentSound sound;
+        SilentSpeech speech;
+        MemoryDefaults defaults;
+        Calibration calibration(source, geometry, runLoop, sound, speech, defaults, log,
+                                [] { return false; });
+        calibration.calibrateScreen();
+        calibration.calibrateScreen();
+        ASSERT_EQ(geometry.scanOffset, (cellWidth - 1) / 2);
+        EXPECT_EQ(defaults.getInt("scanOffset"), geometry.scanOffset);
+        EXPECT_EQ(defaults.getFloat("scanWidth"), static_cast<float>(geometry.scanWidth));
+        // Every sample of the stored strip lies inside its own cell.
+        const auto columns = geometry.pixelOffsets();
+        for (int i = 0; i < kStripCells; ++i) {
+            const int x = geometry.scanOffset + columns[static_cast<size_t>(i)];
+            EXPECT_GE(x, i * cellWidth) << "cell " << i;
+            EXPECT_LT(x, (i + 1) * cellWidth) << "cell " << i;
+        }
+        EXPECT_GT(sound.beeps, 0);
+    }
+}
+
+TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
+    ScanGeometry geometry;
+    geometry.scanOffset = 4;
+    geometry.scanWidth = 88;
+    geometry.applyScanRect();
+    MessageQueue queue;
+    X11ScreenSource source(server.display());
+    ScreenReader reader(source, geometry, queue, runLoop, log);
+    auto painter = strip(8);
+    reader.start();
+    run(*painter, "send A");
+    runLoop.runUntil([&] { return queue.contents() == "A"; }, 2.0);
+    ASSERT_EQ(queue.contents(), "A");
+
+    ASSERT_TRUE(painter->write("sleep 60000\n"));
+    server.stop();
+    EXPECT_EQ(painter->wait(5.0), 1); // the painter notices while it holds a frame
+    const std::string line = "recordColors: No displays available.";
+    runLoop.runUntil([&] { return log.count(line) > 0; }, 3.0);
+    runLoop.runFor(0.5);
+    EXPECT_EQ(log.count(line), 1);
+
+    ASSERT_TRUE(server.restart());
+    painter = strip(8);
+    run(*painter, "send B");
+    runLoop.runUntil([&] { return queue.contents() == "AB"; }, 3.0);
+    EXPECT_EQ(queue.contents(), "AB");
+    EXPECT_EQ(log.count(line), 1);
+}
+
+} // namespace
+} // namespace et::test

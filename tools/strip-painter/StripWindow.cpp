@@ -1,0 +1,121 @@
+#include "StripWindow.h"
+
+#include <poll.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+namespace et::strip {
+
+namespace {
+int edge(int cell, double cellWidth) {
+    return static_cast<int>(std::lround(cell * cellWidth));
+}
+} // namespace
+
+StripWindow::StripWindow(const std::string& displayName, double cellWidth)
+    : cellWidth_(cellWidth), cells_(blankFrame()) {
+    int screenNumber = 0;
+    connection_ = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
+    if (xcb_connection_has_error(connection_)) {
+        error_ = "cannot open display '" + displayName + "'";
+        return;
+    }
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    screen_ = it.data;
+    const auto format = x11::rootPixelFormat(connection_, screen_);
+    const auto monitors = x11::queryMonitors(connection_, screen_);
+    if (!format || !monitors.main) {
+        error_ = "the display has no true-color visual or no monitor";
+        return;
+    }
+    format_ = *format;
+    main_ = *monitors.main;
+
+    window_ = xcb_generate_id(connection_);
+    const uint32_t values[] = {screen_->black_pixel, 1, XCB_EVENT_MASK_EXPOSURE};
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root,
+                      static_cast<int16_t>(main_.x), static_cast<int16_t>(main_.y), 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    const char title[] = "talon-strip";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
+    gc_ = xcb_generate_id(connection_);
+    xcb_create_gc(connection_, gc_, window_, 0, nullptr);
+    place();
+    xcb_map_window(connection_, window_);
+    show(cells_);
+}
+
+StripWindow::~StripWindow() {
+    if (connection_) xcb_disconnect(connection_);
+}
+
+void StripWindow::setCellWidth(double pixels) {
+    cellWidth_ = pixels;
+    place();
+    show(cells_);
+}
+
+void StripWindow::place() {
+    const uint32_t width = static_cast<uint32_t>(std::max(1, edge(11, cellWidth_)));
+    const uint32_t height = static_cast<uint32_t>(std::max(2.0, std::ceil(cellWidth_)));
+    const uint32_t values[] = {static_cast<uint32_t>(main_.x), static_cast<uint32_t>(main_.y),
+                               width, height, XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(connection_, window_,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT | XCB_CONFIG_WINDOW_STACK_MODE,
+                         values);
+}
+
+void StripWindow::paint() {
+    const uint16_t height = static_cast<uint16_t>(std::max(2.0, std::ceil(cellWidth_)));
+    for (int i = 0; i < 11; ++i) {
+        const uint32_t pixel = format_.fromColor(cells_[static_cast<size_t>(i)]);
+        xcb_change_gc(connection_, gc_, XCB_GC_FOREGROUND, &pixel);
+        const int from = edge(i, cellWidth_), to = edge(i + 1, cellWidth_);
+        if (to <= from) continue;
+        const xcb_rectangle_t r{static_cast<int16_t>(from), 0, static_cast<uint16_t>(to - from),
+                                height};
+        xcb_poly_fill_rectangle(connection_, window_, gc_, 1, &r);
+    }
+}
+
+bool StripWindow::alive() {
+    return !xcb_connection_has_error(connection_);
+}
+
+void StripWindow::show(const Cells& cells) {
+    if (!alive()) return;
+    cells_ = cells;
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    paint();
+    // A round trip: the frame is on screen before its hold time starts.
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+}
+
+bool StripWindow::hold(int ms) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        bool exposed = false;
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7f) == XCB_EXPOSE) exposed = true;
+            free(event);
+        }
+        if (!alive()) return false;
+        if (exposed) show(cells_);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 0) return true;
+        pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left));
+    }
+}
+
+} // namespace et::strip

@@ -1,0 +1,115 @@
+// talon-strip: paints the eleven-cell strip that the game add-on shows, from a script or
+// from standard input, so the screen link can be tried without the game.
+#include "StripScript.h"
+#include "StripWindow.h"
+
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace {
+
+void usage() {
+    std::cerr << "usage: talon-strip [--display NAME] [--width PIXELS] [--hold MS] [SCRIPT]\n"
+                 "Reads commands from SCRIPT, or from standard input when it is absent or -.\n"
+                 "Commands: width, hold, color, send, calibrate, frame, clear, sleep, echo, "
+                 "quit.\n";
+}
+
+struct Options {
+    std::string display;
+    double width = 8.0;
+    int hold = 150;
+    std::string script = "-";
+};
+
+bool parseArgs(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--display" && hasValue) {
+            options.display = argv[++i];
+        } else if (arg == "--width" && hasValue) {
+            auto parsed = et::strip::parseLine(std::string("width ") + argv[++i]);
+            if (!parsed.command) return false;
+            options.width = std::get<et::strip::SetWidth>(*parsed.command).pixels;
+        } else if (arg == "--hold" && hasValue) {
+            auto parsed = et::strip::parseLine(std::string("hold ") + argv[++i]);
+            if (!parsed.command) return false;
+            options.hold = std::get<et::strip::SetHold>(*parsed.command).ms;
+        } else if (arg == "-h" || arg == "--help" || (arg.size() > 1 && arg[0] == '-')) {
+            return false;
+        } else {
+            options.script = arg;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace et::strip;
+    Options options;
+    if (!parseArgs(argc, argv, options)) {
+        usage();
+        return 2;
+    }
+    std::ifstream file;
+    if (options.script != "-") {
+        file.open(options.script);
+        if (!file) {
+            std::cerr << "talon-strip: cannot read " << options.script << "\n";
+            return 2;
+        }
+    }
+    std::istream& in = options.script == "-" ? std::cin : file;
+
+    StripWindow window(options.display, options.width);
+    if (!window.ok()) {
+        std::cerr << "talon-strip: " << window.error() << "\n";
+        return 1;
+    }
+    int hold = options.hold;
+    et::Color data = et::Color::white();
+    bool failed = false;
+    const auto lost = [] {
+        std::cerr << "talon-strip: lost the X server\n";
+        return 1;
+    };
+
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        auto parsed = parseLine(line);
+        if (!parsed.command) {
+            std::cerr << "talon-strip: line " << number << ": " << parsed.error << "\n";
+            failed = true;
+            continue;
+        }
+        const Command& command = *parsed.command;
+        if (auto* w = std::get_if<SetWidth>(&command)) {
+            window.setCellWidth(w->pixels);
+        } else if (auto* h = std::get_if<SetHold>(&command)) {
+            hold = h->ms;
+        } else if (auto* c = std::get_if<SetColor>(&command)) {
+            data = c->color;
+        } else if (auto* s = std::get_if<Send>(&command)) {
+            for (unsigned char ch : s->text) {
+                window.show(offerFrame(ch, data));
+                if (!window.hold(hold)) return lost();
+                window.show(confirmFrame(ch, data));
+                if (!window.hold(hold)) return lost();
+            }
+        } else if (auto* f = std::get_if<ShowFrame>(&command)) {
+            window.show(f->cells);
+            if (!window.hold(0)) return lost();
+        } else if (auto* z = std::get_if<Sleep>(&command)) {
+            if (!window.hold(z->ms)) return lost();
+        } else if (auto* e = std::get_if<Echo>(&command)) {
+            std::cout << e->text << std::endl;
+        } else if (std::holds_alternative<Quit>(command)) {
+            break;
+        }
+    }
+    return failed ? 1 : 0;
+}
