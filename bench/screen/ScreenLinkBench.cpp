@@ -32,7 +32,7 @@ namespace {
 
 // Counts the frames the capture thread takes.
 class CountingSource : public ScreenSource {
-public:
+  public:
     explicit CountingSource(ScreenSource& inner) : inner_(inner) {}
     int activeDisplayCount() override { return inner_.activeDisplayCount(); }
     bool capture(const Rect& rect, ScreenImage& image) override {
@@ -42,7 +42,7 @@ public:
     double mainDisplayScaleFactor() override { return inner_.mainDisplayScaleFactor(); }
     std::atomic<long> captures{0};
 
-private:
+  private:
     ScreenSource& inner_;
 };
 
@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
         const double serverCpu = cpuSecondsOf(server.pid()) - server0;
         std::printf("capture thread over %.1f s: %ld frames (%.1f/s), CPU %.3f s = %.3f %% of "
                     "one core; Xvfb serving it: %.2f %%\n",
-                    wall, source.captures.load(), static_cast<double>(source.captures) / wall,
-                    cpu, 100.0 * cpu / wall, 100.0 * serverCpu / wall);
+                    wall, source.captures.load(), static_cast<double>(source.captures) / wall, cpu,
+                    100.0 * cpu / wall, 100.0 * serverCpu / wall);
     }
     return 0;
 }

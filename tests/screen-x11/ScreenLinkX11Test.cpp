@@ -59,7 +59,7 @@ TEST_F(X11Fixture, TextSentByTheStripIsQueuedWithItsPrefixes) {
         ScreenReader reader(source, geometry, queue, runLoop, log);
         auto painter = strip(cellWidth);
         reader.start();
-        run(*painter, "hold 200\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
+        run(*painter, "hold 250\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
                       "send Q\ncolor blue\nsend \\x00\nclear");
         const std::string expected = std::string("{Q`7Hi") + '\0';
         runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
