@@ -21,12 +21,23 @@
  *  - Before CorvLedInit and after CorvLedShutdown every lighting command returns false
  *    and sends nothing.
  *
- * Timed effects (flash and pulse) run on GLib timer sources attached to the calling
- * thread's thread-default GMainContext (the global default context on a thread that has
- * pushed none). The effect functions, their ticks and CorvLedStopEffects /
- * CorvLedStopEffectsOnKey must all be used from that one thread, and that thread must run
- * the context: a GLib main loop, or a Qt event loop (Qt on Linux iterates the default
- * GLib context). Effects started on a thread that never runs its loop never tick.
+ * Timed effects (flash and pulse) run on GLib sources attached to the thread-default
+ * GMainContext of the thread that starts them (the global default context on a thread that
+ * has pushed none, e.g. the main thread). The rule for users:
+ *  - Start, restart and stop effects (the six effect functions, and CorvLedShutdown) from
+ *    one thread, and keep that thread running its context: a GLib main loop, a Qt event
+ *    loop (Qt on Linux iterates the default GLib context, also inside nested loops and
+ *    QEventLoop waits) or your own g_main_context_iteration calls. Effects started on a
+ *    thread that never runs its loop never tick; they send nothing and never end.
+ *  - Every effect ticks for the first time on the next pass of that loop, then once per
+ *    interval on a fixed schedule (a late tick does not delay the next ones; missed ticks
+ *    are skipped, not replayed). Each tick sends one command and blocks the thread for that
+ *    one socket write.
+ *  - Ticks count, not clocks: durations are consumed per tick (see each function), so an
+ *    effect whose ticks come late lasts longer rather than skipping steps.
+ *  - A stopped or finished effect's source is destroyed at once; nothing of it stays
+ *    attached to the loop. The library's effect state is locked, so a stray call from
+ *    another thread is safe, but it attaches its effect to that thread's context.
  */
 #ifndef CORVANELED_H
 #define CORVANELED_H
@@ -195,8 +206,10 @@ typedef enum KeyName {
 CORVLED_API bool CorvLedInit(void);
 
 /*
- * Ends whole-keyboard and single-key effects, asks the host to restore the lighting saved
- * by CorvLedInit, and closes the connection. Safe to call when not initialised. A command
+ * Ends a whole-keyboard effect (restoring the lighting it saved) and every single-key
+ * effect (their sources are destroyed without a per-key restore, which the next step
+ * covers), asks the host to restore the lighting it saved last (at CorvLedInit unless a
+ * whole-keyboard effect saved since), and closes the connection. No effect ticks after it. Safe to call when not initialised. A command
  * running on another thread at the same moment either completes before the connection is
  * closed or fails; it never uses a closed connection. Call from the effects' thread.
  */
@@ -256,52 +269,83 @@ CORVLED_API bool CorvLedSetLightingForKeyWithKeyName(KeyName key, int red, int g
 CORVLED_API bool CorvLedSaveLightingForKey(KeyName key);
 CORVLED_API bool CorvLedRestoreLightingForKey(KeyName key);
 
-/* ---- Timed effects (see "Timed effects" above for the thread rule) ------------------- */
+/* ---- Timed effects (see "Timed effects" above for the thread and loop rule) ------------ */
 
 /*
- * Flashes the whole keyboard: the color, then the saved lighting, alternating every
- * `interval` ms for `duration` ms (0: until CorvLedStopEffects), then restores the
- * lighting saved when it started. False when interval < 1 or a whole-keyboard effect
- * already runs. The first tick comes on the next pass of the thread's loop.
+ * Flashes the whole keyboard. Asks the host to save the current lighting (this replaces
+ * what it saved before, e.g. at CorvLedInit), then on every tick, `interval` ms apart:
+ * the color, then the saved lighting (a restore), alternating, starting with the color.
+ * `duration` drops by `interval` per tick; the tick that finds it below 1 restores the
+ * saved lighting and ends the flash. So 1000 / 250 shows the color at 0 and 500 ms,
+ * restores at 250 and 750 ms and ends with a restore at 1000 ms; a negative duration only
+ * restores, once. `duration` 0 flashes until CorvLedStopEffects.
+ * False (nothing saved, nothing started) when interval < 1 or a whole-keyboard flash or
+ * pulse already runs. Colors are not checked here: a tick with a color outside 0–255
+ * sends nothing. Starts also before CorvLedInit; its commands then fail and it runs its
+ * course silently.
  */
 CORVLED_API bool CorvLedFlashLighting(int red, int green, int blue, int duration, int interval);
 
 /*
- * Pulses the whole keyboard between dark and the color in steps of 5 %, one step every
- * `interval` ms; `duration` counts down by 100 per step (0: until CorvLedStopEffects).
- * Restores the saved lighting at the end. False when interval < 1 or a whole-keyboard
- * effect already runs.
+ * Pulses the whole keyboard. Saves the current lighting as the flash does, then on every
+ * tick, `interval` ms apart, shows the color at level L %: each component × L / 100,
+ * truncated. L runs 0, 5, …, 95, 100, 95, …, 5, 0, 5, … (40 ticks per cycle).
+ * `duration` drops by 100 per tick whatever the interval, so the pulse shows
+ * ceil(duration / 100) levels and ends with a restore on the next tick (200 / 50: levels 0
+ * and 5, restore on the third tick). `duration` 0 pulses until CorvLedStopEffects.
+ * False when interval < 1 or a whole-keyboard flash or pulse already runs; otherwise as
+ * for CorvLedFlashLighting.
  */
 CORVLED_API bool CorvLedPulseLighting(int red, int green, int blue, int duration, int interval);
 
-/* Ends a running whole-keyboard flash or pulse and restores its saved lighting.
- * Single-key effects are left alone. Always true. */
+/*
+ * Ends the running whole-keyboard flash or pulse at once with a restore of the lighting
+ * saved when it started. Single-key effects are left alone. Always true.
+ */
 CORVLED_API bool CorvLedStopEffects(void);
 
 /*
- * Flashes one key: the color, then dark, alternating every `interval` ms for `duration` ms
- * (0: until stopped), then restores the key's saved lighting. Starting a flash on a key
- * that already flashes replaces colors and timing and keeps the lighting saved first.
- * False when interval < 1 or the key's lighting could not be saved (e.g. before Init).
+ * Flashes one key. Asks the host to save the key's lighting, then on every tick,
+ * `interval` ms apart: the color, then dark (0, 0, 0), alternating, starting with the
+ * color; the key's saved lighting comes back only at the end. `duration` drops by
+ * `interval` per tick; the tick that finds it at 0 or below restores the key's saved
+ * lighting and ends the flash. `duration` 0 flashes until CorvLedStopEffectsOnKey.
+ * Starting a flash on a key that already flashes replaces colors, duration and interval
+ * and restarts the schedule, but saves nothing: the lighting saved by the first flash is
+ * the one restored. A key may run a flash and a pulse at once; each restores on its own end.
+ * False, with nothing saved or changed, when interval < 1, or when the key's lighting
+ * could not be saved (not initialised, host gone) — so always before CorvLedInit.
  */
 CORVLED_API bool CorvLedFlashSingleKey(KeyName key, int red, int green, int blue, int duration,
                                        int interval);
 
 /*
- * Pulses one key from the start color to the finish color in `duration` ms and back in
- * another `duration` ms, one step every 10 ms; with `infinite` it repeats until stopped,
- * otherwise it then restores the key's saved lighting. Restarting replaces the running
- * pulse and keeps the lighting saved first. False when duration < 1 or the key's lighting
- * could not be saved (e.g. before Init).
+ * Pulses one key, one tick every 10 ms. Asks the host to save the key's lighting, then
+ * sweeps from the start color to the finish color in `duration` ms and back to the start
+ * color in another `duration` ms: with r the remaining ms of the sweep (from `duration`
+ * down by 10 per tick) and f = r / duration in single precision, each component is
+ * start × w + finish × (1 − w), truncated, where w = f going out and 1 − f coming back.
+ * Without `infinite` the tick after the return sweep restores the key's saved lighting
+ * and ends the pulse (duration 10: start color, finish color, restore); with it the two
+ * sweeps repeat until CorvLedStopEffectsOnKey. Restarting a pulse on a key replaces it
+ * and keeps the lighting saved first, as for the flash.
+ * False, with nothing saved or changed, when duration < 1 or the key's lighting could not
+ * be saved (so always before CorvLedInit).
  */
 CORVLED_API bool CorvLedPulseSingleKey(KeyName key, int startRed, int startGreen, int startBlue,
                                        int finishRed, int finishGreen, int finishBlue,
                                        int duration, bool infinite);
 
 /*
- * Ends the key's flash on its next tick (restore of the key's saved lighting). Only when
- * the key has no flash does it end the key's pulse instead. Always true, also for a key
- * with no effect.
+ * Ends one effect of the key on its next tick, which restores the key's saved lighting:
+ * the key's flash if it has one, otherwise its pulse. A key that runs both needs two
+ * calls: the first ends the flash and the pulse runs on; the second ends the pulse.
+ * Why not both at once: a key's flash and pulse come from different owners. Ember Talon
+ * flashes Enter for a whisper while the combat pulse runs on Enter too; dismissing the
+ * whisper must not stop the combat pulse; and since the application stops the whisper
+ * flash before it acts on any further message, combat's end, which calls this on Enter
+ * too, finds the flash gone and ends the pulse.
+ * Always true, also for a key with no effect (nothing is sent then).
  */
 CORVLED_API bool CorvLedStopEffectsOnKey(KeyName key);
 
