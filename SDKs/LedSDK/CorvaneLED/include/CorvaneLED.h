@@ -352,25 +352,92 @@ CORVLED_API bool CorvLedStopEffectsOnKey(KeyName key);
 /* ---- Applet configuration options ---------------------------------------------------- */
 
 /*
- * Options live in a JSON file per application:
- *   <base>/Corvane/Gaming/Applets/<sha1 of the executable's path>/corv.cfg
- * where <base> is set by CorvSetConfigFilePath. Option paths are wide strings naming a
- * member ("group/name"). A missing option is created with the caller's value as default.
- * All return false before CorvSetConfigFilePath or when the file cannot be used; a stored
- * value of the wrong form leaves the caller's value in place and returns true.
- * Not thread-safe: call from one thread.
+ * An application ("applet") keeps user-adjustable options in a JSON file of its own:
+ *   <base>/Corvane/Gaming/Applets/<id>/corv.cfg
+ * <base> is the folder given to CorvSetConfigFilePath; <id> is the SHA-1 of the resolved
+ * path of the running executable (/proc/self/exe, its bytes as they are), written as 40
+ * lowercase hex digits, so each program finds its own file again on every run.
+ *
+ * Options are addressed by a wide-string path: "group/name", or "name" alone for the group
+ * "misc". The path is split at its first "/" ("a/b/c" is group "a", option "b/c"); a path
+ * with more than two "/" is refused. These functions keep their options in the category
+ * "led" of the file.
+ *
+ * Each getter takes the option's default in its output and returns the stored value in
+ * it. The first request for an option adds it to the file with that default; later
+ * requests return what the file holds, also after another program has changed it (the
+ * file is read anew on every call). The file is created on the first addition, with its
+ * folders; it is replaced whole (a new file is written, flushed and renamed over the old
+ * one), so it is never left half-written.
+ *
+ * Common results. False, with the outputs untouched:
+ *   - before CorvSetConfigFilePath has succeeded;
+ *   - for a null path or output pointer, or a path with more than two "/";
+ *   - when the file exists but cannot be read, or a new option cannot be written (its
+ *     folder cannot be created, the disk is full, ...);
+ *   - when the category or the option's group in the file is not of the form written
+ *     here (it is then left unchanged).
+ * True otherwise: the option was found, or added with the caller's default. A file that
+ * is not JSON, or not an object, counts as empty and is replaced with a fresh document
+ * when the next option is added. A stored value of the wrong form (a "color" that is a
+ * number, a "keyinput" that is an object) leaves the caller's value in place, returns
+ * true and is not rewritten.
+ *
+ * Buffers and strings stay the caller's and are read only during the call. All of these
+ * functions may be called from any thread: calls are serialised inside the library. Two
+ * processes using the same file each replace it whole; the later write wins.
  */
 
-/* Sets the base folder (UTF-8). The path is copied. True when accepted. */
+/*
+ * Sets the base folder: a non-empty UTF-8 path (an absolute one is advisable; a relative
+ * one is taken from the working directory of each later call). The text is copied. The
+ * folder need not exist yet. Calling again moves later calls to the new location.
+ * False for a null or empty path, or when the executable's path cannot be resolved; the
+ * previous location then stays in force.
+ */
 CORVLED_API bool CorvSetConfigFilePath(const char* basePath);
 
+/*
+ * A number option ("type": "number"). `*value` is the default in, the stored number out.
+ * Numbers are stored with 15 significant digits.
+ */
 CORVLED_API bool CorvLedGetConfigOptionNumber(const wchar_t* optionPath, double* value);
+
+/* A switch option ("type": "bool"). `*value` is the default in, the stored value out. */
 CORVLED_API bool CorvLedGetConfigOptionBool(const wchar_t* optionPath, bool* value);
+
+/*
+ * A color option ("type": "color", value {"blue", "green", "red"} numbers). The three ints
+ * are the default in and the stored color out; stored components are truncated toward
+ * zero. The color is replaced only as a whole: when a component is missing, not a number
+ * or beyond the range of int, all three keep their values. The components are not
+ * limited to 0–255 here.
+ */
 CORVLED_API bool CorvLedGetConfigOptionColor(const wchar_t* optionPath, int* red, int* green,
                                              int* blue);
-/* Copies at most bufferSize-1 wide characters plus a terminator into `buffer`. */
+
+/*
+ * A key-input option ("type": "keyinput", a string). `buffer` holds the default in, as a
+ * NUL-terminated wide string, and the stored string out. `bufferSize` is the size of the
+ * buffer in BYTES: it holds bufferSize / sizeof(wchar_t) wide characters, the terminator
+ * included, and nothing beyond that is read or written. The default is taken up to its
+ * terminator (an empty default stores an empty string). When the stored string and its
+ * terminator do not fit, the result is false and the buffer is left unchanged.
+ * False also when the buffer cannot hold even a terminator (bufferSize < 4).
+ */
 CORVLED_API bool CorvLedGetConfigOptionKeyInput(const wchar_t* optionPath, wchar_t* buffer,
                                                 int bufferSize);
+
+/*
+ * Sets the "label" shown for a group or an option; nothing is created.
+ *   "name" alone: labels the group "name" when there is one, otherwise the option "name"
+ *   (of any type) in the group "misc"; the label is stored whole.
+ *   "group/name": labels option "name" (of any type) of group "group" with at most the
+ *   first 128 characters of `label`.
+ * True when a label was set and the file written; false when the group or option does
+ * not exist (so nothing is written), for a null path or label, before
+ * CorvSetConfigFilePath, or when the file cannot be read or written.
+ */
 CORVLED_API bool CorvLedSetConfigOptionLabel(const wchar_t* optionPath, const wchar_t* label);
 
 #ifdef __cplusplus
