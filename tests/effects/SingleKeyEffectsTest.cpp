@@ -168,15 +168,5 @@ TEST_F(StopEffectsOnKey, EndsAFlashAndAPulseOnOneKeyOneAtATimeFlashFirst) {
     EXPECT_EQ(countIn(sent, "RestoreKey 28"), 1);
 }
 
-TEST_F(StopEffectsOnKey, EndsOnTheNextTickNotAtOnce) {
-    ASSERT_TRUE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 0, 1));
-    ASSERT_TRUE(pumpUntilMessages(2));
-    EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Enter));
-    EXPECT_FALSE(flashEnded(CLK_Enter));
-    EXPECT_EQ(g_singleKeyFlashingMap.at(CLK_Enter).remainingDuration, 0);
-    ASSERT_TRUE(pumpUntil([] { return flashEnded(CLK_Enter); }));
-    EXPECT_EQ(receivedBeforeMarker().back(), "RestoreKey 28");
-}
-
 } // namespace
 } // namespace effects_test

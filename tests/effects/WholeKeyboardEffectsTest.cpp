@@ -90,14 +90,6 @@ TEST_F(WholeKeyboardPulse, RunsUpAndDownInFortyTickCycles) {
                 ElementsAreArray(sets));
 }
 
-TEST_F(WholeKeyboardPulse, DurationCountsDownByOneHundredPerTickWhateverTheInterval) {
-    // 250 → three levels, then the restore: the interval plays no part in the count.
-    ASSERT_TRUE(CorvLedPulseLighting(100, 100, 100, 250, 3));
-    ASSERT_TRUE(pumpUntil([] { return g_pulsingInfo.timer == nullptr; }));
-    EXPECT_THAT(receivedBeforeMarker(),
-                ElementsAre("Save", "Set 0,0,0", "Set 5,5,5", "Set 10,10,10", "Restore"));
-}
-
 TEST_F(WholeKeyboardFlash, RefusesIntervalsBelowOneAndStartsNothing) {
     for (int interval : {0, -1, -250}) {
         EXPECT_FALSE(CorvLedFlashLighting(100, 0, 0, 1000, interval)) << interval;

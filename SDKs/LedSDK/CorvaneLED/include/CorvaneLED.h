@@ -27,7 +27,8 @@
  *  - Start, restart and stop effects (the six effect functions, and CorvLedShutdown) from
  *    one thread, and keep that thread running its context: a GLib main loop, a Qt event
  *    loop (Qt on Linux iterates the default GLib context, also inside nested loops and
- *    QEventLoop waits) or your own g_main_context_iteration calls. Effects started on a
+ *    QEventLoop waits, unless QT_NO_GLIB is set) or your own g_main_context_iteration
+ *    calls. Effects started on a
  *    thread that never runs its loop never tick; they send nothing and never end.
  *  - Every effect ticks for the first time on the next pass of that loop, then once per
  *    interval on a fixed schedule (a late tick does not delay the next ones; missed ticks
@@ -35,8 +36,9 @@
  *    one socket write.
  *  - Ticks count, not clocks: durations are consumed per tick (see each function), so an
  *    effect whose ticks come late lasts longer rather than skipping steps.
- *  - A stopped or finished effect's source is destroyed at once; nothing of it stays
- *    attached to the loop. The library's effect state is locked, so a stray call from
+ *  - An effect's source is destroyed the moment the effect ends (at once for
+ *    CorvLedStopEffects and CorvLedShutdown, on the key's next tick for
+ *    CorvLedStopEffectsOnKey); nothing of it stays attached to the loop. The library's effect state is locked, so a stray call from
  *    another thread is safe, but it attaches its effect to that thread's context.
  */
 #ifndef CORVANELED_H
