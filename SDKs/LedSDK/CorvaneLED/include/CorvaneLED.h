@@ -38,8 +38,9 @@
  *    effect whose ticks come late lasts longer rather than skipping steps.
  *  - An effect's source is destroyed the moment the effect ends (at once for
  *    CorvLedStopEffects and CorvLedShutdown, on the key's next tick for
- *    CorvLedStopEffectsOnKey); nothing of it stays attached to the loop. The library's effect state is locked, so a stray call from
- *    another thread is safe, but it attaches its effect to that thread's context.
+ *    CorvLedStopEffectsOnKey); nothing of it stays attached to the loop.
+ *  - The library's effect state is locked, so a stray call from another thread is safe,
+ *    but an effect it starts ticks on that thread's context.
  */
 #ifndef CORVANELED_H
 #define CORVANELED_H
