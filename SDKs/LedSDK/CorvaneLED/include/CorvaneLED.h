@@ -28,8 +28,8 @@
  *    one thread, and keep that thread running its context: a GLib main loop, a Qt event
  *    loop (Qt on Linux iterates the default GLib context, also inside nested loops and
  *    QEventLoop waits, unless QT_NO_GLIB is set) or your own g_main_context_iteration
- *    calls. Effects started on a
- *    thread that never runs its loop never tick; they send nothing and never end.
+ *    calls. Effects started on a thread that never runs its loop never tick; they send
+ *    nothing and never end.
  *  - Every effect ticks for the first time on the next pass of that loop, then once per
  *    interval on a fixed schedule (a late tick does not delay the next ones; missed ticks
  *    are skipped, not replayed). Each tick sends one command and blocks the thread for that
@@ -212,9 +212,10 @@ CORVLED_API bool CorvLedInit(void);
  * Ends a whole-keyboard effect (restoring the lighting it saved) and every single-key
  * effect (their sources are destroyed without a per-key restore, which the next step
  * covers), asks the host to restore the lighting it saved last (at CorvLedInit unless a
- * whole-keyboard effect saved since), and closes the connection. No effect ticks after it. Safe to call when not initialised. A command
- * running on another thread at the same moment either completes before the connection is
- * closed or fails; it never uses a closed connection. Call from the effects' thread.
+ * whole-keyboard effect saved since), and closes the connection. No effect ticks after
+ * it. Safe to call when not initialised. A command running on another thread at the same
+ * moment either completes before the connection is closed or fails; it never uses a
+ * closed connection. Call from the effects' thread.
  */
 CORVLED_API void CorvLedShutdown(void);
 
