@@ -337,8 +337,8 @@ CORVLED_API bool CorvLedFlashSingleKey(KeyName key, int red, int green, int blue
  * be saved (so always before CorvLedInit).
  */
 CORVLED_API bool CorvLedPulseSingleKey(KeyName key, int startRed, int startGreen, int startBlue,
-                                       int finishRed, int finishGreen, int finishBlue,
-                                       int duration, bool infinite);
+                                       int finishRed, int finishGreen, int finishBlue, int duration,
+                                       bool infinite);
 
 /*
  * Ends one effect of the key on its next tick, which restores the key's saved lighting:
