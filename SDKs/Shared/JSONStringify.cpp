@@ -88,24 +88,31 @@ std::wstring JSONValue::StringifyString(const std::wstring& text) {
 
 std::wstring JSONValue::Stringify(int indentSize, int depth) const {
     std::wstring out;
+    StringifyInto(out, indentSize, depth);
+    return out;
+}
+
+// Appends to one buffer instead of returning a string per node, so that a document costs
+// one pass rather than one copy per nesting level.
+void JSONValue::StringifyInto(std::wstring& out, int indentSize, int depth) const {
     switch (type_) {
     case JSONType_Null:
-        out = L"null";
+        out += L"null";
         break;
     case JSONType_Bool:
-        out = bool_ ? L"true" : L"false";
+        out += bool_ ? L"true" : L"false";
         break;
     case JSONType_String:
-        out = StringifyString(string_);
+        out += StringifyString(string_);
         break;
     case JSONType_Number:
         appendNumber(out, number_);
         break;
     case JSONType_Array: {
-        out = L"[\n";
+        out += L"[\n";
         for (std::size_t i = 0; i < array_.size(); ++i) {
             AddIndent(out, indentSize, depth);
-            out += array_[i]->Stringify(indentSize, depth + 1);
+            array_[i]->StringifyInto(out, indentSize, depth + 1);
             if (i + 1 < array_.size()) out.push_back(L',');
             out.push_back(L'\n');
         }
@@ -114,13 +121,13 @@ std::wstring JSONValue::Stringify(int indentSize, int depth) const {
         break;
     }
     case JSONType_Object: {
-        out = L"{\n";
+        out += L"{\n";
         std::size_t remaining = object_.size();
         for (const auto& [name, value] : object_) {
             AddIndent(out, indentSize, depth);
             out += StringifyString(name);
             out += L": ";
-            out += value->Stringify(indentSize, depth + 1);
+            value->StringifyInto(out, indentSize, depth + 1);
             if (--remaining > 0) out.push_back(L',');
             out.push_back(L'\n');
         }
@@ -129,5 +136,4 @@ std::wstring JSONValue::Stringify(int indentSize, int depth) const {
         break;
     }
     }
-    return out;
 }

@@ -81,6 +81,7 @@ class JSONValue {
     static void AddIndent(std::wstring& out, int indentSize, int depth);
 
   private:
+    void StringifyInto(std::wstring& out, int indentSize, int depth) const;
     static JSONValue* Parse(const wchar_t** cursor, int depth);
     static JSONValue* ParseNumber(const wchar_t** cursor);
     static JSONValue* ParseArray(const wchar_t** cursor, int depth);
