@@ -12,7 +12,9 @@ void VirtualRunLoop::runFor(double seconds) {
         node.mapped()();
         drainPosted();
     }
-    now_ = end;
+    // A timer that waited inside its own runFor may have carried the clock past `end`;
+    // time never runs backwards.
+    if (now_ < end) now_ = end;
 }
 
 void VirtualRunLoop::after(double seconds, std::function<void()> fn) {

@@ -1,0 +1,213 @@
+#include "CooldownDisplay.h"
+
+#include "KeyList.h"
+#include "ProfileStore.h"
+
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cmath>
+
+namespace et {
+
+namespace {
+
+constexpr std::string_view kBlinkTimeKey = "blinkTimePref";
+constexpr double kDefaultBlinkTime = 1.0;
+constexpr double kMinBlinkTime = 0.01;
+
+constexpr char kLowSlots[] = "123456";
+constexpr char kHighSlots[] = "789:;<";
+constexpr char kAllSlots[] = "123456789:;<";
+
+struct FrameSlots {
+    BarMap map;
+    const char* slots;
+};
+
+std::optional<FrameSlots> frameSlots(char code) {
+    switch (code) {
+    case '`':
+        return FrameSlots{BarMap::A, kLowSlots};
+    case '[':
+        return FrameSlots{BarMap::A, kHighSlots};
+    case ']':
+        return FrameSlots{BarMap::B, kLowSlots};
+    case '{':
+        return FrameSlots{BarMap::B, kHighSlots};
+    case '}':
+        return FrameSlots{BarMap::C, kLowSlots};
+    default:
+        return std::nullopt;
+    }
+}
+
+// Keys of the keyboard grid range; only these can have a bitmap cell.
+bool isOrdinaryKey(int32_t key) {
+    return key >= 1 && key <= 511;
+}
+
+// Anything else (0, or a number no key list holds) is a slot bound to no key.
+bool isLightableKey(int32_t key) {
+    return isOrdinaryKey(key) || isExtraKeyId(key);
+}
+
+// The leading number of a text field as a double, 0 when it does not start with one. The
+// decimal point is always ".", whatever the locale.
+double leadingNumber(std::string_view text) {
+    size_t start = text.find_first_not_of(" \t\n\r\f\v");
+    if (start == std::string_view::npos) return 0.0;
+    if (text[start] == '+') ++start;
+    double value = 0.0;
+    const char* first = text.data() + start;
+    const auto [end, error] = std::from_chars(first, text.data() + text.size(), value);
+    if (error != std::errc() || end == first || !std::isfinite(value)) return 0.0;
+    return value;
+}
+
+std::string shortestText(double value) {
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+} // namespace
+
+CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
+                                 Defaults& defaults, CooldownCanvas& canvas,
+                                 const ActionSlotKeys& slots, const GameState& state)
+    : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
+      slots_(slots), state_(state) {}
+
+CooldownDisplay::~CooldownDisplay() {
+    *alive_ = false;
+}
+
+bool CooldownDisplay::isFrameCode(char code) {
+    return frameSlots(code).has_value();
+}
+
+void CooldownDisplay::showActionBarFrame(char code, uint32_t value) {
+    const auto range = frameSlots(code);
+    if (!range) return;
+    for (int i = 0; i < 6; ++i) {
+        const uint32_t bit = 64u >> i;
+        const int32_t key = slots_.keyForSlot(range->map, range->slots[i]);
+        const bool dimmed = frames_.dimmedKeys.count(key) != 0;
+        if ((value & bit) != 0 && !dimmed)
+            startCooldown(key);
+        else if ((value & bit) == 0 && dimmed)
+            endCooldown(key);
+    }
+    if (supressCooldownBlinkCounter > 0) --supressCooldownBlinkCounter;
+}
+
+bool CooldownDisplay::showOnKeyboard() const {
+    return frames_.useSpellCooldowns[0] && !state_.deadAnimationPlaying &&
+           !state_.shadowAnimationPlaying;
+}
+
+void CooldownDisplay::startCooldown(int32_t key) {
+    if (isLightableKey(key)) {
+        const bool show = showOnKeyboard();
+        const int32_t name = keyNameForId(key);
+        const Color cooldown = frames_.keyboardColorSet[kCooldownColor];
+        for (int p = 1; p <= kProfileCount; ++p) {
+            if (!frames_.useSpellCooldowns[p]) continue;
+            if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, cooldown);
+            if (show) {
+                // A flash from the cooldown that ended just before would paint over it.
+                lighting_.stopEffectsOnKey(name);
+                lighting_.setLightingForKey(name, cooldown.redPercent(), cooldown.greenPercent(),
+                                            cooldown.bluePercent());
+            }
+        }
+    }
+    frames_.dimmedKeys.insert(key);
+}
+
+void CooldownDisplay::endCooldown(int32_t key) {
+    if (isLightableKey(key)) {
+        const bool show = showOnKeyboard();
+        const bool blink = supressCooldownBlinkCounter == 0;
+        const int32_t name = keyNameForId(key);
+        for (int p = 1; p <= kProfileCount; ++p) {
+            if (!frames_.useSpellCooldowns[p]) continue;
+            const Color normal =
+                KeyboardFrames::mappedColor(frames_.keyboardColorSet, frames_.keyToColorMap, key);
+            if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, normal);
+            if (!show) continue;
+            lighting_.setLightingForKey(name, normal.redPercent(), normal.greenPercent(),
+                                        normal.bluePercent());
+            if (blink) {
+                runLoop_.runFor(kFlashDelay);
+                lighting_.flashSingleKey(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
+            }
+        }
+    }
+    frames_.dimmedKeys.erase(key);
+}
+
+int CooldownDisplay::flashDurationMs() const {
+    const double ms = blinkTime * 1000.0;
+    if (!(ms > 0.0)) return 0;
+    if (ms >= static_cast<double>(INT_MAX)) return INT_MAX;
+    return static_cast<int>(ms);
+}
+
+void CooldownDisplay::cooldownCheck(bool on) {
+    frames_.useSpellCooldowns[0] = on;
+    CanvasModel& canvas = canvas_.model();
+    canvas.usingActionbarCooldowns = on;
+    const int p = state_.activeColorProfile;
+    if (p >= 1 && p <= kProfileCount) {
+        frames_.keyboardColorBitmap[p] =
+            KeyboardFrames::composeBitmap(canvas.keyColorSet, canvas.keysToColors);
+        frames_.useSpellCooldowns[p] = on;
+        frames_.showColorProfile(p);
+        if (frames_.useSingleColorMode) frames_.setAllKeys(frames_.keyboardColorSet[kColorA]);
+    }
+    canvas_.redraw();
+    if (p >= 1 && p <= kProfileCount)
+        defaults_.setBool(ProfileStore::keyFor(kCooldownFlagStem, p), on);
+}
+
+double CooldownDisplay::blinkTimeFromSetting(std::optional<double> stored) {
+    double value = stored.value_or(0.0);
+    if (!std::isfinite(value) || value == 0.0) value = kDefaultBlinkTime;
+    return value < kMinBlinkTime ? kMinBlinkTime : value;
+}
+
+void CooldownDisplay::loadBlinkTime() {
+    blinkTime = blinkTimeFromSetting(defaults_.getDouble(std::string(kBlinkTimeKey)));
+}
+
+std::string CooldownDisplay::blinkTimeChanged(std::string_view fieldText) {
+    double value = leadingNumber(fieldText);
+    if (value < kMinBlinkTime) value = kMinBlinkTime;
+    blinkTime = value;
+    defaults_.setDouble(std::string(kBlinkTimeKey), value);
+    return shortestText(value);
+}
+
+void CooldownDisplay::revealCooldownColors() {
+    CanvasModel& canvas = canvas_.model();
+    canvas.dimmedKeys.clear();
+    for (BarMap map : {BarMap::A, BarMap::B, BarMap::C}) {
+        for (const char* slot = kAllSlots; *slot != '\0'; ++slot) {
+            const int32_t key = slots_.keyForSlot(map, *slot);
+            if (key != kNoKey) canvas.dimmedKeys.insert(key);
+        }
+    }
+    canvas_.redraw();
+    runLoop_.after(kPreviewSeconds, [this, alive = alive_] {
+        if (*alive) unrevealCooldownColors();
+    });
+}
+
+void CooldownDisplay::unrevealCooldownColors() {
+    canvas_.model().dimmedKeys.clear();
+    canvas_.redraw();
+}
+
+} // namespace et

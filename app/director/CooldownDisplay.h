@@ -1,0 +1,100 @@
+#pragma once
+// The action-bar cooldown display: keeps the keys bound to the player's action-bar slots in
+// the on-cooldown color while their slot is unavailable, puts them back when it is ready
+// again and flashes them white. Also the per-profile switch, the flash duration and the
+// preview on the color programmer's canvas.
+#include "CanvasModel.h"
+#include "Defaults.h"
+#include "GameState.h"
+#include "KeyboardFrames.h"
+#include "Lighting.h"
+#include "RunLoop.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace et {
+
+// The three slot maps the add-on reports on.
+enum class BarMap { A, B, C };
+
+// Slot maps A, B and C: the key identifier bound to a slot character ("1"–"9", ":", ";",
+// "<"), 0 for a slot bound to no key.
+class ActionSlotKeys {
+  public:
+    virtual ~ActionSlotKeys() = default;
+    virtual int32_t keyForSlot(BarMap map, char slot) const = 0;
+};
+
+// The color programmer's canvas as far as the cooldown display touches it.
+class CooldownCanvas {
+  public:
+    virtual ~CooldownCanvas() = default;
+    virtual CanvasModel& model() = 0;
+    virtual void redraw() = 0;
+};
+
+class CooldownDisplay {
+  public:
+    CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
+                    Defaults& defaults, CooldownCanvas& canvas, const ActionSlotKeys& slots,
+                    const GameState& state);
+    ~CooldownDisplay();
+    CooldownDisplay(const CooldownDisplay&) = delete;
+    CooldownDisplay& operator=(const CooldownDisplay&) = delete;
+
+    // Whether `code` is one of the five action-bar frame codes.
+    static bool isFrameCode(char code);
+
+    // One action-bar frame: `code` picks the slot map and six slots, `value` (the argument
+    // character's scalar value) has bit 64 for the first slot down to bit 2 for the sixth.
+    void showActionBarFrame(char code, uint32_t value);
+
+    // cooldownCheck: the display switch of the profile in use.
+    void cooldownCheck(bool on);
+
+    // blinkTimeChanged: `fieldText` is what the user typed; returns what the field shows
+    // afterwards. The value is stored as "blinkTimePref".
+    std::string blinkTimeChanged(std::string_view fieldText);
+
+    // The blink rule of a stored "blinkTimePref": missing or 0 gives 1.0, the result is at
+    // least 0.01.
+    static double blinkTimeFromSetting(std::optional<double> stored);
+    // Reads "blinkTimePref" into blinkTime.
+    void loadBlinkTime();
+
+    // revealCooldownColors: every key bound to a slot shown in the on-cooldown color on the
+    // canvas for 1.0 s; the keyboard is not touched.
+    void revealCooldownColors();
+    void unrevealCooldownColors();
+
+    // Seconds of the white flash when a cooldown ends.
+    double blinkTime = 1.0;
+    // While above 0 an ending cooldown does not flash; each frame lowers it by one.
+    int supressCooldownBlinkCounter = 0;
+
+    static constexpr double kFlashDelay = 0.05;
+    static constexpr int kFlashIntervalMs = 75;
+    static constexpr double kPreviewSeconds = 1.0;
+
+  private:
+    bool showOnKeyboard() const;
+    void startCooldown(int32_t key);
+    void endCooldown(int32_t key);
+    int flashDurationMs() const;
+
+    Lighting& lighting_;
+    RunLoop& runLoop_;
+    KeyboardFrames& frames_;
+    Defaults& defaults_;
+    CooldownCanvas& canvas_;
+    const ActionSlotKeys& slots_;
+    const GameState& state_;
+    // Lets a preview timer that outlives this object do nothing.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace et

@@ -1,0 +1,286 @@
+#include "LightingDirector.h"
+
+#include "MessageText.h"
+
+namespace et {
+
+namespace {
+
+constexpr int32_t kEnterKey = 0x1C;
+constexpr int kChatProfile = 2;
+constexpr int kLeaveGameProfile = 2;
+constexpr double kCombatRedSeconds = 1.0;
+const Color kDeadBaseColor{0.5, 0.4, 0.5, 1.0};
+
+struct Hsb {
+    double hue;
+    double saturation;
+    double brightness;
+};
+
+// The shadow colors of codes j, k and l.
+Hsb shadowColor(char code) {
+    switch (code) {
+    case 'j':
+        return {183.0 / 360.0, 0.5, 0.6};
+    case 'k':
+        return {220.0 / 360.0, 0.77, 0.52};
+    default:
+        return {137.0 / 360.0, 0.51, 0.73};
+    }
+}
+
+} // namespace
+
+LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& log,
+                                   Defaults& defaults, KeyboardFrames& frames,
+                                   CooldownCanvas& canvas, const ActionSlotKeys& slots,
+                                   RandomSource& random, Hooks hooks)
+    : cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state), lighting_(lighting),
+      runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
+      effects_(lighting, frames, random), animations_(lighting, runLoop, frames) {}
+
+LightingDirector::~LightingDirector() {
+    *alive_ = false;
+}
+
+void LightingDirector::evaluateMessage(const std::string& message) {
+    if (message.empty()) return;
+    if (message.front() == '\0') {
+        if (debug()) log_.appendLine("ignoring message NULL (00)");
+        return;
+    }
+    const std::string hex = hexBytes(message);
+    if (debug()) log_.appendLine("evaluating message " + message + " (" + hex + ")");
+    if (!dispatch(message.front(), message) && debug())
+        log_.appendLine("Ignored message " + message + " (" + hex + ") from buffer");
+}
+
+bool LightingDirector::dispatch(char code, const std::string& message) {
+    switch (code) {
+    case 'R':
+        resetClicked(false);
+        return true;
+    case '-':
+        resetClicked(true);
+        return true;
+    case 'C':
+        effects_.startCombatPulse(state.combatPulseMs);
+        state.combatAnimationPlaying = true;
+        return true;
+    case 'O':
+        effects_.stopCombatPulse();
+        state.combatAnimationPlaying = false;
+        state.EmberisInTheForeground = 0;
+        return true;
+    case 'D':
+        effects_.startDeadEffect();
+        state.deadAnimationPlaying = true;
+        return true;
+    case 'U':
+        effects_.stopDeadEffect();
+        state.deadAnimationPlaying = false;
+        state.EmberisInTheForeground = 1;
+        return true;
+    case 'G':
+        animations_.rowSweep(1, SweepDirection::down, profileBitmap(), singleColor());
+        return true;
+    case 'g':
+        animations_.rowSweep(1, SweepDirection::up, profileBitmap(), singleColor());
+        return true;
+    case 'S':
+        animations_.rowSweep(2, SweepDirection::down, profileBitmap(), singleColor());
+        return true;
+    case 's':
+        animations_.rowSweep(2, SweepDirection::up, profileBitmap(), singleColor());
+        return true;
+    case 'M':
+        animations_.rowSweep(3, SweepDirection::down, profileBitmap(), singleColor());
+        return true;
+    case 'm':
+        animations_.rowSweep(3, SweepDirection::up, profileBitmap(), singleColor());
+        return true;
+    case 'A':
+        animations_.colorStream(ColorStream::A, profileBitmap(), singleColor());
+        return true;
+    case 'H':
+        animations_.banner(Color::red_());
+        return true;
+    case 'r':
+        animations_.banner(Color::green_());
+        return true;
+    case 'T':
+        animations_.stripes(profileBitmap(), singleColor());
+        return true;
+    case 'a':
+        animations_.rowSweep(4, SweepDirection::up, profileBitmap(), singleColor());
+        return true;
+    case 'F':
+        animations_.colorStream(ColorStream::F, profileBitmap(), singleColor());
+        return true;
+    case 'f':
+        animations_.blackAndWhiteFlash();
+        state.EmberisInTheForeground = 2;
+        return true;
+    case 'N':
+        animations_.fiveColorSweep(SweepPalette::N, profileBitmap(), singleColor());
+        return true;
+    case 'n':
+        animations_.colorStream(ColorStream::n, profileBitmap(), singleColor());
+        return true;
+    case 'h':
+        animations_.checkerboard(profileBitmap(), singleColor());
+        return true;
+    case 'J':
+        animations_.rainbow(profileBitmap(), singleColor());
+        return true;
+    case 'W':
+        animations_.fadeToDark(profileBitmap());
+        state.deadAnimationPlaying = true;
+        return true;
+    case 'V':
+        animations_.fadeBack(profileBitmap());
+        state.deadAnimationPlaying = false;
+        return true;
+    case 'w':
+    case 'x':
+    case 'y':
+    case 'z':
+        state.combatPulseMs = code == 'w' ? 400 : code == 'x' ? 300 : code == 'y' ? 200 : 100;
+        if (state.combatAnimationPlaying) restartCombatPulse();
+        return true;
+    case 'p':
+        state.activeColorProfile = state.activeColorProfile % 2 + 1;
+        showActiveProfile();
+        return true;
+    case 'j':
+    case 'k':
+    case 'l': {
+        const Hsb c = shadowColor(code);
+        effects_.startShadowEffect(c.hue, c.saturation, c.brightness);
+        state.shadowAnimationPlaying = true;
+        return true;
+    }
+    case 'K':
+        effects_.stopShadowEffects(singleColor());
+        state.shadowAnimationPlaying = false;
+        animations_.blackAndWhiteFlash();
+        return true;
+    case 'L':
+        animations_.fiveColorSweep(SweepPalette::L, profileBitmap(), singleColor());
+        return true;
+    case 'B':
+        animations_.centerBurst(profileBitmap());
+        return true;
+    case 'E':
+        if (state.shadowAnimationPlaying) return true;
+        if (state.combatAnimationPlaying && state.combatChatWarning) effects_.startCombatWarning();
+        if (state.autoToggleProfile2 && !state.deadAnimationPlaying) {
+            state.chatReturnColorProfile = state.activeColorProfile;
+            state.activeColorProfile = kChatProfile;
+            showActiveProfile();
+        }
+        return true;
+    case 'e':
+        if (state.shadowAnimationPlaying) return true;
+        if (state.combatAnimationPlaying && state.combatChatWarning) restartCombatPulse();
+        if (state.autoToggleProfile2 && !state.deadAnimationPlaying) {
+            state.activeColorProfile = state.chatReturnColorProfile;
+            showActiveProfile();
+        }
+        return true;
+    case 'I':
+        if (state.whisperLightActive) return true;
+        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, 500);
+        state.whisperLightActive = true;
+        return true;
+    case 'i':
+        return true;
+    default:
+        break;
+    }
+    if (code >= '1' && code <= '9') {
+        state.activeColorProfile = state.chatReturnColorProfile = code - '0';
+        showActiveProfile();
+        return true;
+    }
+    if (CooldownDisplay::isFrameCode(code)) {
+        // A frame whose slot character never arrived says nothing about the slots.
+        if (const auto value = argumentScalar(message)) cooldowns.showActionBarFrame(code, *value);
+        return true;
+    }
+    return false;
+}
+
+void LightingDirector::restartCombatPulse() {
+    effects_.startCombatPulse(state.combatPulseMs);
+}
+
+LightingBitmap LightingDirector::profileBitmap() const {
+    const int p = state.activeColorProfile;
+    if (p < 0 || p > kProfileCount) return blankBitmap();
+    return frames_.keyboardColorBitmap[static_cast<size_t>(p)];
+}
+
+void LightingDirector::showActiveProfile() {
+    frames_.selectColorProfile(state.activeColorProfile);
+    frames_.showColorProfile(state.activeColorProfile);
+    if (singleColor()) frames_.setAllKeys(colorA());
+}
+
+void LightingDirector::confirmCalibrate() {
+    if (hooks_.confirmCalibrate) hooks_.confirmCalibrate();
+}
+
+void LightingDirector::gameInFront() {
+    if (state.EmberisInTheForeground <= 0)
+        refreshLighting();
+    else if (!state.deadAnimationPlaying)
+        --state.EmberisInTheForeground;
+}
+
+void LightingDirector::refreshLighting() {
+    if (state.deadAnimationPlaying) {
+        frames_.setAllKeys(kDeadBaseColor);
+    } else if (!singleColor()) {
+        if (!state.shadowAnimationPlaying) frames_.showColorProfile(state.activeColorProfile);
+    } else if (state.combatAnimationPlaying) {
+        // A red moment on the whole keyboard, then back to the profile's color.
+        frames_.setAllKeys(Color::red_());
+        runLoop_.after(kCombatRedSeconds, [this, alive = alive_] {
+            if (*alive) frames_.setAllKeys(colorA());
+        });
+    } else {
+        frames_.setAllKeys(colorA());
+    }
+    if (singleColor() && !state.combatAnimationPlaying && !state.deadAnimationPlaying &&
+        !state.shadowAnimationPlaying)
+        frames_.setAllKeys(colorA());
+    state.EmberisInTheForeground = kRefreshTicks;
+    confirmCalibrate();
+}
+
+void LightingDirector::leaveGameLighting() {
+    if (state.EmberisInTheForeground > 0 && state.autoToggleProfile2)
+        frames_.showColorProfile(kLeaveGameProfile);
+    state.EmberisInTheForeground = 0;
+}
+
+void LightingDirector::resetClicked(bool silently) {
+    if (!silently) log_.appendLine("Reset the message queue, color profile, and animated keys.");
+    if (hooks_.resetMessageQueue) hooks_.resetMessageQueue();
+    state.combatAnimationPlaying = false;
+    state.deadAnimationPlaying = false;
+    state.shadowAnimationPlaying = false;
+    effects_.stopShadowEffects(singleColor());
+    // The shadow stop alone would leave the combat pulse on the logo and the badge and the
+    // dead pulses on P1, P4 and P7 running after a reset that promises to end them.
+    effects_.stopRemainingKeyEffects();
+    confirmCalibrate();
+    state.activeColorProfile = 1;
+    frames_.selectColorProfile(1);
+    frames_.showColorProfile(1);
+    if (singleColor()) frames_.setAllKeys(colorA());
+}
+
+} // namespace et

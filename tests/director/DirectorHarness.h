@@ -1,0 +1,151 @@
+#pragma once
+// A lighting director wired to recording fakes: every framework call and every wait lands
+// in one list, in the order they happened, so tests can read a whole animation back.
+#include "CanvasModel.h"
+#include "KeyboardFrames.h"
+#include "LightingDirector.h"
+#include "MemoryDefaults.h"
+#include "ProfileStore.h"
+#include "RecordingLighting.h"
+#include "RecordingLog.h"
+#include "VirtualRunLoop.h"
+
+#include <cmath>
+#include <deque>
+#include <map>
+#include <utility>
+
+namespace et::test {
+
+// Waits are recorded as {"wait", {milliseconds}} between the lighting calls.
+class WaitRecordingRunLoop : public RunLoop {
+  public:
+    WaitRecordingRunLoop(VirtualRunLoop& clock, RecordingLighting& lighting)
+        : clock_(clock), lighting_(lighting) {}
+    double now() const override { return clock_.now(); }
+    void runFor(double seconds) override {
+        lighting_.calls.push_back({"wait", {std::llround(seconds * 1000.0)}, {}});
+        clock_.runFor(seconds);
+    }
+    void after(double seconds, std::function<void()> fn) override {
+        clock_.after(seconds, std::move(fn));
+    }
+
+  private:
+    VirtualRunLoop& clock_;
+    RecordingLighting& lighting_;
+};
+
+// Hands out the draws it was given, then `fallback`; remembers every range asked for.
+class ScriptedRandom : public RandomSource {
+  public:
+    std::deque<int> draws;
+    int fallback = 0;
+    std::vector<std::pair<int, int>> ranges;
+
+    int uniform(int low, int high) override {
+        ranges.emplace_back(low, high);
+        if (draws.empty()) return low + fallback;
+        const int v = draws.front();
+        draws.pop_front();
+        return low + v;
+    }
+};
+
+class MapSlots : public ActionSlotKeys {
+  public:
+    std::map<std::pair<BarMap, char>, int32_t> keys;
+    int32_t keyForSlot(BarMap map, char slot) const override {
+        auto it = keys.find({map, slot});
+        return it == keys.end() ? 0 : it->second;
+    }
+};
+
+class FakeCanvas : public CooldownCanvas {
+  public:
+    explicit FakeCanvas(CanvasModel& model) : model_(model) {}
+    CanvasModel& model() override { return model_; }
+    void redraw() override { ++redraws; }
+    int redraws = 0;
+
+  private:
+    CanvasModel& model_;
+};
+
+struct DirectorHarness {
+    RecordingLighting lighting;
+    VirtualRunLoop clock;
+    WaitRecordingRunLoop runLoop{clock, lighting};
+    RecordingLog log;
+    MemoryDefaults defaults;
+    ProfileStore store{defaults};
+    CanvasModel canvasModel;
+    KeyboardFrames frames{lighting, store, canvasModel};
+    FakeCanvas canvas{canvasModel};
+    MapSlots slots;
+    ScriptedRandom random;
+    bool debugMode = false;
+    int queueResets = 0;
+    std::function<void()> onQueueReset;
+    int calibrationConfirms = 0;
+    LightingDirector director{lighting,
+                              runLoop,
+                              log,
+                              defaults,
+                              frames,
+                              canvas,
+                              slots,
+                              random,
+                              {[this] { return debugMode; },
+                               [this] {
+                                   ++queueResets;
+                                   if (onQueueReset) onQueueReset();
+                               },
+                               [this] { ++calibrationConfirms; }}};
+
+    // Every profile gets its own color A, so a sent bitmap tells which profile it was.
+    DirectorHarness() {
+        for (int p = 1; p <= kProfileCount; ++p) {
+            ColorSet colors = defaultColorSet();
+            colors[kColorA] = {p / 10.0, 0.5, 0.25, 1.0};
+            store.saveProfileColors(colors, p);
+        }
+        frames.loadAllColorProfiles();
+        lighting.clear();
+    }
+
+    void send(const std::string& message) { director.evaluateMessage(message); }
+};
+
+// The bitmaps a call list sent, in order.
+inline std::vector<LightingBitmap> sentBitmaps(const std::vector<LightingCall>& calls) {
+    std::vector<LightingBitmap> out;
+    for (const auto& c : calls) {
+        if (c.name != "setLightingFromBitmap") continue;
+        LightingBitmap b{};
+        std::copy(c.bitmap.begin(), c.bitmap.end(), b.begin());
+        out.push_back(b);
+    }
+    return out;
+}
+
+// The red, green and blue bytes of a key's cell.
+inline std::array<int, 3> keyColor(const LightingBitmap& bitmap, int32_t keyName) {
+    const int o = *keyCellOffset(keyName);
+    return {bitmap[o + 2], bitmap[o + 1], bitmap[o]};
+}
+
+inline std::array<int, 3> cellColor(const LightingBitmap& bitmap, int row, int column) {
+    const int o = (row * kBitmapColumns + column) * kBitmapCellBytes;
+    return {bitmap[o + 2], bitmap[o + 1], bitmap[o]};
+}
+
+// Waits in the call list, in milliseconds.
+inline std::vector<int64_t> waits(const std::vector<LightingCall>& calls) {
+    std::vector<int64_t> out;
+    for (const auto& c : calls)
+        if (c.name == "wait") out.push_back(c.args[0]);
+    return out;
+}
+
+} // namespace et::test
