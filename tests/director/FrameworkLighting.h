@@ -27,16 +27,19 @@ class FrameworkLighting : public Lighting {
         return CorvLedSetLightingFromBitmap(const_cast<unsigned char*>(bitmap));
     }
     bool setLightingForKey(int32_t key, int r, int g, int b) override {
-        return CorvLedSetLightingForKeyWithKeyName(key, r, g, b);
+        return CorvLedSetLightingForKeyWithKeyName(static_cast<KeyName>(key), r, g, b);
     }
     bool flashSingleKey(int32_t key, int r, int g, int b, int duration, int interval) override {
-        return CorvLedFlashSingleKey(key, r, g, b, duration, interval);
+        return CorvLedFlashSingleKey(static_cast<KeyName>(key), r, g, b, duration, interval);
     }
     bool pulseSingleKey(int32_t key, int sr, int sg, int sb, int fr, int fg, int fb, int duration,
                         bool infinite) override {
-        return CorvLedPulseSingleKey(key, sr, sg, sb, fr, fg, fb, duration, infinite);
+        return CorvLedPulseSingleKey(static_cast<KeyName>(key), sr, sg, sb, fr, fg, fb, duration,
+                                     infinite);
     }
-    bool stopEffectsOnKey(int32_t key) override { return CorvLedStopEffectsOnKey(key); }
+    bool stopEffectsOnKey(int32_t key) override {
+        return CorvLedStopEffectsOnKey(static_cast<KeyName>(key));
+    }
     void shutdown() override { CorvLedShutdown(); }
 };
 

@@ -87,10 +87,10 @@ TEST_F(DirectorFrameworkTest, CombatPulsesOfTheEighteenKeysArriveUntilCombatEnds
     EXPECT_TRUE(keyColors().empty());
 }
 
-TEST_F(DirectorFrameworkTest, ResetLeavesNoKeyPulsingOrFlashing) {
+TEST_F(DirectorFrameworkTest, ResetLeavesNoKeyPulsing) {
     director.evaluateMessage("C");
-    director.evaluateMessage("D");
-    director.evaluateMessage("I"); // the whisper flash on Enter, a combat key
+    director.evaluateMessage("D"); // pulses on P1, P4 and P7 too
+    director.evaluateMessage("k"); // and the shadow pulses on every keyboard key
     runLoop.runFor(0.3);
     ASSERT_FALSE(keyColors().empty());
 
