@@ -21,22 +21,22 @@ constexpr char kHighSlots[] = "789:;<";
 constexpr char kAllSlots[] = "123456789:;<";
 
 struct FrameSlots {
-    BarMap map;
+    char bar; // 'A', 'B' or 'C'
     const char* slots;
 };
 
 std::optional<FrameSlots> frameSlots(char code) {
     switch (code) {
     case '`':
-        return FrameSlots{BarMap::A, kLowSlots};
+        return FrameSlots{'A', kLowSlots};
     case '[':
-        return FrameSlots{BarMap::A, kHighSlots};
+        return FrameSlots{'A', kHighSlots};
     case ']':
-        return FrameSlots{BarMap::B, kLowSlots};
+        return FrameSlots{'B', kLowSlots};
     case '{':
-        return FrameSlots{BarMap::B, kHighSlots};
+        return FrameSlots{'B', kHighSlots};
     case '}':
-        return FrameSlots{BarMap::C, kLowSlots};
+        return FrameSlots{'C', kLowSlots};
     default:
         return std::nullopt;
     }
@@ -75,12 +75,23 @@ std::string shortestText(double value) {
 
 CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                                  Defaults& defaults, CooldownCanvas& canvas,
-                                 const ActionSlotKeys& slots, const GameState& state)
+                                 const ActionBarMaps& slots, const GameState& state)
     : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
       slots_(slots), state_(state) {}
 
 CooldownDisplay::~CooldownDisplay() {
     *alive_ = false;
+}
+
+const BarMap& CooldownDisplay::barMap(char bar) const {
+    switch (bar) {
+    case 'A':
+        return slots_.barMapA;
+    case 'B':
+        return slots_.barMapB;
+    default:
+        return slots_.barMapC;
+    }
 }
 
 bool CooldownDisplay::isFrameCode(char code) {
@@ -92,7 +103,7 @@ void CooldownDisplay::showActionBarFrame(char code, uint32_t value) {
     if (!range) return;
     for (int i = 0; i < 6; ++i) {
         const uint32_t bit = 64u >> i;
-        const int32_t key = slots_.keyForSlot(range->map, range->slots[i]);
+        const int32_t key = barMap(range->bar)[static_cast<char32_t>(range->slots[i])];
         const bool dimmed = frames_.dimmedKeys.count(key) != 0;
         if ((value & bit) != 0 && !dimmed)
             startCooldown(key);
@@ -193,9 +204,9 @@ std::string CooldownDisplay::blinkTimeChanged(std::string_view fieldText) {
 void CooldownDisplay::revealCooldownColors() {
     CanvasModel& canvas = canvas_.model();
     canvas.dimmedKeys.clear();
-    for (BarMap map : {BarMap::A, BarMap::B, BarMap::C}) {
+    for (const BarMap* map : {&slots_.barMapA, &slots_.barMapB, &slots_.barMapC}) {
         for (const char* slot = kAllSlots; *slot != '\0'; ++slot) {
-            const int32_t key = slots_.keyForSlot(map, *slot);
+            const int32_t key = (*map)[static_cast<char32_t>(*slot)];
             if (key != kNoKey) canvas.dimmedKeys.insert(key);
         }
     }

@@ -3,6 +3,7 @@
 // the on-cooldown color while their slot is unavailable, puts them back when it is ready
 // again and flashes them white. Also the per-profile switch, the flash duration and the
 // preview on the color programmer's canvas.
+#include "ActionBarMaps.h"
 #include "CanvasModel.h"
 #include "Defaults.h"
 #include "GameState.h"
@@ -18,17 +19,6 @@
 
 namespace et {
 
-// The three slot maps the add-on reports on.
-enum class BarMap { A, B, C };
-
-// Slot maps A, B and C: the key identifier bound to a slot character ("1"–"9", ":", ";",
-// "<"), 0 for a slot bound to no key.
-class ActionSlotKeys {
-  public:
-    virtual ~ActionSlotKeys() = default;
-    virtual int32_t keyForSlot(BarMap map, char slot) const = 0;
-};
-
 // The color programmer's canvas as far as the cooldown display touches it.
 class CooldownCanvas {
   public:
@@ -40,7 +30,7 @@ class CooldownCanvas {
 class CooldownDisplay {
   public:
     CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
-                    Defaults& defaults, CooldownCanvas& canvas, const ActionSlotKeys& slots,
+                    Defaults& defaults, CooldownCanvas& canvas, const ActionBarMaps& slots,
                     const GameState& state);
     ~CooldownDisplay();
     CooldownDisplay(const CooldownDisplay&) = delete;
@@ -81,6 +71,7 @@ class CooldownDisplay {
     static constexpr double kPreviewSeconds = 1.0;
 
   private:
+    const BarMap& barMap(char bar) const;
     bool showOnKeyboard() const;
     void startCooldown(int32_t key);
     void endCooldown(int32_t key);
@@ -91,7 +82,7 @@ class CooldownDisplay {
     KeyboardFrames& frames_;
     Defaults& defaults_;
     CooldownCanvas& canvas_;
-    const ActionSlotKeys& slots_;
+    const ActionBarMaps& slots_;
     const GameState& state_;
     // Lets a preview timer that outlives this object do nothing.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

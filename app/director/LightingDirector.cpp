@@ -34,7 +34,7 @@ Hsb shadowColor(char code) {
 
 LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& log,
                                    Defaults& defaults, KeyboardFrames& frames,
-                                   CooldownCanvas& canvas, const ActionSlotKeys& slots,
+                                   CooldownCanvas& canvas, const ActionBarMaps& slots,
                                    RandomSource& random, Hooks hooks)
     : cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state), lighting_(lighting),
       runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),

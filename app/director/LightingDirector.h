@@ -38,7 +38,7 @@ class LightingDirector : public MessageDispatcher {
     };
 
     LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& log, Defaults& defaults,
-                     KeyboardFrames& frames, CooldownCanvas& canvas, const ActionSlotKeys& slots,
+                     KeyboardFrames& frames, CooldownCanvas& canvas, const ActionBarMaps& slots,
                      RandomSource& random, Hooks hooks);
     ~LightingDirector() override;
     LightingDirector(const LightingDirector&) = delete;

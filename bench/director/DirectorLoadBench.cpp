@@ -27,11 +27,6 @@ namespace {
 
 using namespace et;
 
-class NoSlots : public ActionSlotKeys {
-  public:
-    int32_t keyForSlot(BarMap, char) const override { return 0; }
-};
-
 class NoCanvas : public CooldownCanvas {
   public:
     CanvasModel& model() override { return model_; }
@@ -98,7 +93,7 @@ int main(int argc, char** argv) {
     KeyboardFrames frames(lighting, store, canvasModel);
     frames.loadAllColorProfiles();
     NoCanvas canvas;
-    NoSlots slots;
+    ActionBarMaps slots(defaults);
     SystemRandomSource random;
     LightingDirector director(lighting, runLoop, log, defaults, frames, canvas, slots, random, {});
 

@@ -17,9 +17,9 @@ class CooldownTest : public ::testing::Test {
     CooldownTest() {
         const char* low = "123456";
         for (int i = 0; i < 6; ++i)
-            h.slots.keys[{BarMap::A, low[i]}] = 0x02 + i; // the keys 1 to 6
-        h.slots.keys[{BarMap::A, '7'}] = kQ;
-        h.slots.keys[{BarMap::A, '<'}] = kW;
+            h.slots.barMapA.set(low[i], 0x02 + i); // the keys 1 to 6
+        h.slots.barMapA.set('7', kQ);
+        h.slots.barMapA.set('<', kW);
         showCooldownsOn({1});
     }
 
@@ -82,7 +82,7 @@ TEST_F(CooldownTest, SlotsGoOnCooldownThenFlashWhiteWhenReady) {
 TEST_F(CooldownTest, HighSlotsAndTheUnusedLowBit) {
     for (char argument : {'B', 'C'}) {
         DirectorHarness fresh;
-        fresh.slots = h.slots;
+        fresh.slots.barMapA = h.slots.barMapA;
         fresh.frames.useSpellCooldowns[0] = fresh.frames.useSpellCooldowns[1] = true;
         fresh.send(std::string{'[', argument});
         EXPECT_EQ(fresh.frames.dimmedKeys, (std::set<int32_t>{kQ, kW})) << argument;
@@ -149,8 +149,8 @@ TEST_F(CooldownTest, EveryEnabledProfileRepeatsTheKeyCommands) {
 }
 
 TEST_F(CooldownTest, ExtraKeysAreSentByKeyNameAndHaveNoCell) {
-    h.slots.keys[{BarMap::C, '3'}] = 514; // P3
-    h.slots.keys[{BarMap::C, '4'}] = 0;   // no key
+    h.slots.barMapC.set('3', 514); // P3
+    h.slots.barMapC.set('4', 0);   // no key
     const auto before = h.frames.keyboardColorBitmap[1];
     frame('}', 16 | 8);
     EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {0xFFF3}, {}},
@@ -229,8 +229,8 @@ TEST_F(CooldownTest, SwitchRebuildsTheActiveBitmapFromTheCanvasAndStoresTheFlag)
 }
 
 TEST_F(CooldownTest, PreviewShowsEveryBoundKeyOnTheCanvasForOneSecond) {
-    h.slots.keys[{BarMap::B, '<'}] = 0x1E;
-    h.slots.keys[{BarMap::C, '9'}] = 514;
+    h.slots.barMapB.set('<', 0x1E);
+    h.slots.barMapC.set('9', 514);
     h.director.cooldowns.revealCooldownColors();
     std::set<int32_t> expected{0x02, 0x03, 0x04, 0x05, 0x06, 0x07, kQ, kW, 0x1E, 514};
     EXPECT_EQ(h.canvasModel.dimmedKeys, expected);

@@ -1,7 +1,9 @@
 #pragma once
 // A lighting director wired to recording fakes: every framework call and every wait lands
 // in one list, in the order they happened, so tests can read a whole animation back.
+#include "ActionBarMaps.h"
 #include "CanvasModel.h"
+#include "KeyList.h"
 #include "KeyboardFrames.h"
 #include "LightingDirector.h"
 #include "MemoryDefaults.h"
@@ -52,15 +54,6 @@ class ScriptedRandom : public RandomSource {
     }
 };
 
-class MapSlots : public ActionSlotKeys {
-  public:
-    std::map<std::pair<BarMap, char>, int32_t> keys;
-    int32_t keyForSlot(BarMap map, char slot) const override {
-        auto it = keys.find({map, slot});
-        return it == keys.end() ? 0 : it->second;
-    }
-};
-
 class FakeCanvas : public CooldownCanvas {
   public:
     explicit FakeCanvas(CanvasModel& model) : model_(model) {}
@@ -82,7 +75,7 @@ struct DirectorHarness {
     CanvasModel canvasModel;
     KeyboardFrames frames{lighting, store, canvasModel};
     FakeCanvas canvas{canvasModel};
-    MapSlots slots;
+    ActionBarMaps slots{defaults};
     ScriptedRandom random;
     bool debugMode = false;
     int queueResets = 0;
@@ -111,6 +104,10 @@ struct DirectorHarness {
             store.saveProfileColors(colors, p);
         }
         frames.loadAllColorProfiles();
+        // No slot is bound unless a test binds it.
+        for (BarMap* bar : {&slots.barMapA, &slots.barMapB, &slots.barMapC})
+            for (int n = 1; n <= kSlotsPerBar; ++n)
+                bar->setSlot(n, kNoKey);
         lighting.clear();
     }
 

@@ -368,7 +368,7 @@ TEST_F(DirectorTest, BannerCodesPlayRedAndGreen) {
 }
 
 TEST_F(DirectorTest, AnActionBarCodeWithoutItsSlotCharacterChangesNothing) {
-    h.slots.keys[{BarMap::A, '1'}] = 0x02;
+    h.slots.barMapA.set('1', 0x02);
     h.director.cooldowns.showActionBarFrame('`', 64);
     ASSERT_EQ(h.frames.dimmedKeys.count(0x02), 1u);
     h.lighting.clear();

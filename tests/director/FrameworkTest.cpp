@@ -14,11 +14,6 @@
 namespace et::test {
 namespace {
 
-class NoSlots : public ActionSlotKeys {
-  public:
-    int32_t keyForSlot(BarMap, char) const override { return 0; }
-};
-
 class NoCanvas : public CooldownCanvas {
   public:
     CanvasModel& model() override { return model_; }
@@ -53,7 +48,7 @@ class DirectorFrameworkTest : public HostFixture {
     CanvasModel canvasModel;
     KeyboardFrames frames{lighting, store, canvasModel};
     NoCanvas canvas;
-    NoSlots slots;
+    ActionBarMaps slots{defaults};
     SystemRandomSource random;
     LightingDirector director{lighting, runLoop, log, defaults, frames, canvas, slots, random, {}};
 };
