@@ -168,5 +168,16 @@ TEST_F(StopEffectsOnKey, EndsAFlashAndAPulseOnOneKeyOneAtATimeFlashFirst) {
     EXPECT_EQ(countIn(sent, "RestoreKey 28"), 1);
 }
 
+TEST_F(StopEffectsOnKey, TwoCallsBackToBackEndBothEffects) {
+    // A reset stops every key twice without waiting for ticks in between.
+    ASSERT_TRUE(CorvLedPulseSingleKey(CLK_Enter, 100, 0, 0, 25, 0, 0, 400, true));
+    ASSERT_TRUE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 0, 500));
+    ASSERT_TRUE(pumpUntilMessages(4));
+    EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Enter));
+    EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Enter));
+    ASSERT_TRUE(pumpUntil([] { return flashEnded(CLK_Enter) && pulseEnded(CLK_Enter); }));
+    EXPECT_EQ(countIn(receivedBeforeMarker(), "RestoreKey 28"), 2);
+}
+
 } // namespace
 } // namespace effects_test

@@ -141,7 +141,11 @@ bool CorvLedPulseSingleKey(KeyName keyName, int startRed, int startGreen, int st
 bool CorvLedStopEffectsOnKey(KeyName keyName) {
     const int key = static_cast<int>(keyName);
     std::lock_guard<std::mutex> lock(g_effectsLock);
-    if (auto flash = g_singleKeyFlashingMap.find(key); flash != g_singleKeyFlashingMap.end()) {
+    // A flash already told to end stays in its map until its next tick; a second call in
+    // that window must reach the pulse, or "two calls end both" would depend on timing.
+    auto flash = g_singleKeyFlashingMap.find(key);
+    if (flash != g_singleKeyFlashingMap.end() &&
+        (flash->second.infinite || flash->second.remainingDuration > 0)) {
         flash->second.infinite = false;
         flash->second.remainingDuration = 0;
     } else if (auto pulse = g_singleKeyPulsingMap.find(key); pulse != g_singleKeyPulsingMap.end()) {

@@ -343,7 +343,8 @@ CORVLED_API bool CorvLedPulseSingleKey(KeyName key, int startRed, int startGreen
 /*
  * Ends one effect of the key on its next tick, which restores the key's saved lighting:
  * the key's flash if it has one, otherwise its pulse. A key that runs both needs two
- * calls: the first ends the flash and the pulse runs on; the second ends the pulse.
+ * calls: the first ends the flash and the pulse runs on; the second ends the pulse, also
+ * when it comes before the flash's last tick (a flash already ending is passed over).
  * Why not both at once: a key's flash and pulse come from different owners. Ember Talon
  * flashes Enter for a whisper while the combat pulse runs on Enter too; dismissing the
  * whisper must not stop the combat pulse; and since the application stops the whisper
