@@ -66,9 +66,14 @@ CORVLED_API extern const unsigned char CorvaneLEDVersionString[];
  * KeyName — 32-bit key identifier: the PC/AT scan code set 1 make code for one-byte codes,
  * 0x100 + the second byte for E0-prefixed keys, 0xFFF1–0xFFF9 for the macro keys P1–P9,
  * 0xFFFF1 for the crest logo and 0xFFFF2 for the Talon Badge. The library does not check
- * that a value names a real key; the host ignores unknown ones.
+ * that a value names a real key; the host ignores unknown ones. In C++ the type is fixed
+ * to int, so any 32-bit value (negative ones too) is a valid KeyName there as in C.
  */
+#ifdef __cplusplus
+typedef enum KeyName : int {
+#else
 typedef enum KeyName {
+#endif
     CLK_Escape = 0x001,
     CLK_F1 = 0x03B,
     CLK_F2 = 0x03C,
