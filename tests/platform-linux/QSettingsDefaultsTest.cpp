@@ -136,6 +136,23 @@ TEST_F(QSettingsDefaultsTest, HandEditedAndDamagedLines) {
     EXPECT_FALSE(d.getDouble("blinkTimePref"));
     EXPECT_FALSE(d.getInt("key101"));
     EXPECT_TRUE(d.contains("key101"));
+    EXPECT_TRUE(d.hadUnreadableLines());
+
+    // The file still takes new values; only the line that was no setting is left out.
+    d.setInt("key102", 7);
+    d.sync();
+    EXPECT_TRUE(d.ok());
+    const std::string text = readFile(path());
+    EXPECT_THAT(text, HasSubstr("key102=7\n"));
+    EXPECT_THAT(text, HasSubstr("colorCColor1="));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("not a setting")));
+}
+
+TEST_F(QSettingsDefaultsTest, CleanFileHasNoUnreadableLines) {
+    writeFile(path(), "[General]\nkey101=5\n");
+    QSettingsDefaults d(path());
+    EXPECT_FALSE(d.hadUnreadableLines());
+    EXPECT_TRUE(d.ok());
 }
 
 TEST_F(QSettingsDefaultsTest, DamagedProfileLoadsWhatItCan) {

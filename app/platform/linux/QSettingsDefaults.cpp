@@ -3,6 +3,7 @@
 #include "SettingsText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 
@@ -30,6 +31,9 @@ QSettingsDefaults::QSettingsDefaults(const std::string& path)
       settings_(std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat)) {
     // QSettings writes through QSaveFile by default; refuse the non-atomic fallback.
     settings_->setAtomicSyncRequired(true);
+    // QSettings parses on first use; do it now so a damaged file is known from the start.
+    settings_->allKeys();
+    unreadableLines_ = settings_->status() == QSettings::FormatError;
 }
 
 QSettingsDefaults::~QSettingsDefaults() {
@@ -37,7 +41,18 @@ QSettingsDefaults::~QSettingsDefaults() {
 }
 
 bool QSettingsDefaults::ok() const {
-    return settings_->status() == QSettings::NoError;
+    switch (settings_->status()) {
+    case QSettings::NoError:
+        return true;
+    case QSettings::AccessError:
+        return false;
+    case QSettings::FormatError:
+        break;
+    }
+    // QSettings keeps only its first error, and a damaged file already took that place;
+    // it still writes such a file, so whether it can be written is the question.
+    const QFileInfo file(QString::fromStdString(path_));
+    return file.exists() ? file.isWritable() : QFileInfo(file.absolutePath()).isWritable();
 }
 
 bool QSettingsDefaults::contains(const std::string& key) const {

@@ -27,9 +27,12 @@ class QSettingsDefaults : public Defaults {
     QSettingsDefaults& operator=(const QSettingsDefaults&) = delete;
 
     const std::string& path() const { return path_; }
-    // False once reading or writing the file has failed (unreadable, unwritable, or a file
-    // too damaged to rewrite without losing what it holds); the values in memory stay usable.
+    // False when the file could not be written (folder or file not writable); the values
+    // in memory stay usable either way.
     bool ok() const;
+    // The file held lines that are not settings (a damaged hand edit). They were skipped,
+    // and the next write leaves them out.
+    bool hadUnreadableLines() const { return unreadableLines_; }
 
     bool contains(const std::string& key) const override;
     void remove(const std::string& key) override;
@@ -59,6 +62,7 @@ class QSettingsDefaults : public Defaults {
 
     std::string path_;
     std::unique_ptr<QSettings> settings_;
+    bool unreadableLines_ = false;
 };
 
 } // namespace et
