@@ -7,6 +7,15 @@
 //
 // Main thread only. The screen link's relay calls evaluateMessage one message at a time;
 // an animation keeps it busy until its last frame while the main loop goes on running.
+//
+// How the application plugs it in: build it before the MessageRelay and hand it to the
+// relay as its MessageDispatcher; give the Hooks the debug-mode flag, the relay's
+// resetQueue and the calibration's confirmCalibrate. The game-foreground check calls
+// gameInFront() or leaveGameLighting() after every drain tick. The check boxes write
+// state.combatChatWarning and state.autoToggleProfile2; the reset button and menu item
+// call resetClicked(); the cooldown controls call cooldowns.cooldownCheck(),
+// blinkTimeChanged() and revealCooldownColors(), and start-up calls
+// cooldowns.loadBlinkTime().
 #include "Animations.h"
 #include "CooldownDisplay.h"
 #include "GameState.h"

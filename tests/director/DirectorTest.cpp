@@ -358,15 +358,6 @@ TEST_F(DirectorTest, AnimationCodesTakeTheActiveProfileAndSetTheirFlags) {
     EXPECT_EQ(state().EmberisInTheForeground, 0); // unlike "f"
 }
 
-TEST_F(DirectorTest, BannerCodesPlayRedAndGreen) {
-    h.send("H");
-    h.send("r");
-    const auto whole = h.lighting.named("setLighting");
-    ASSERT_EQ(whole.size(), 2u);
-    EXPECT_EQ(whole[0].args, (std::vector<int64_t>{100, 0, 0}));
-    EXPECT_EQ(whole[1].args, (std::vector<int64_t>{0, 100, 0}));
-}
-
 TEST_F(DirectorTest, AnActionBarCodeWithoutItsSlotCharacterChangesNothing) {
     h.slots.barMapA.set('1', 0x02);
     h.director.cooldowns.showActionBarFrame('`', 64);

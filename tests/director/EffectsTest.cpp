@@ -46,16 +46,6 @@ TEST_F(EffectsTest, DeadEffectDrawsAPeriodForEveryKey) {
     EXPECT_EQ(calls.back().args[0], 0xFFF1);
 }
 
-TEST_F(EffectsTest, DeadEffectStopsBrightThenDimKeys) {
-    effects.stopDeadEffect();
-    const auto& calls = h.lighting.calls;
-    ASSERT_EQ(calls.size(), 2u + 27u);
-    EXPECT_EQ(calls.front(), (LightingCall{"setTargetDevice", {4}, {}}));
-    EXPECT_EQ(calls[1], (LightingCall{"stopEffectsOnKey", {0x3A}, {}}));
-    EXPECT_EQ(calls[16], (LightingCall{"stopEffectsOnKey", {0x1D}, {}}));
-    EXPECT_EQ(calls.back(), (LightingCall{"setTargetDevice", {7}, {}}));
-}
-
 TEST_F(EffectsTest, ShadowEffectPulsesEachRowBetweenADarkerAndALighterShade) {
     h.random.draws = {0, 100, 200, 300, 400, 799};
     effects.startShadowEffect(183.0 / 360.0, 0.5, 0.6);
