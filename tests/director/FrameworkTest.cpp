@@ -82,10 +82,11 @@ TEST_F(DirectorFrameworkTest, CombatPulsesOfTheEighteenKeysArriveUntilCombatEnds
     EXPECT_TRUE(keyColors().empty());
 }
 
-TEST_F(DirectorFrameworkTest, ResetLeavesNoKeyPulsing) {
+TEST_F(DirectorFrameworkTest, ResetLeavesNoKeyPulsingOrFlashing) {
     director.evaluateMessage("C");
     director.evaluateMessage("D"); // pulses on P1, P4 and P7 too
     director.evaluateMessage("k"); // and the shadow pulses on every keyboard key
+    director.evaluateMessage("I"); // a whisper flash on Enter, over its pulse
     runLoop.runFor(0.3);
     ASSERT_FALSE(keyColors().empty());
 
