@@ -1,0 +1,28 @@
+#pragma once
+// The main thread's RunLoop on Qt's event loop. Waits run a nested QEventLoop, so timers,
+// the framework's effects (GLib sources on the same context) and the windows stay alive.
+#include "RunLoop.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+namespace et {
+
+class QtRunLoop : public RunLoop {
+public:
+    QtRunLoop();
+    double now() const override;
+    void runFor(double seconds) override;
+    void after(double seconds, std::function<void()> fn) override;
+
+    // Once the application is going away, waits return at once instead of starting new
+    // nested loops that would hold the exit up.
+    void setTerminating() { terminating_ = true; }
+
+private:
+    QElapsedTimer clock_;
+    QObject context_; // owns the pending one-shot timers
+    bool terminating_ = false;
+};
+
+} // namespace et
