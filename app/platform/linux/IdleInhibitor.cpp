@@ -13,12 +13,12 @@ IdleInhibitor::IdleInhibitor(QDBusConnection bus) : bus_(std::move(bus)) {}
 
 IdleInhibitor::~IdleInhibitor() { end(); }
 
-bool IdleInhibitor::begin(const QString& reason) {
+bool IdleInhibitor::begin(const std::string& reason) {
     if (active()) return true;
     if (!bus_.isConnected()) return false;
     auto call = QDBusMessage::createMethodCall(kLogindService, kLogindPath, kLogindManager,
                                                "Inhibit");
-    call << QStringLiteral("idle") << QStringLiteral("Ember Talon") << reason
+    call << QStringLiteral("idle") << QStringLiteral("Ember Talon") << QString::fromStdString(reason)
          << QStringLiteral("block");
     const QDBusMessage answer = bus_.call(call, QDBus::Block, kCallTimeoutMs);
     if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty())

@@ -2,23 +2,24 @@
 // The "Reading the screen" activity: a logind idle inhibitor, held as the file descriptor
 // logind hands out and released by closing it. Without a system bus or logind, begin()
 // does nothing and says so by its result; no error reaches the user.
+#include "Activity.h"
+
 #include <QDBusConnection>
-#include <QString>
 
 namespace et {
 
-class IdleInhibitor {
+class IdleInhibitor : public Activity {
 public:
     explicit IdleInhibitor(QDBusConnection bus);
-    ~IdleInhibitor();
+    ~IdleInhibitor() override;
     IdleInhibitor(const IdleInhibitor&) = delete;
     IdleInhibitor& operator=(const IdleInhibitor&) = delete;
 
     // Starts inhibiting idle with `reason`; true when logind granted it. A second call
     // while active keeps the first inhibitor.
-    bool begin(const QString& reason);
+    bool begin(const std::string& reason) override;
     // Lets the system idle again. Safe when nothing was begun.
-    void end();
+    void end() override;
     bool active() const { return fd_ >= 0; }
 
     // How long begin() waits for logind before giving up, so a hung bus cannot stall

@@ -1,0 +1,85 @@
+#pragma once
+// The composition root of Ember Talon: creates the subsystems and the windows, connects
+// every window action to the subsystem that owns it, runs the start-up sequence and the
+// orderly shutdown, and receives the platform's notifications. The state lives in the
+// subsystems' objects; this class only holds them together.
+#include "AboutWindow.h"
+#include "ForegroundCheck.h"
+#include "HelpWindow.h"
+#include "LaunchOptionsWindow.h"
+#include "LauncherControl.h"
+#include "LauncherWindows.h"
+#include "MainWindow.h"
+#include "ShellPlatform.h"
+#include "TextViewLog.h"
+
+#include <functional>
+#include <memory>
+
+namespace et {
+
+class AppDelegate {
+    ShellPlatform& platform_;
+
+public:
+    explicit AppDelegate(ShellPlatform& platform);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // applicationDidFinishLaunching: the start-up sequence, in its fixed order.
+    void applicationDidFinishLaunching();
+    // applicationShouldTerminate: a quit request from the menu, the last window or a
+    // signal. Stops the capture loop and finishes the shutdown once it has ended.
+    void requestQuit();
+    bool terminating() const { return terminating_; }
+    bool terminated() const { return terminated_; }
+
+    // Platform notifications.
+    void screenAboutToSleep();
+    void screenWakesUpFromSleep();
+    void windowShouldClose();
+
+    // Actions of this layer.
+    void debugMenuItem();
+    void autoToggleProfileClicked();
+    void combatChatWarningClicked();
+    void helpMenuItem();
+    void myBtnClicked();
+    void aboutMenuItem();
+    void AboutLinkClicked();
+    void openDownloadsPage();
+
+    Log& log() { return log_; }
+    bool debugMode = false;
+    bool confirmCalibrate = true;
+    bool autoToggleProfile2 = false;
+    bool combatChatWarning = false;
+
+    MainWindow mainWindow;
+
+private:
+    TextViewLog log_;
+
+public:
+    HelpWindow helpWindow;
+    AboutWindow aboutWindow;
+    LaunchOptionsWindow launchOptionWindow;
+
+    LauncherWindows launcherWindows;
+    LauncherControl launcher;
+    ForegroundCheck foreground;
+
+private:
+    void connectActions();
+    void connectMenu();
+    // applicationWillTerminate: after the capture thread's go-ahead.
+    void applicationWillTerminate();
+    void logVersions();
+    void restoreMainWindow();
+
+    bool terminating_ = false;
+    bool terminated_ = false;
+};
+
+} // namespace et

@@ -1,0 +1,38 @@
+#pragma once
+// The production platform: the Linux implementations of every interface the application
+// takes, created on the main thread after QApplication.
+#include "BeepSound.h"
+#include "CorvaneLighting.h"
+#include "EspeakSpeech.h"
+#include "HelperLauncher.h"
+#include "IdleInhibitor.h"
+#include "QtMainThread.h"
+#include "QtRunLoop.h"
+#include "ShellPlatform.h"
+#include "X11Workspace.h"
+
+#include <memory>
+
+namespace et {
+
+class LinuxPlatform {
+public:
+    // `defaults` is the settings store the caller opened.
+    explicit LinuxPlatform(Defaults& defaults);
+
+    ShellPlatform& platform() { return platform_; }
+    QtRunLoop& runLoop() { return runLoop_; }
+
+private:
+    CorvaneLighting lighting_;
+    QtRunLoop runLoop_;
+    QtMainThread mainThread_;
+    X11Workspace workspace_;
+    HelperLauncher launcher_;
+    EspeakSpeech speech_;
+    BeepSound sound_;
+    IdleInhibitor activity_;
+    ShellPlatform platform_;
+};
+
+} // namespace et

@@ -1,0 +1,38 @@
+#pragma once
+// Everything the application takes from the outside world, handed to the AppDelegate at
+// construction: production fills it with the Linux implementations, tests with fakes.
+#include "Activity.h"
+#include "Defaults.h"
+#include "Launcher.h"
+#include "Lighting.h"
+#include "MainThread.h"
+#include "RunLoop.h"
+#include "Sound.h"
+#include "Speech.h"
+#include "Workspace.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace et {
+
+struct ShellPlatform {
+    Lighting& lighting;
+    Defaults& defaults;
+    RunLoop& runLoop;
+    MainThread& mainThread;
+    Workspace& workspace;
+    Launcher& launcher;
+    Speech& speech;
+    Sound& sound;
+    Activity& activity;
+    // The CorvaneLED library's version as found loaded in the process; empty: not found.
+    std::optional<std::string> frameworkVersion;
+    // Opens a web address in the user's browser; the result is not looked at.
+    std::function<void(const std::string&)> openUrl;
+    // Ends the application's event loop once shutdown is complete.
+    std::function<void()> exitEventLoop;
+};
+
+} // namespace et

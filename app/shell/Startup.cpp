@@ -1,0 +1,73 @@
+// The start-up sequence. The steps run in this order and none depends on an earlier one
+// succeeding; no lighting is sent until the game is found in front.
+#include "AppDelegate.h"
+
+#include "AppInfo.h"
+#include "WindowFrame.h"
+
+#include <QCheckBox>
+
+#include <string>
+
+namespace et {
+
+namespace {
+constexpr const char* kWindowFrameName = "windowPosition";
+} // namespace
+
+void AppDelegate::logVersions() {
+    const std::string appVersion = build::kVersion;
+    const std::string frameworkVersion =
+        platform_.frameworkVersion.value_or(app::kFrameworkNotFound);
+    log_.appendLine("Ember Talon version " + appVersion + " using Corvane LED bundle " +
+                    frameworkVersion);
+}
+
+void AppDelegate::restoreMainWindow() {
+    restoreWindowFrame(mainWindow, platform_.defaults, kWindowFrameName);
+    mainWindow.show();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    Defaults& defaults = platform_.defaults;
+    Lighting& lighting = platform_.lighting;
+
+    // 1–3: versions.
+    logVersions();
+    // 4: keep the system awake while the screen is read.
+    platform_.activity.begin("Reading the screen");
+    // 5: sleep and wake arrive through screenAboutToSleep / screenWakesUpFromSleep, which
+    // the platform connects before start-up.
+
+    // 6: the lighting framework.
+    if (!lighting.init()) {
+        log_.appendLine("Unable to initialize the Corvane LED driver. Please ensure Corvane "
+                        "Host Software is installed and running, then restart Ember Talon.");
+    } else {
+        int major = 0, minor = 0, build = 0;
+        lighting.getSdkVersion(major, minor, build);
+        log_.appendLine("Corvane LED driver (version " + std::to_string(major) + "." +
+                        std::to_string(minor) + "." + std::to_string(build) +
+                        ") initialized successfully.");
+    }
+
+    // 12: the main window.
+    restoreMainWindow();
+
+    // 14: chat profile switch.
+    autoToggleProfile2 = defaults.getBool("autoToggleProfile").value_or(false);
+    mainWindow.autoChatProfileCheckbox->setChecked(autoToggleProfile2);
+
+    // 16: the user guide.
+    helpWindow.loadHelpText();
+
+    // 17, 18: application names and autorun.
+    launcher.loadApplicationNames();
+    launcher.autorunAtStartup();
+
+    // 19: combat chat warning.
+    combatChatWarning = defaults.getBool("combatChatWarning").value_or(false);
+    mainWindow.combatChatAlertCheckbox->setChecked(combatChatWarning);
+}
+
+} // namespace et

@@ -1,0 +1,65 @@
+// ember-talon: the desktop application. Parses the command line, then either runs a
+// headless profile operation or starts the windows and the screen link.
+#include "AppDelegate.h"
+#include "AppInfo.h"
+#include "CommandLine.h"
+#include "FrameworkVersion.h"
+#include "LinuxPlatform.h"
+#include "LogindSleepWatcher.h"
+#include "MemoryDefaults.h"
+#include "SignalBridge.h"
+#include "SystemBus.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const et::CommandLine cl = et::parseCommandLine(args);
+    if (!cl.error.empty()) {
+        std::cerr << "ember-talon: " << cl.error << "\n" << et::usageText();
+        return 2;
+    }
+    if (cl.help) {
+        std::cout << et::usageText();
+        return 0;
+    }
+    if (cl.version) {
+        std::cout << et::versionText(et::loadedFrameworkVersion().value_or(
+            et::app::kFrameworkNotFound));
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("ember-talon");
+    QApplication::setApplicationDisplayName("Ember Talon");
+    QApplication::setApplicationVersion(et::build::kVersion);
+    QApplication::setDesktopFileName("ember-talon");
+    QApplication::setWindowIcon(QIcon(":/icons/ember-talon.svg"));
+    // The last window closing is a quit request like any other: it waits for the capture.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    et::MemoryDefaults defaults;
+    et::LinuxPlatform linuxPlatform(defaults);
+    et::AppDelegate delegate(linuxPlatform.platform());
+    delegate.debugMode = cl.debug;
+
+    et::SignalBridge signalBridge;
+    QObject::connect(&signalBridge, &et::SignalBridge::quitRequested,
+                     [&delegate] { delegate.requestQuit(); });
+    QObject::connect(&app, &QGuiApplication::lastWindowClosed,
+                     [&delegate] { delegate.requestQuit(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                     [&delegate] { delegate.requestQuit(); });
+    et::LogindSleepWatcher sleepWatcher(et::systemBus());
+    QObject::connect(&sleepWatcher, &et::LogindSleepWatcher::aboutToSleep,
+                     [&delegate] { delegate.screenAboutToSleep(); });
+    QObject::connect(&sleepWatcher, &et::LogindSleepWatcher::wokeUp,
+                     [&delegate] { delegate.screenWakesUpFromSleep(); });
+
+    QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    return app.exec();
+}

@@ -1,0 +1,109 @@
+#pragma once
+// Test doubles for the application's platform: they record what the application asks of
+// the outside world.
+#include "Activity.h"
+#include "Launcher.h"
+#include "Lighting.h"
+#include "Sound.h"
+#include "Speech.h"
+#include "Workspace.h"
+
+#include <cstdint>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace et::test {
+
+// Every framework call as one line of text ("init", "setLightingForKey 1 100 0 0"), in
+// order, so tests compare whole sequences.
+class RecordingLighting : public Lighting {
+public:
+    std::vector<std::string> calls;
+    bool initResult = true;
+    int versionMajor = 1, versionMinor = 2, versionBuild = 0;
+
+    bool init() override { return record("init"), initResult; }
+    bool getSdkVersion(int& major, int& minor, int& build) override {
+        major = versionMajor, minor = versionMinor, build = versionBuild;
+        return record("getSdkVersion"), true;
+    }
+    bool setTargetDevice(int device) override { return record("setTargetDevice", device), false; }
+    bool setLighting(int r, int g, int b) override { return record("setLighting", r, g, b), true; }
+    bool stopEffects() override { return record("stopEffects"), true; }
+    bool setLightingFromBitmap(const unsigned char* bitmap) override {
+        lastBitmap.assign(bitmap, bitmap + 504);
+        return record("setLightingFromBitmap"), true;
+    }
+    bool setLightingForKey(int32_t key, int r, int g, int b) override {
+        return record("setLightingForKey", key, r, g, b), true;
+    }
+    bool flashSingleKey(int32_t key, int r, int g, int b, int d, int i) override {
+        return record("flashSingleKey", key, r, g, b, d, i), true;
+    }
+    bool pulseSingleKey(int32_t key, int r, int g, int b, int r2, int g2, int b2, int d,
+                        bool inf) override {
+        return record("pulseSingleKey", key, r, g, b, r2, g2, b2, d, inf), true;
+    }
+    bool stopEffectsOnKey(int32_t key) override { return record("stopEffectsOnKey", key), true; }
+    void shutdown() override { record("shutdown"); }
+
+    std::vector<unsigned char> lastBitmap;
+
+    // Calls whose text starts with `prefix`.
+    std::vector<std::string> matching(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const auto& c : calls)
+            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+        return out;
+    }
+
+private:
+    template <typename... Args> void record(const char* name, Args... args) {
+        std::ostringstream line;
+        line << name;
+        ((line << ' ' << args), ...);
+        calls.push_back(line.str());
+    }
+};
+
+class FakeWorkspace : public Workspace {
+public:
+    std::optional<FrontmostApplication> front;
+    int asked = 0;
+    std::optional<FrontmostApplication> frontmostApplication() override {
+        ++asked;
+        return front;
+    }
+};
+
+class RecordingLauncher : public Launcher {
+public:
+    std::vector<std::string> activated;
+    void activate(const std::string& name) override { activated.push_back(name); }
+};
+
+class RecordingSpeech : public Speech {
+public:
+    std::vector<std::string> spoken;
+    void speak(const std::string& text) override { spoken.push_back(text); }
+};
+
+class RecordingSound : public Sound {
+public:
+    int played = 0;
+    void play(const std::string&) override { ++played; }
+};
+
+class FakeActivity : public Activity {
+public:
+    std::vector<std::string> events;
+    bool begin(const std::string& reason) override {
+        events.push_back("begin " + reason);
+        return true;
+    }
+    void end() override { events.push_back("end"); }
+};
+
+} // namespace et::test

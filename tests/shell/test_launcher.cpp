@@ -1,0 +1,190 @@
+// Launching by name, the names window, autorun and the game-foreground check.
+#include "Fakes.h"
+#include "ForegroundCheck.h"
+#include "LauncherControl.h"
+#include "MemoryDefaults.h"
+#include "ShellHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace et::test {
+namespace {
+
+class ScriptedLauncherUi : public LauncherUi {
+public:
+    std::map<AutorunItem, bool> checked;
+    std::vector<std::string> sheets;
+    bool alt = false;
+    int optionRuns = 0;
+    ApplicationNames edited{"Ember X", "Classic X", "Port X"};
+
+    std::string autorunTitle(AutorunItem item) const override {
+        switch (item) {
+        case AutorunItem::None: return "None";
+        case AutorunItem::RPort: return "Ravenport";
+        case AutorunItem::Ember: return "Emberfall";
+        case AutorunItem::Classic: return "Emberfall Classic";
+        }
+        return {};
+    }
+    void setAutorunChecked(AutorunItem item, bool on) override { checked[item] = on; }
+    void showAutorunSheet(const std::string& text) override { sheets.push_back(text); }
+    ApplicationNames runLaunchOptions(const ApplicationNames&) override {
+        ++optionRuns;
+        return edited;
+    }
+    bool optionKeyHeld() const override { return alt; }
+    void showNames(const ApplicationNames&) override {}
+};
+
+struct LauncherTest : ::testing::Test {
+    RecordingLauncher launcher;
+    MemoryDefaults defaults;
+    ScriptedLauncherUi ui;
+    struct : Log {
+        std::vector<std::string> lines;
+        void appendLine(const std::string& l) override { lines.push_back(l); }
+    } log;
+    LauncherControl control{launcher, defaults, log, ui};
+};
+
+TEST_F(LauncherTest, LaunchesByNameUnlessAltOpensTheNamesWindow) {
+    control.launchEmber();
+    control.launchClassic();
+    control.launchRPort();
+    EXPECT_EQ(launcher.activated,
+              (std::vector<std::string>{"Emberfall", "Emberfall Classic", "Ravenport"}));
+    EXPECT_TRUE(log.lines.empty()) << "launching reports nothing";
+
+    ui.alt = true;
+    control.launchEmber();
+    EXPECT_EQ(launcher.activated.size(), 3u) << "Alt opens the names window instead";
+    EXPECT_EQ(ui.optionRuns, 1);
+    EXPECT_EQ(control.names.EmberAppName, "Ember X");
+    EXPECT_EQ(defaults.getString("EmberAppName"), "Ember X");
+    EXPECT_EQ(defaults.getString("EmberClassicAppName"), "Classic X");
+    EXPECT_EQ(defaults.getString("RPAppName"), "Port X");
+
+    ui.alt = false;
+    control.launchRPort();
+    EXPECT_EQ(launcher.activated.back(), "Port X");
+}
+
+TEST_F(LauncherTest, StoredNamesReplaceOnlyThoseThatArePresent) {
+    defaults.setString("RPAppName", "Raven Launcher");
+    control.loadApplicationNames();
+    EXPECT_EQ(control.names.EmberAppName, "Emberfall");
+    EXPECT_EQ(control.names.EmberClassicAppName, "Emberfall Classic");
+    EXPECT_EQ(control.names.RPAppName, "Raven Launcher");
+}
+
+TEST_F(LauncherTest, SetAutorunStoresTheItemAndTheNameAsChosen) {
+    control.autorunEmber();
+    EXPECT_EQ(defaults.getString("AutorunMenuName"), "Emberfall");
+    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall");
+    EXPECT_TRUE(ui.checked[AutorunItem::Ember]);
+    EXPECT_FALSE(ui.checked[AutorunItem::None]);
+    EXPECT_EQ(ui.sheets.back(),
+              "Each time Ember Talon opens, it will automatically launch\nEmberfall");
+
+    // A later rename does not change what autorun starts.
+    ui.edited = {"Renamed", "C", "R"};
+    control.editApplicationNames();
+    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall");
+
+    control.autorunNone();
+    EXPECT_EQ(defaults.getString("AutorunMenuName"), "None");
+    EXPECT_EQ(defaults.getString("AutorunName"), "");
+    EXPECT_TRUE(ui.checked[AutorunItem::None]);
+    EXPECT_FALSE(ui.checked[AutorunItem::Ember]);
+    EXPECT_EQ(ui.sheets.back(), "No app will automatically launch.");
+}
+
+TEST_F(LauncherTest, AutorunAtStartup) {
+    // Nothing stored: the none item is marked and nothing starts.
+    control.autorunAtStartup();
+    EXPECT_TRUE(ui.checked[AutorunItem::None]);
+    EXPECT_TRUE(launcher.activated.empty());
+
+    // "None" and empty launch nothing and mark the none item.
+    for (const char* stored : {"None", ""}) {
+        ui.checked.clear();
+        defaults.setString("AutorunMenuName", "Ravenport");
+        defaults.setString("AutorunName", stored);
+        control.autorunAtStartup();
+        EXPECT_TRUE(launcher.activated.empty()) << stored;
+        EXPECT_TRUE(ui.checked[AutorunItem::None]) << stored;
+        EXPECT_TRUE(ui.checked[AutorunItem::RPort]) << "the stored title is marked too";
+    }
+
+    // A name launches without consulting Alt, and says so.
+    ui.alt = true;
+    ui.checked.clear();
+    defaults.setString("AutorunMenuName", "Emberfall Classic");
+    defaults.setString("AutorunName", "Emberfall Classic");
+    control.autorunAtStartup();
+    EXPECT_EQ(launcher.activated, std::vector<std::string>{"Emberfall Classic"});
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall Classic"});
+    EXPECT_TRUE(ui.checked[AutorunItem::Classic]);
+    EXPECT_FALSE(ui.checked[AutorunItem::None]);
+    EXPECT_EQ(ui.optionRuns, 0);
+}
+
+TEST(ForegroundCheckTest, OnlyTheExactIdentifierIsTheGame) {
+    FakeWorkspace workspace;
+    int inFront = 0, notInFront = 0;
+    ForegroundCheck check(workspace, [&] { ++inFront; }, [&] { ++notInFront; });
+
+    check.checkGameInFront(); // nothing in front: neither
+    EXPECT_EQ(inFront + notInFront, 0);
+
+    workspace.front = FrontmostApplication{std::string("emberfall.exe")};
+    check.checkGameInFront();
+    EXPECT_EQ(inFront, 1);
+
+    for (auto id : {std::optional<std::string>("Emberfall.exe"),
+                    std::optional<std::string>("emberfall"), std::optional<std::string>()}) {
+        workspace.front = FrontmostApplication{id};
+        check.checkGameInFront();
+    }
+    EXPECT_EQ(inFront, 1);
+    EXPECT_EQ(notInFront, 3);
+}
+
+// Through the real windows: the autorun menu, its sheet and the launch options window.
+TEST(LauncherWindowsTest, MenuItemsSheetAndNamesWindow) {
+    ShellHarness h;
+    AppDelegate& app = h.start();
+    app.mainWindow.menu.autorunRPortMI->trigger();
+    EXPECT_TRUE(app.mainWindow.menu.autorunRPortMI->isChecked());
+    EXPECT_FALSE(app.mainWindow.menu.autorunNoneMI->isChecked());
+    EXPECT_EQ(h.defaults.getString("AutorunName"), "Ravenport");
+    auto* sheet = app.mainWindow.findChild<QMessageBox*>("autorunSheet");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->text(), "Autolaunch Setting");
+    EXPECT_EQ(sheet->informativeText(),
+              "Each time Ember Talon opens, it will automatically launch\nRavenport");
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    sheet->close();
+
+    // The names window runs modally; type a name and press OK.
+    QTimer::singleShot(0, [&] {
+        app.launchOptionWindow.EmberAppNameField->setText("My Ember");
+        app.launchOptionWindow.okButton->click();
+    });
+    app.mainWindow.menu.editGameNamesMI->trigger();
+    EXPECT_EQ(h.defaults.getString("EmberAppName"), "My Ember");
+    app.mainWindow.launchEmberBtn->click();
+    EXPECT_EQ(h.launcher.activated, std::vector<std::string>{"My Ember"});
+}
+
+} // namespace
+} // namespace et::test
