@@ -6,7 +6,7 @@
 namespace et {
 
 class Activity {
-public:
+  public:
     virtual ~Activity() = default;
     virtual bool begin(const std::string& reason) = 0;
     virtual void end() = 0;

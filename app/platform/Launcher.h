@@ -6,7 +6,7 @@
 namespace et {
 
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
     virtual void activate(const std::string& applicationName) = 0;
 };

@@ -12,7 +12,7 @@ struct FrontmostApplication {
 };
 
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
     // Empty when no application is in front (or the display cannot be asked).
     virtual std::optional<FrontmostApplication> frontmostApplication() = 0;

@@ -8,17 +8,17 @@ namespace et {
 
 class AboutWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AboutWindow(QWidget* parent = nullptr);
 
     QLabel* aboutVersionLabel = nullptr;
     QLabel* aboutCopyLabel = nullptr;
     QLabel* aboutLinkLabel = nullptr;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-signals:
+  signals:
     // AboutLinkClicked:
     void linkClicked();
 };

@@ -12,6 +12,8 @@ namespace et {
 
 AppDelegate::AppDelegate(ShellPlatform& platform)
     : platform_(platform), log_(mainWindow.myTextScroll),
+      calibration(platform.calibrationSource, geometry, platform.runLoop, platform.sound,
+                  platform.speech, platform.defaults, log_, [this] { return debugMode; }),
       launcherWindows(mainWindow, launchOptionWindow),
       launcher(platform.launcher, platform.defaults, log_, launcherWindows),
       foreground(
@@ -30,6 +32,8 @@ void AppDelegate::connectActions() {
     QObject::connect(w.combatChatAlertCheckbox, &QCheckBox::clicked,
                      [this] { combatChatWarningClicked(); });
     QObject::connect(w.helpButton, &QPushButton::clicked, [this] { myBtnClicked(); });
+    QObject::connect(w.calibrateButton, &QPushButton::clicked,
+                     [this] { calibration.calibrateScreen(); });
     QObject::connect(w.launchEmberBtn, &QPushButton::clicked, [this] { launcher.launchEmber(); });
     QObject::connect(w.launchEmberClassicBtn, &QPushButton::clicked,
                      [this] { launcher.launchClassic(); });
@@ -47,6 +51,7 @@ void AppDelegate::connectMenu() {
     on(m.openDownloadsPage, [this] { openDownloadsPage(); });
     on(m.helpMenuItem, [this] { helpMenuItem(); });
     on(m.debugMenuItem, [this] { debugMenuItem(); });
+    on(m.calibrateMI, [this] { calibration.calibrateScreen(); });
     on(m.launchEmberMI, [this] { launcher.launchEmber(); });
     on(m.launchClassicMI, [this] { launcher.launchClassic(); });
     on(m.launchRPortMI, [this] { launcher.launchRPort(); });
@@ -74,7 +79,7 @@ void AppDelegate::helpMenuItem() {
     helpWindow.show();
     helpWindow.raise();
     helpWindow.activateWindow();
-    confirmCalibrate = true;
+    calibration.confirmCalibrate = true;
 }
 
 void AppDelegate::myBtnClicked() {
@@ -83,13 +88,13 @@ void AppDelegate::myBtnClicked() {
         helpWindow.raise();
         helpWindow.activateWindow();
     });
-    confirmCalibrate = true;
+    calibration.confirmCalibrate = true;
 }
 
 void AppDelegate::aboutMenuItem() {
-    aboutWindow.aboutVersionLabel->setText(QString("Version %1 (%2)")
-                                               .arg(QString::fromUtf8(build::kVersion),
-                                                    QString::fromUtf8(build::kBuild)));
+    aboutWindow.aboutVersionLabel->setText(
+        QString("Version %1 (%2)")
+            .arg(QString::fromUtf8(build::kVersion), QString::fromUtf8(build::kBuild)));
     aboutWindow.aboutCopyLabel->setText(QString::fromUtf8(app::kRightsNotice));
     aboutWindow.aboutLinkLabel->setText(QString::fromUtf8(app::kProductPage));
     aboutWindow.show();

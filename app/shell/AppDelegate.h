@@ -4,12 +4,16 @@
 // orderly shutdown, and receives the platform's notifications. The state lives in the
 // subsystems' objects; this class only holds them together.
 #include "AboutWindow.h"
+#include "Calibration.h"
 #include "ForegroundCheck.h"
 #include "HelpWindow.h"
 #include "LaunchOptionsWindow.h"
 #include "LauncherControl.h"
 #include "LauncherWindows.h"
 #include "MainWindow.h"
+#include "MessageQueue.h"
+#include "ScanGeometry.h"
+#include "ScreenReader.h"
 #include "ShellPlatform.h"
 #include "TextViewLog.h"
 
@@ -21,7 +25,7 @@ namespace et {
 class AppDelegate {
     ShellPlatform& platform_;
 
-public:
+  public:
     explicit AppDelegate(ShellPlatform& platform);
     ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
@@ -52,34 +56,42 @@ public:
 
     Log& log() { return log_; }
     bool debugMode = false;
-    bool confirmCalibrate = true;
     bool autoToggleProfile2 = false;
     bool combatChatWarning = false;
 
     MainWindow mainWindow;
 
-private:
+  private:
     TextViewLog log_;
 
-public:
+  public:
     HelpWindow helpWindow;
     AboutWindow aboutWindow;
     LaunchOptionsWindow launchOptionWindow;
+
+    // The screen link.
+    ScanGeometry geometry;
+    MessageQueue messageQueue;
+    Calibration calibration;
+    std::unique_ptr<ScreenReader> activeScreenReader; // created by the last start-up step
 
     LauncherWindows launcherWindows;
     LauncherControl launcher;
     ForegroundCheck foreground;
 
-private:
+  private:
     void connectActions();
     void connectMenu();
     // applicationWillTerminate: after the capture thread's go-ahead.
     void applicationWillTerminate();
     void logVersions();
     void restoreMainWindow();
+    // Sleep before the capture thread exists is remembered for it.
+    void suspendScreenReads(bool suspend);
 
     bool terminating_ = false;
     bool terminated_ = false;
+    bool screenReadsSuspended_ = false;
 };
 
 } // namespace et

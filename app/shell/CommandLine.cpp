@@ -26,8 +26,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             }
-            if (value.empty()) cl.error = a.substr(0, a.find('=')) + " needs a file name";
-            else target = value;
+            if (value.empty())
+                cl.error = a.substr(0, a.find('=')) + " needs a file name";
+            else
+                target = value;
         };
         if (a == "--help" || a == "-h") {
             cl.help = true;
@@ -70,8 +72,8 @@ std::string usageText() {
 }
 
 std::string versionText(const std::string& frameworkVersion) {
-    return std::string("Ember Talon ") + build::kVersion + " (" + build::kBuild +
-           ")\nCorvaneLED " + frameworkVersion + "\n";
+    return std::string("Ember Talon ") + build::kVersion + " (" + build::kBuild + ")\nCorvaneLED " +
+           frameworkVersion + "\n";
 }
 
 } // namespace et

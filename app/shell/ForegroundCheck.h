@@ -11,7 +11,7 @@ namespace et {
 inline constexpr const char* kGameBundleIdentifier = "emberfall.exe";
 
 class ForegroundCheck {
-public:
+  public:
     // `gameInFront` runs the refresh countdown, `gameNotInFront` the leave-game switch.
     ForegroundCheck(Workspace& workspace, std::function<void()> gameInFront,
                     std::function<void()> gameNotInFront);
@@ -20,7 +20,7 @@ public:
     // of the identifier is the game; anything else (or no identifier) is not.
     void checkGameInFront();
 
-private:
+  private:
     Workspace& workspace_;
     std::function<void()> gameInFront_;
     std::function<void()> gameNotInFront_;

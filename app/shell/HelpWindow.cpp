@@ -12,6 +12,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     helpTextView = new QTextBrowser;
     helpTextView->setObjectName("helpTextView");
     helpTextView->setOpenExternalLinks(true);
+    helpTextView->document()->setDocumentMargin(16);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(helpTextView);

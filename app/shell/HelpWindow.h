@@ -8,7 +8,7 @@ namespace et {
 
 class HelpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(QWidget* parent = nullptr);
     // Start-up step 16. A missing document leaves a short note instead of a blank window.
     void loadHelpText(const QString& resource = ":/help/HelpText.html");

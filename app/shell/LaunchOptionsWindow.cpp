@@ -46,8 +46,8 @@ void LaunchOptionsWindow::showNames(const ApplicationNames& names) {
 }
 
 ApplicationNames LaunchOptionsWindow::fieldNames() const {
-    return {EmberAppNameField->text().toStdString(),
-            EmberClassicAppNameField->text().toStdString(), RPAppNameField->text().toStdString()};
+    return {EmberAppNameField->text().toStdString(), EmberClassicAppNameField->text().toStdString(),
+            RPAppNameField->text().toStdString()};
 }
 
 ApplicationNames LaunchOptionsWindow::run(const ApplicationNames& names) {

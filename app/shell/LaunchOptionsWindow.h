@@ -12,7 +12,7 @@ namespace et {
 
 class LaunchOptionsWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit LaunchOptionsWindow(QWidget* parent = nullptr);
 
     void showNames(const ApplicationNames& names);

@@ -2,8 +2,7 @@
 
 namespace et {
 
-LauncherControl::LauncherControl(Launcher& launcher, Defaults& defaults, Log& log,
-                                 LauncherUi& ui)
+LauncherControl::LauncherControl(Launcher& launcher, Defaults& defaults, Log& log, LauncherUi& ui)
     : launcher_(launcher), defaults_(defaults), log_(log), ui_(ui) {}
 
 void LauncherControl::loadApplicationNames() {
@@ -56,10 +55,9 @@ void LauncherControl::setAutorun(AutorunItem chosen, const std::string& name) {
         }
     }
     defaults_.sync();
-    ui_.showAutorunSheet(name.empty()
-                             ? std::string("No app will automatically launch.")
-                             : "Each time Ember Talon opens, it will automatically launch\n" +
-                                   name);
+    ui_.showAutorunSheet(
+        name.empty() ? std::string("No app will automatically launch.")
+                     : "Each time Ember Talon opens, it will automatically launch\n" + name);
 }
 
 } // namespace et

@@ -21,7 +21,7 @@ struct ApplicationNames {
 
 // What the launcher needs from the windows.
 class LauncherUi {
-public:
+  public:
     virtual ~LauncherUi() = default;
     virtual std::string autorunTitle(AutorunItem item) const = 0;
     virtual void setAutorunChecked(AutorunItem item, bool checked) = 0;
@@ -37,7 +37,7 @@ public:
 };
 
 class LauncherControl {
-public:
+  public:
     LauncherControl(Launcher& launcher, Defaults& defaults, Log& log, LauncherUi& ui);
 
     ApplicationNames names;
@@ -61,7 +61,7 @@ public:
     void autorunEmber() { setAutorun(AutorunItem::Ember, names.EmberAppName); }
     void autorunClassic() { setAutorun(AutorunItem::Classic, names.EmberClassicAppName); }
 
-private:
+  private:
     Launcher& launcher_;
     Defaults& defaults_;
     Log& log_;

@@ -14,10 +14,14 @@ LauncherWindows::LauncherWindows(MainWindow& mainWindow, LaunchOptionsWindow& la
 
 QAction* LauncherWindows::item(AutorunItem which) const {
     switch (which) {
-    case AutorunItem::None: return mainWindow_.menu.autorunNoneMI;
-    case AutorunItem::RPort: return mainWindow_.menu.autorunRPortMI;
-    case AutorunItem::Ember: return mainWindow_.menu.autorunEmberMI;
-    case AutorunItem::Classic: return mainWindow_.menu.autorunClassicMI;
+    case AutorunItem::None:
+        return mainWindow_.menu.autorunNoneMI;
+    case AutorunItem::RPort:
+        return mainWindow_.menu.autorunRPortMI;
+    case AutorunItem::Ember:
+        return mainWindow_.menu.autorunEmberMI;
+    case AutorunItem::Classic:
+        return mainWindow_.menu.autorunClassicMI;
     }
     return nullptr;
 }
@@ -51,6 +55,8 @@ bool LauncherWindows::optionKeyHeld() const {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
 }
 
-void LauncherWindows::showNames(const ApplicationNames& names) { launchOptions_.showNames(names); }
+void LauncherWindows::showNames(const ApplicationNames& names) {
+    launchOptions_.showNames(names);
+}
 
 } // namespace et

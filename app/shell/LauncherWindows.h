@@ -11,7 +11,7 @@ class LaunchOptionsWindow;
 class MainWindow;
 
 class LauncherWindows : public LauncherUi {
-public:
+  public:
     LauncherWindows(MainWindow& mainWindow, LaunchOptionsWindow& launchOptions);
 
     std::string autorunTitle(AutorunItem item) const override;
@@ -21,7 +21,7 @@ public:
     bool optionKeyHeld() const override;
     void showNames(const ApplicationNames& names) override;
 
-private:
+  private:
     QAction* item(AutorunItem which) const;
 
     MainWindow& mainWindow_;

@@ -1,6 +1,7 @@
 // Shutdown, sleep and wake, debug mode and the closing of the main window.
 #include "AppDelegate.h"
 
+#include "TextFormat.h"
 #include "WindowFrame.h"
 
 #include <QAction>
@@ -10,8 +11,12 @@ namespace et {
 void AppDelegate::requestQuit() {
     if (terminating_) return;
     terminating_ = true;
-    // The capture loop finishes its pass before the framework goes away.
-    platform_.mainThread.post([this] { applicationWillTerminate(); });
+    // The capture loop finishes its pass (and its pause) before the framework goes away;
+    // the reader posts the go-ahead to the main thread.
+    if (activeScreenReader)
+        activeScreenReader->stop([this] { applicationWillTerminate(); });
+    else
+        platform_.mainThread.post([this] { applicationWillTerminate(); });
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -30,10 +35,17 @@ void AppDelegate::windowShouldClose() {
 
 void AppDelegate::screenAboutToSleep() {
     if (debugMode) log_.appendLine("Going to sleep; suspending screen reads.");
+    suspendScreenReads(true);
+}
+
+void AppDelegate::suspendScreenReads(bool suspend) {
+    screenReadsSuspended_ = suspend;
+    if (activeScreenReader) activeScreenReader->suspendScreenReads = suspend;
 }
 
 void AppDelegate::screenWakesUpFromSleep() {
     if (debugMode) log_.appendLine("Waking from sleep; resuming screen reads.");
+    suspendScreenReads(false);
 }
 
 void AppDelegate::debugMenuItem() {
@@ -44,6 +56,8 @@ void AppDelegate::debugMenuItem() {
         return;
     }
     log_.appendLine("Debug mode active.");
+    const auto rect = geometry.myScanRect();
+    log_.appendLine("The scanRect is " + (rect ? describeRect(*rect) : std::string("empty")));
 }
 
 } // namespace et

@@ -10,24 +10,27 @@
 namespace et {
 
 LinuxPlatform::LinuxPlatform(Defaults& defaults)
-    : launcher_(HelperLauncher::findHelper()), activity_(systemBus()),
-      platform_{lighting_,
-                defaults,
-                runLoop_,
-                mainThread_,
-                workspace_,
-                launcher_,
-                speech_,
-                sound_,
-                activity_,
-                loadedFrameworkVersion(),
-                [](const std::string& address) {
-                    QUrl url(QString::fromStdString(address), QUrl::StrictMode);
-                    if (url.isValid()) QDesktopServices::openUrl(url);
-                },
-                [this] {
-                    runLoop_.setTerminating();
-                    QCoreApplication::exit(0);
-                }} {}
+    : launcher_(HelperLauncher::findHelper()),
+      activity_(systemBus()), platform_{lighting_,
+                                        defaults,
+                                        runLoop_,
+                                        mainThread_,
+                                        workspace_,
+                                        launcher_,
+                                        speech_,
+                                        sound_,
+                                        activity_,
+                                        captureSource_,
+                                        calibrationSource_,
+                                        loadedFrameworkVersion(),
+                                        [](const std::string& address) {
+                                            QUrl url(QString::fromStdString(address),
+                                                     QUrl::StrictMode);
+                                            if (url.isValid()) QDesktopServices::openUrl(url);
+                                        },
+                                        [this] {
+                                            runLoop_.setTerminating();
+                                            QCoreApplication::exit(0);
+                                        }} {}
 
 } // namespace et

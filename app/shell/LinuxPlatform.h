@@ -9,6 +9,7 @@
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
 #include "ShellPlatform.h"
+#include "X11ScreenSource.h"
 #include "X11Workspace.h"
 
 #include <memory>
@@ -16,14 +17,14 @@
 namespace et {
 
 class LinuxPlatform {
-public:
+  public:
     // `defaults` is the settings store the caller opened.
     explicit LinuxPlatform(Defaults& defaults);
 
     ShellPlatform& platform() { return platform_; }
     QtRunLoop& runLoop() { return runLoop_; }
 
-private:
+  private:
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
     QtMainThread mainThread_;
@@ -32,6 +33,8 @@ private:
     EspeakSpeech speech_;
     BeepSound sound_;
     IdleInhibitor activity_;
+    X11ScreenSource captureSource_;
+    X11ScreenSource calibrationSource_;
     ShellPlatform platform_;
 };
 

@@ -37,8 +37,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     myTextScroll->setObjectName("myTextScroll");
     myTextScroll->setReadOnly(true);
     // Read-only still lets the user select text, and insertions go to the insertion point.
-    myTextScroll->setTextInteractionFlags(Qt::TextSelectableByMouse |
-                                          Qt::TextSelectableByKeyboard);
+    myTextScroll->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     myTextScroll->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     myTextScroll->setMinimumSize(460, 260);
     middle->addWidget(myTextScroll, 1);
@@ -65,6 +64,7 @@ QWidget* MainWindow::buildButtons() {
     add(testButton, "Test Lights", "testButton");
     add(resetButton, "Reset", "resetButton");
     column->addSpacing(12);
+    column->addWidget(new QLabel("Launch:"));
     add(launchEmberBtn, "Emberfall", "launchEmberBtn");
     add(launchEmberClassicBtn, "Emberfall Classic", "launchEmberClassicBtn");
     add(RPLaunchBtn, "Ravenport", "RPLaunchBtn");
@@ -131,7 +131,8 @@ void MainWindow::buildMenus() {
     make(autorun, menu.autorunRPortMI, "Ravenport", "autorunRPortMI");
     make(autorun, menu.autorunEmberMI, "Emberfall", "autorunEmberMI");
     make(autorun, menu.autorunClassicMI, "Emberfall Classic", "autorunClassicMI");
-    for (QAction* a : autorun->actions()) a->setCheckable(true);
+    for (QAction* a : autorun->actions())
+        a->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu("&Help");
     make(help, menu.helpMenuItem, "Ember Talon Help", "helpMenuItem", QKeySequence::HelpContents);

@@ -38,7 +38,7 @@ struct MenuActions {
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(QWidget* parent = nullptr);
 
     MenuActions menu;
@@ -58,14 +58,14 @@ public:
     QPushButton* launchEmberClassicBtn = nullptr;
     QPushButton* RPLaunchBtn = nullptr;
 
-signals:
+  signals:
     // windowShouldClose: always closes; the delegate closes the auxiliary windows first.
     void closing();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     QWidget* buildButtons();
     QWidget* buildSwitches();

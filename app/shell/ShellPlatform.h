@@ -7,6 +7,7 @@
 #include "Lighting.h"
 #include "MainThread.h"
 #include "RunLoop.h"
+#include "ScreenSource.h"
 #include "Sound.h"
 #include "Speech.h"
 #include "Workspace.h"
@@ -27,6 +28,10 @@ struct ShellPlatform {
     Speech& speech;
     Sound& sound;
     Activity& activity;
+    // Two views of the main display: one for the capture thread alone, one for calibration
+    // on the main thread.
+    ScreenSource& captureSource;
+    ScreenSource& calibrationSource;
     // The CorvaneLED library's version as found loaded in the process; empty: not found.
     std::optional<std::string> frameworkVersion;
     // Opens a web address in the user's browser; the result is not looked at.

@@ -9,16 +9,16 @@ namespace et {
 
 class SignalBridge : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit SignalBridge(QObject* parent = nullptr);
     ~SignalBridge() override;
     // Whether the handlers are installed (one bridge per process).
     bool installed() const { return notifier_ != nullptr; }
 
-signals:
+  signals:
     void quitRequested(int signalNumber);
 
-private:
+  private:
     void readSignal();
     QSocketNotifier* notifier_ = nullptr;
 };

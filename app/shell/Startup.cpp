@@ -51,6 +51,14 @@ void AppDelegate::applicationDidFinishLaunching() {
                         ") initialized successfully.");
     }
 
+    // 7, 8: where the strip is; without a stored calibration the default strip is used.
+    if (!geometry.loadCalibration(defaults)) {
+        log_.appendLine("\nCalibration settings not found!\nPlease install the Talonxmit AddOn "
+                        "into your Ember Interface/AddOns folder and then calibrate Ember Talon "
+                        "to your screen. Click Help for details.\n");
+    }
+    geometry.applyScanRect();
+
     // 12: the main window.
     restoreMainWindow();
 
@@ -68,6 +76,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 19: combat chat warning.
     combatChatWarning = defaults.getBool("combatChatWarning").value_or(false);
     mainWindow.combatChatAlertCheckbox->setChecked(combatChatWarning);
+
+    // 22: the capture thread, last, once the strip is known and the timers run.
+    activeScreenReader = std::make_unique<ScreenReader>(platform_.captureSource, geometry,
+                                                        messageQueue, platform_.mainThread, log_);
+    activeScreenReader->suspendScreenReads = screenReadsSuspended_;
+    activeScreenReader->start();
 }
 
 } // namespace et

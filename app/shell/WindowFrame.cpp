@@ -21,8 +21,8 @@ std::optional<QRect> frameFromString(const std::string& text) {
     std::string rest;
     if (in >> rest) return std::nullopt;
     constexpr long kLimit = 100000;
-    if (w <= 0 || h <= 0 || w > kLimit || h > kLimit || x < -kLimit || x > kLimit ||
-        y < -kLimit || y > kLimit)
+    if (w <= 0 || h <= 0 || w > kLimit || h > kLimit || x < -kLimit || x > kLimit || y < -kLimit ||
+        y > kLimit)
         return std::nullopt;
     return QRect(static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
                  static_cast<int>(h));

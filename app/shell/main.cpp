@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cl.version) {
-        std::cout << et::versionText(et::loadedFrameworkVersion().value_or(
-            et::app::kFrameworkNotFound));
+        std::cout << et::versionText(
+            et::loadedFrameworkVersion().value_or(et::app::kFrameworkNotFound));
         return 0;
     }
 

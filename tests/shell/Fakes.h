@@ -19,7 +19,7 @@ namespace et::test {
 // Every framework call as one line of text ("init", "setLightingForKey 1 100 0 0"), in
 // order, so tests compare whole sequences.
 class RecordingLighting : public Lighting {
-public:
+  public:
     std::vector<std::string> calls;
     bool initResult = true;
     int versionMajor = 1, versionMinor = 2, versionBuild = 0;
@@ -59,7 +59,7 @@ public:
         return out;
     }
 
-private:
+  private:
     template <typename... Args> void record(const char* name, Args... args) {
         std::ostringstream line;
         line << name;
@@ -69,7 +69,7 @@ private:
 };
 
 class FakeWorkspace : public Workspace {
-public:
+  public:
     std::optional<FrontmostApplication> front;
     int asked = 0;
     std::optional<FrontmostApplication> frontmostApplication() override {
@@ -79,25 +79,25 @@ public:
 };
 
 class RecordingLauncher : public Launcher {
-public:
+  public:
     std::vector<std::string> activated;
     void activate(const std::string& name) override { activated.push_back(name); }
 };
 
 class RecordingSpeech : public Speech {
-public:
+  public:
     std::vector<std::string> spoken;
     void speak(const std::string& text) override { spoken.push_back(text); }
 };
 
 class RecordingSound : public Sound {
-public:
+  public:
     int played = 0;
     void play(const std::string&) override { ++played; }
 };
 
 class FakeActivity : public Activity {
-public:
+  public:
     std::vector<std::string> events;
     bool begin(const std::string& reason) override {
         events.push_back("begin " + reason);

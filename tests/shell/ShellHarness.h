@@ -2,6 +2,7 @@
 // A complete application on fakes: the real AppDelegate and windows (Qt offscreen), the
 // real Qt run loop, recording lighting and platform, settings in memory.
 #include "AppDelegate.h"
+#include "FakeScreenSource.h"
 #include "Fakes.h"
 #include "MemoryDefaults.h"
 #include "QtMainThread.h"
@@ -27,6 +28,8 @@ struct ShellHarness {
     RecordingSpeech speech;
     RecordingSound sound;
     FakeActivity activity;
+    FakeScreenSource captureSource;
+    FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;
     int exits = 0;
     ShellPlatform platform{lighting,
@@ -38,6 +41,8 @@ struct ShellHarness {
                            speech,
                            sound,
                            activity,
+                           captureSource,
+                           calibrationSource,
                            std::string("1.2.0"),
                            [this](const std::string& url) { openedUrls.push_back(url); },
                            [this] { ++exits; }};
@@ -54,7 +59,9 @@ struct ShellHarness {
         return *app;
     }
 
-    std::string logText() const { return app->mainWindow.myTextScroll->toPlainText().toStdString(); }
+    std::string logText() const {
+        return app->mainWindow.myTextScroll->toPlainText().toStdString();
+    }
     // The log split at its newlines (the last, empty piece dropped).
     std::vector<std::string> logLines() const;
     // Lets queued work and timers run for `seconds`.

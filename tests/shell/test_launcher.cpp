@@ -19,7 +19,7 @@ namespace et::test {
 namespace {
 
 class ScriptedLauncherUi : public LauncherUi {
-public:
+  public:
     std::map<AutorunItem, bool> checked;
     std::vector<std::string> sheets;
     bool alt = false;
@@ -28,10 +28,14 @@ public:
 
     std::string autorunTitle(AutorunItem item) const override {
         switch (item) {
-        case AutorunItem::None: return "None";
-        case AutorunItem::RPort: return "Ravenport";
-        case AutorunItem::Ember: return "Emberfall";
-        case AutorunItem::Classic: return "Emberfall Classic";
+        case AutorunItem::None:
+            return "None";
+        case AutorunItem::RPort:
+            return "Ravenport";
+        case AutorunItem::Ember:
+            return "Emberfall";
+        case AutorunItem::Classic:
+            return "Emberfall Classic";
         }
         return {};
     }
@@ -141,7 +145,8 @@ TEST_F(LauncherTest, AutorunAtStartup) {
 TEST(ForegroundCheckTest, OnlyTheExactIdentifierIsTheGame) {
     FakeWorkspace workspace;
     int inFront = 0, notInFront = 0;
-    ForegroundCheck check(workspace, [&] { ++inFront; }, [&] { ++notInFront; });
+    ForegroundCheck check(
+        workspace, [&] { ++inFront; }, [&] { ++notInFront; });
 
     check.checkGameInFront(); // nothing in front: neither
     EXPECT_EQ(inFront + notInFront, 0);

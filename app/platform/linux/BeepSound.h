@@ -11,13 +11,13 @@
 namespace et {
 
 class BeepSound : public Sound {
-public:
+  public:
     BeepSound();
     // Every name plays the one bundled sound.
     void play(const std::string& name) override;
     bool available() const { return !player_.isEmpty(); }
 
-private:
+  private:
     bool prepareFile();
 
     QString player_;

@@ -5,7 +5,7 @@
 namespace et {
 
 class CorvaneLighting : public Lighting {
-public:
+  public:
     bool init() override;
     bool getSdkVersion(int& major, int& minor, int& build) override;
     bool setTargetDevice(int device) override;
@@ -15,9 +15,8 @@ public:
     bool setLightingForKey(int32_t keyName, int red, int green, int blue) override;
     bool flashSingleKey(int32_t keyName, int red, int green, int blue, int durationMs,
                         int intervalMs) override;
-    bool pulseSingleKey(int32_t keyName, int startRed, int startGreen, int startBlue,
-                        int finishRed, int finishGreen, int finishBlue, int durationMs,
-                        bool infinite) override;
+    bool pulseSingleKey(int32_t keyName, int startRed, int startGreen, int startBlue, int finishRed,
+                        int finishGreen, int finishBlue, int durationMs, bool infinite) override;
     bool stopEffectsOnKey(int32_t keyName) override;
     void shutdown() override;
 };

@@ -7,13 +7,13 @@
 namespace et {
 
 class EspeakSpeech : public Speech {
-public:
+  public:
     // `program` is looked up on PATH once, at construction.
     explicit EspeakSpeech(const std::string& program = "espeak-ng");
     void speak(const std::string& text) override;
     bool available() const { return !path_.empty(); }
 
-private:
+  private:
     std::string path_;
 };
 

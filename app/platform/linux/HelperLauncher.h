@@ -8,14 +8,14 @@
 namespace et {
 
 class HelperLauncher : public Launcher {
-public:
+  public:
     explicit HelperLauncher(std::string helperPath);
     void activate(const std::string& applicationName) override;
 
     // Next to the running executable (build tree), else in the installed libexec folder.
     static std::string findHelper();
 
-private:
+  private:
     std::string helperPath_;
 };
 

@@ -9,7 +9,7 @@
 namespace et {
 
 class IdleInhibitor : public Activity {
-public:
+  public:
     explicit IdleInhibitor(QDBusConnection bus);
     ~IdleInhibitor() override;
     IdleInhibitor(const IdleInhibitor&) = delete;
@@ -26,7 +26,7 @@ public:
     // start-up.
     static constexpr int kCallTimeoutMs = 2000;
 
-private:
+  private:
     QDBusConnection bus_;
     int fd_ = -1;
 };

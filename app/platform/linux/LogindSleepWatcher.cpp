@@ -14,8 +14,10 @@ LogindSleepWatcher::LogindSleepWatcher(QDBusConnection bus, QObject* parent)
 }
 
 void LogindSleepWatcher::prepareForSleep(bool start) {
-    if (start) emit aboutToSleep();
-    else emit wokeUp();
+    if (start)
+        emit aboutToSleep();
+    else
+        emit wokeUp();
 }
 
 } // namespace et

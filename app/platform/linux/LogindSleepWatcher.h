@@ -8,19 +8,19 @@ namespace et {
 
 class LogindSleepWatcher : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit LogindSleepWatcher(QDBusConnection bus, QObject* parent = nullptr);
     // Whether the subscription is in place (a bus was reached).
     bool watching() const { return watching_; }
 
-signals:
+  signals:
     void aboutToSleep();
     void wokeUp();
 
-private slots:
+  private slots:
     void prepareForSleep(bool start);
 
-private:
+  private:
     QDBusConnection bus_;
     bool watching_ = false;
 };

@@ -8,10 +8,10 @@
 namespace et {
 
 class QtMainThread : public MainThread {
-public:
+  public:
     void post(std::function<void()> fn) override;
 
-private:
+  private:
     QObject receiver_; // lives on the thread that created it: the main thread
 };
 

@@ -14,9 +14,13 @@ int toMilliseconds(double seconds) {
 }
 } // namespace
 
-QtRunLoop::QtRunLoop() { clock_.start(); }
+QtRunLoop::QtRunLoop() {
+    clock_.start();
+}
 
-double QtRunLoop::now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+double QtRunLoop::now() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+}
 
 void QtRunLoop::runFor(double seconds) {
     if (terminating_) return;

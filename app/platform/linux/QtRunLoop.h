@@ -9,7 +9,7 @@
 namespace et {
 
 class QtRunLoop : public RunLoop {
-public:
+  public:
     QtRunLoop();
     double now() const override;
     void runFor(double seconds) override;
@@ -19,7 +19,7 @@ public:
     // nested loops that would hold the exit up.
     void setTerminating() { terminating_ = true; }
 
-private:
+  private:
     QElapsedTimer clock_;
     QObject context_; // owns the pending one-shot timers
     bool terminating_ = false;

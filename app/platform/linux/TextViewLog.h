@@ -11,12 +11,12 @@ class QPlainTextEdit;
 namespace et {
 
 class TextViewLog : public Log {
-public:
+  public:
     explicit TextViewLog(QPlainTextEdit* view);
     // Appends `line` and its newline. A view that is gone swallows the line.
     void appendLine(const std::string& line) override;
 
-private:
+  private:
     QPointer<QPlainTextEdit> view_;
 };
 

@@ -10,25 +10,29 @@ namespace et {
 
 namespace {
 template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) { return Reply<T>(r, &std::free); }
+template <typename T> Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
 } // namespace
 
 X11Workspace::X11Workspace(std::string displayName) : displayName_(std::move(displayName)) {}
 
-X11Workspace::~X11Workspace() { disconnect(); }
+X11Workspace::~X11Workspace() {
+    disconnect();
+}
 
 bool X11Workspace::connect() {
     if (connection_ && !xcb_connection_has_error(connection_)) return true;
     disconnect();
     int screenNumber = 0;
-    connection_ =
-        xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &screenNumber);
+    connection_ = xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &screenNumber);
     if (xcb_connection_has_error(connection_)) {
         disconnect();
         return false;
     }
     auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
     if (!it.rem) {
         disconnect();
         return false;
@@ -53,8 +57,7 @@ uint32_t X11Workspace::atom(const char* name) {
 
 // nullopt: the window manager does not publish the property at all; 0: nothing is active.
 std::optional<uint32_t> X11Workspace::activeWindow() {
-    auto cookie =
-        xcb_get_property(connection_, 0, root_, netActiveWindow_, XCB_ATOM_WINDOW, 0, 1);
+    auto cookie = xcb_get_property(connection_, 0, root_, netActiveWindow_, XCB_ATOM_WINDOW, 0, 1);
     auto r = reply(xcb_get_property_reply(connection_, cookie, nullptr));
     if (!r || r->type == XCB_ATOM_NONE) return std::nullopt;
     if (r->format != 32 || xcb_get_property_value_length(r.get()) < 4) return 0u;
@@ -64,16 +67,16 @@ std::optional<uint32_t> X11Workspace::activeWindow() {
 // Without an EWMH window manager: the focused window, or the nearest ancestor that names
 // its application.
 std::optional<uint32_t> X11Workspace::focusedClientWindow() {
-    auto focus = reply(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_),
-                                                 nullptr));
+    auto focus =
+        reply(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     if (!focus) return std::nullopt;
     uint32_t window = focus->focus;
     for (int depth = 0; depth < 32; ++depth) {
         if (window == XCB_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT || window == root_)
             return std::nullopt;
         if (windowClass(window)) return window;
-        auto tree = reply(
-            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
+        auto tree =
+            reply(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
         if (!tree) return std::nullopt;
         window = tree->parent;
     }

@@ -12,7 +12,7 @@ struct xcb_connection_t;
 namespace et {
 
 class X11Workspace : public Workspace {
-public:
+  public:
     // `displayName` empty: $DISPLAY. The connection opens on first use and is opened again
     // after the X server went away.
     explicit X11Workspace(std::string displayName = {});
@@ -22,7 +22,7 @@ public:
 
     std::optional<FrontmostApplication> frontmostApplication() override;
 
-private:
+  private:
     bool connect();
     void disconnect();
     uint32_t atom(const char* name);

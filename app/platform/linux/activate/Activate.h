@@ -9,9 +9,9 @@ namespace et::activate {
 
 struct Plan {
     enum class Kind { RaiseWindow, Run, NotFound } kind = Kind::NotFound;
-    uint32_t window = 0;            // RaiseWindow
-    std::vector<std::string> argv;  // Run
-    std::string source;             // what was found, for the message on stderr
+    uint32_t window = 0;           // RaiseWindow
+    std::vector<std::string> argv; // Run
+    std::string source;            // what was found, for the message on stderr
 };
 
 class WindowRaiser;

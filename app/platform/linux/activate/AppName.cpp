@@ -7,7 +7,8 @@ namespace et::activate {
 
 namespace {
 std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 std::string replaced(std::string s, char from, char to) {

@@ -31,13 +31,19 @@ std::optional<DesktopEntry> parseDesktopEntry(const fs::path& file) {
         auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         std::string key = line.substr(0, eq);
-        while (!key.empty() && key.back() == ' ') key.pop_back();
+        while (!key.empty() && key.back() == ' ')
+            key.pop_back();
         std::string value = line.substr(eq + 1);
-        while (!value.empty() && value.front() == ' ') value.erase(value.begin());
-        if (key == "Name") entry.name = value;
-        else if (key == "Exec") entry.exec = value;
-        else if (key == "Type") entry.application = value == "Application";
-        else if (key == "Hidden") entry.hidden = value == "true";
+        while (!value.empty() && value.front() == ' ')
+            value.erase(value.begin());
+        if (key == "Name")
+            entry.name = value;
+        else if (key == "Exec")
+            entry.exec = value;
+        else if (key == "Type")
+            entry.application = value == "Application";
+        else if (key == "Hidden")
+            entry.hidden = value == "true";
     }
     if (!sawMain) return std::nullopt;
     return entry;
@@ -86,8 +92,10 @@ std::vector<fs::path> applicationDirectories() {
     std::vector<fs::path> dirs;
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     const char* home = std::getenv("HOME");
-    if (dataHome && *dataHome == '/') dirs.push_back(fs::path(dataHome) / "applications");
-    else if (home && *home) dirs.push_back(fs::path(home) / ".local/share/applications");
+    if (dataHome && *dataHome == '/')
+        dirs.push_back(fs::path(dataHome) / "applications");
+    else if (home && *home)
+        dirs.push_back(fs::path(home) / ".local/share/applications");
     const char* dataDirs = std::getenv("XDG_DATA_DIRS");
     std::string list = dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share";
     std::stringstream ss(list);

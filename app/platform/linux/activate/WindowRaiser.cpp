@@ -26,7 +26,8 @@ WindowRaiser::WindowRaiser(const std::string& displayName) {
         return;
     }
     auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i) xcb_screen_next(&it);
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
     if (!it.rem) {
         xcb_disconnect(c);
         return;
@@ -58,8 +59,7 @@ std::optional<uint32_t> WindowRaiser::findWindow(const std::string& appName) {
     const std::string wanted = normalizedAppName(appName);
     if (wanted.empty()) return std::nullopt;
     auto cookie =
-        xcb_get_property(connection_, 0, root_, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0,
-                         4096);
+        xcb_get_property(connection_, 0, root_, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 4096);
     auto r = reply(xcb_get_property_reply(connection_, cookie, nullptr));
     if (!r || r->format != 32) return std::nullopt;
     const auto* windows = static_cast<const uint32_t*>(xcb_get_property_value(r.get()));

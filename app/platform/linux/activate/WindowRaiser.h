@@ -10,7 +10,7 @@ struct xcb_connection_t;
 namespace et::activate {
 
 class WindowRaiser {
-public:
+  public:
     // `displayName` empty: $DISPLAY.
     explicit WindowRaiser(const std::string& displayName = {});
     ~WindowRaiser();
@@ -25,7 +25,7 @@ public:
     // server.
     bool activate(uint32_t window);
 
-private:
+  private:
     uint32_t atom(const char* name);
     std::string stringProperty(uint32_t window, uint32_t property, uint32_t type);
 

@@ -24,14 +24,16 @@ int main(int argc, char** argv) {
         return raiser.activate(plan.window) ? 0 : 1;
     case et::activate::Plan::Kind::Run: {
         std::vector<char*> args;
-        for (const auto& a : plan.argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const auto& a : plan.argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         ::execvp(args[0], args.data());
         std::cerr << "ember-talon-activate: cannot start " << plan.source << ": "
                   << std::strerror(errno) << "\n";
         return 127;
     }
-    case et::activate::Plan::Kind::NotFound: break;
+    case et::activate::Plan::Kind::NotFound:
+        break;
     }
     std::cerr << "ember-talon-activate: no window, desktop entry or program named \"" << name
               << "\"\n";

@@ -1,0 +1,58 @@
+// shell_screenshots DIR: renders every window of the application, filled as at a normal
+// start, into PNG files in DIR, for looking at the layouts. Not a test.
+#include "ShellHarness.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <iostream>
+
+using namespace et;
+
+namespace {
+void save(QWidget& w, const QDir& dir, const QString& name) {
+    w.show();
+    QApplication::processEvents();
+    const QString path = dir.filePath(name + ".png");
+    if (!w.grab().save(path))
+        std::cerr << "cannot write " << path.toStdString() << "\n";
+    else
+        std::cout << path.toStdString() << "\n";
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QDir dir(argc > 1 ? argv[1] : ".");
+    dir.mkpath(".");
+
+    test::ShellHarness h;
+    h.defaults.setString("AutorunMenuName", "Emberfall");
+    h.defaults.setString("AutorunName", "Emberfall");
+    AppDelegate& a = h.start();
+    a.debugMenuItem();
+    save(a.mainWindow, dir, "main-window");
+    for (QAction* menuAction : a.mainWindow.menuBar()->actions()) {
+        QMenu* menu = menuAction->menu();
+        if (!menu) continue;
+        menu->popup(QPoint(0, 0));
+        QApplication::processEvents();
+        save(*menu, dir, "menu-" + menuAction->text().remove('&').toLower());
+        menu->hide();
+    }
+    a.helpMenuItem();
+    save(a.helpWindow, dir, "help-window");
+    a.aboutMenuItem();
+    save(a.aboutWindow, dir, "about-window");
+    a.launchOptionWindow.showNames(a.launcher.names);
+    save(a.launchOptionWindow, dir, "launch-options-window");
+    a.launchOptionWindow.hide();
+    return 0;
+}
