@@ -10,6 +10,7 @@
 #include "LaunchOptionsWindow.h"
 #include "LauncherControl.h"
 #include "LauncherWindows.h"
+#include "LogindSleepWatcher.h"
 #include "MainWindow.h"
 #include "MessageQueue.h"
 #include "ScanGeometry.h"
@@ -43,6 +44,8 @@ class AppDelegate {
     void screenAboutToSleep();
     void screenWakesUpFromSleep();
     void windowShouldClose();
+    // Sleep and wake from logind reach screenAboutToSleep and screenWakesUpFromSleep.
+    void watchSleep(LogindSleepWatcher& watcher);
 
     // Actions of this layer.
     void debugMenuItem();

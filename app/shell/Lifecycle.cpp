@@ -33,6 +33,11 @@ void AppDelegate::windowShouldClose() {
     aboutWindow.close();
 }
 
+void AppDelegate::watchSleep(LogindSleepWatcher& watcher) {
+    QObject::connect(&watcher, &LogindSleepWatcher::aboutToSleep, [this] { screenAboutToSleep(); });
+    QObject::connect(&watcher, &LogindSleepWatcher::wokeUp, [this] { screenWakesUpFromSleep(); });
+}
+
 void AppDelegate::screenAboutToSleep() {
     if (debugMode) log_.appendLine("Going to sleep; suspending screen reads.");
     suspendScreenReads(true);

@@ -55,10 +55,7 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QGuiApplication::commitDataRequest,
                      [&delegate] { delegate.requestQuit(); });
     et::LogindSleepWatcher sleepWatcher(et::systemBus());
-    QObject::connect(&sleepWatcher, &et::LogindSleepWatcher::aboutToSleep,
-                     [&delegate] { delegate.screenAboutToSleep(); });
-    QObject::connect(&sleepWatcher, &et::LogindSleepWatcher::wokeUp,
-                     [&delegate] { delegate.screenWakesUpFromSleep(); });
+    delegate.watchSleep(sleepWatcher);
 
     QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return app.exec();
