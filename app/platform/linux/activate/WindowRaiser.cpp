@@ -102,7 +102,11 @@ bool WindowRaiser::activate(uint32_t window) {
     // Raising also helps window managers that ignore the request from the background.
     const uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    return xcb_flush(connection_) > 0 && !xcb_connection_has_error(connection_);
+    // A round trip before returning: a client that exits right after sending can have its
+    // last requests dropped by a busy server along with the closed connection.
+    auto sync =
+        reply(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    return sync && !xcb_connection_has_error(connection_);
 }
 
 } // namespace et::activate
