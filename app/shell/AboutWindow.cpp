@@ -41,7 +41,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 bool AboutWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == aboutLinkLabel && event->type() == QEvent::MouseButtonRelease) {
-        emit linkClicked();
+        Q_EMIT linkClicked();
         return true;
     }
     return QWidget::eventFilter(watched, event);

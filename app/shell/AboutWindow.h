@@ -18,7 +18,7 @@ class AboutWindow : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  signals:
+  Q_SIGNALS:
     // AboutLinkClicked:
     void linkClicked();
 };

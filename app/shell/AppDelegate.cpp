@@ -3,41 +3,77 @@
 #include "AppInfo.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace et {
 
 AppDelegate::AppDelegate(ShellPlatform& platform)
-    : platform_(platform), log_(mainWindow.myTextScroll),
+    : platform_(platform), log_(mainWindow.myTextScroll, platform.logToStandardError),
+      profileStore(platform.defaults), frames(platform.lighting, profileStore, canvas),
+      profiles(frames, profileStore, canvas), barMaps(platform.defaults),
       calibration(platform.calibrationSource, geometry, platform.runLoop, platform.sound,
                   platform.speech, platform.defaults, log_, [this] { return debugMode; }),
+      colorProgrammerWindow(canvas, platform.lighting, frames.useSingleColorMode),
+      canvasView(canvas, colorProgrammerWindow),
+      director(platform.lighting, platform.runLoop, log_, platform.defaults, frames, canvasView,
+               barMaps, random,
+               {[this] { return debugMode; }, [this] { relay.resetQueue(); },
+                [this] { calibration.confirmCalibrate = true; }}),
+      foreground(
+          platform.workspace, [this] { director.gameInFront(); },
+          [this] { director.leaveGameLighting(); }),
+      relay(messageQueue, director, platform.lighting, [this] { foreground.checkGameInFront(); }),
       launcherWindows(mainWindow, launchOptionWindow),
       launcher(platform.launcher, platform.defaults, log_, launcherWindows),
-      foreground(
-          platform.workspace, [] {}, [] {}) {
+      colorProgrammer(colorProgrammerParts()),
+      keyMapping(actionKeySetterWindow, barMaps, colorProgrammerParts(), colorProgrammer),
+      profileFile(profileStore, log_,
+                  platform.profileFilePanels.value_or(qtProfileFilePanels(&mainWindow)),
+                  [this] { reloadAfterImport(); }) {
     connectActions();
     connectMenu();
+    connectColorProgrammer();
+    colorProgrammerWindow.keyboardCanvas->onTouched = [this] { profiles.profileTouched = true; };
 }
 
 AppDelegate::~AppDelegate() = default;
 
+ColorProgrammerParts AppDelegate::colorProgrammerParts() {
+    return {colorProgrammerWindow,
+            mainWindow,
+            profileChangeAlert,
+            copyProfileDialog,
+            frames,
+            profiles,
+            canvas,
+            director,
+            calibration,
+            platform_.defaults};
+}
+
 void AppDelegate::connectActions() {
     MainWindow& w = mainWindow;
+    auto click = [](QAbstractButton* button, std::function<void()> fn) {
+        QObject::connect(button, &QAbstractButton::clicked, [fn = std::move(fn)] { fn(); });
+    };
     QObject::connect(&w, &MainWindow::closing, [this] { windowShouldClose(); });
-    QObject::connect(w.autoChatProfileCheckbox, &QCheckBox::clicked,
-                     [this] { autoToggleProfileClicked(); });
-    QObject::connect(w.combatChatAlertCheckbox, &QCheckBox::clicked,
-                     [this] { combatChatWarningClicked(); });
-    QObject::connect(w.helpButton, &QPushButton::clicked, [this] { myBtnClicked(); });
-    QObject::connect(w.calibrateButton, &QPushButton::clicked,
-                     [this] { calibration.calibrateScreen(); });
-    QObject::connect(w.launchEmberBtn, &QPushButton::clicked, [this] { launcher.launchEmber(); });
-    QObject::connect(w.launchEmberClassicBtn, &QPushButton::clicked,
-                     [this] { launcher.launchClassic(); });
-    QObject::connect(w.RPLaunchBtn, &QPushButton::clicked, [this] { launcher.launchRPort(); });
+    click(w.autoChatProfileCheckbox, [this] { autoToggleProfileClicked(); });
+    click(w.combatChatAlertCheckbox, [this] { combatChatWarningClicked(); });
+    click(w.controlAllLightsCheckbox, [this] { colorProgrammer.applyCanvasColors(); });
+    click(w.singleColorModeBtn, [this] { colorProgrammer.singleColorModeCheck(); });
+    click(w.calibrateButton, [this] { calibration.calibrateScreen(); });
+    click(w.setColorsBtn, [this] { colorProgrammer.setColorsBtn(); });
+    click(w.testButton, [this] { testButton(); });
+    click(w.resetButton, [this] { resetClicked(); });
+    click(w.helpButton, [this] { myBtnClicked(); });
+    click(w.launchEmberBtn, [this] { launcher.launchEmber(); });
+    click(w.launchEmberClassicBtn, [this] { launcher.launchClassic(); });
+    click(w.RPLaunchBtn, [this] { launcher.launchRPort(); });
     QObject::connect(&aboutWindow, &AboutWindow::linkClicked, [this] { AboutLinkClicked(); });
 }
 
@@ -50,8 +86,14 @@ void AppDelegate::connectMenu() {
     on(m.aboutMenuItem, [this] { aboutMenuItem(); });
     on(m.openDownloadsPage, [this] { openDownloadsPage(); });
     on(m.helpMenuItem, [this] { helpMenuItem(); });
-    on(m.debugMenuItem, [this] { debugMenuItem(); });
+    on(m.ExportPreferencesMI, [this] { profileFile.ExportPreferencesMI(); });
+    on(m.ImportPreferencesMI, [this] { profileFile.ImportPreferencesMI(); });
     on(m.calibrateMI, [this] { calibration.calibrateScreen(); });
+    on(m.resetLightsMI, [this] { resetClicked(); });
+    on(m.testLightsMI, [this] { testButton(); });
+    on(m.setColorsMI, [this] { colorProgrammer.setColorsBtn(); });
+    on(m.openWindowToMapKeys, [this] { keyMapping.openWindowToMapKeys(); });
+    on(m.debugMenuItem, [this] { debugMenuItem(); });
     on(m.launchEmberMI, [this] { launcher.launchEmber(); });
     on(m.launchClassicMI, [this] { launcher.launchClassic(); });
     on(m.launchRPortMI, [this] { launcher.launchRPort(); });
@@ -63,16 +105,57 @@ void AppDelegate::connectMenu() {
     on(m.autorunClassicMI, [this] { launcher.autorunClassic(); });
 }
 
+void AppDelegate::connectColorProgrammer() {
+    ColorProgrammerWindow& w = colorProgrammerWindow;
+    ColorProgrammer& c = colorProgrammer;
+    QObject::connect(w.colorButtonGroup, &QButtonGroup::idClicked,
+                     [&c] { c.paintingColorPicker(); });
+    for (ColorWell* well : w.wells)
+        QObject::connect(well, &ColorWell::colorDropped,
+                         [&c](ColorWell* dropped) { c.colorWellDropped(dropped); });
+    QObject::connect(w.okButton, &QPushButton::clicked, [&c] { c.colorOK(); });
+    QObject::connect(w.cancelButton, &QPushButton::clicked, [&c] { c.colorCancel(); });
+    QObject::connect(w.currentProfilePopup, &QComboBox::activated,
+                     [&c](int index) { c.profileSelectPopup(index); });
+    QObject::connect(w.actionBarEffectCheckbox, &QCheckBox::clicked, [&c] { c.cooldownCheck(); });
+    QObject::connect(w.blinkTimeTextbox, &QLineEdit::editingFinished,
+                     [&c] { c.blinkTimeChanged(); });
+    QObject::connect(w.cooldownPreviewBtn, &QPushButton::clicked,
+                     [&c] { c.revealCooldownColors(); });
+    QObject::connect(w.mapKeysButton, &QPushButton::clicked,
+                     [this] { keyMapping.openWindowToMapKeys(); });
+}
+
 void AppDelegate::autoToggleProfileClicked() {
-    autoToggleProfile2 = mainWindow.autoChatProfileCheckbox->isChecked();
-    platform_.defaults.setBool("autoToggleProfile", autoToggleProfile2);
+    director.state.autoToggleProfile2 = mainWindow.autoChatProfileCheckbox->isChecked();
+    platform_.defaults.setBool("autoToggleProfile", director.state.autoToggleProfile2);
     platform_.defaults.sync();
 }
 
 void AppDelegate::combatChatWarningClicked() {
-    combatChatWarning = mainWindow.combatChatAlertCheckbox->isChecked();
-    platform_.defaults.setBool("combatChatWarning", combatChatWarning);
+    director.state.combatChatWarning = mainWindow.combatChatAlertCheckbox->isChecked();
+    platform_.defaults.setBool("combatChatWarning", director.state.combatChatWarning);
     platform_.defaults.sync();
+}
+
+void AppDelegate::resetClicked(bool silently) {
+    director.resetClicked(silently);
+    colorProgrammer.pullActiveProfile();
+}
+
+void AppDelegate::testButton() {
+    log_.appendLine("Showing test pattern on the keyboard.");
+    messageQueue.enqueue("H");
+    calibration.confirmCalibrate = true;
+}
+
+void AppDelegate::reloadAfterImport() {
+    director.cooldowns.loadBlinkTime();
+    colorProgrammer.showBlinkTime();
+    colorProgrammer.pullActiveProfile();
+    profiles.reloadAfterImport();
+    colorProgrammer.showProfileInEditor();
+    colorProgrammer.showWorkingProfileInEditor();
 }
 
 void AppDelegate::helpMenuItem() {

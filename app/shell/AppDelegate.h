@@ -2,26 +2,55 @@
 // The composition root of Ember Talon: creates the subsystems and the windows, connects
 // every window action to the subsystem that owns it, runs the start-up sequence and the
 // orderly shutdown, and receives the platform's notifications. The state lives in the
-// subsystems' objects; this class only holds them together.
+// subsystems' objects (the profile model, the screen link, the director); this class only
+// holds them together.
 #include "AboutWindow.h"
+#include "ActionBarMaps.h"
+#include "AppLog.h"
 #include "Calibration.h"
+#include "CanvasModel.h"
+#include "ColorProfiles.h"
+#include "ColorProgrammer.h"
+#include "ColorProgrammerWindow.h"
 #include "ForegroundCheck.h"
 #include "HelpWindow.h"
+#include "KeyMapping.h"
+#include "KeyMappingWindow.h"
+#include "KeyboardFrames.h"
 #include "LaunchOptionsWindow.h"
 #include "LauncherControl.h"
 #include "LauncherWindows.h"
+#include "LightingDirector.h"
 #include "LogindSleepWatcher.h"
 #include "MainWindow.h"
 #include "MessageQueue.h"
+#include "MessageRelay.h"
+#include "ProfileDialogs.h"
+#include "ProfileFileMenu.h"
+#include "ProfileStore.h"
+#include "RandomSource.h"
 #include "ScanGeometry.h"
 #include "ScreenReader.h"
 #include "ShellPlatform.h"
-#include "TextViewLog.h"
 
-#include <functional>
+#include <QTimer>
+
 #include <memory>
 
 namespace et {
+
+// The canvas as the cooldown display reaches it.
+class CanvasView : public CooldownCanvas {
+  public:
+    CanvasView(CanvasModel& model, ColorProgrammerWindow& window)
+        : model_(model), window_(window) {}
+    CanvasModel& model() override { return model_; }
+    void redraw() override { window_.keyboardCanvas->update(); }
+
+  private:
+    CanvasModel& model_;
+    ColorProgrammerWindow& window_;
+};
 
 class AppDelegate {
     ShellPlatform& platform_;
@@ -47,10 +76,12 @@ class AppDelegate {
     // Sleep and wake from logind reach screenAboutToSleep and screenWakesUpFromSleep.
     void watchSleep(LogindSleepWatcher& watcher);
 
-    // Actions of this layer.
+    // Actions of the shell itself.
     void debugMenuItem();
     void autoToggleProfileClicked();
     void combatChatWarningClicked();
+    void resetClicked(bool silently = false);
+    void testButton();
     void helpMenuItem();
     void myBtnClicked();
     void aboutMenuItem();
@@ -59,36 +90,62 @@ class AppDelegate {
 
     Log& log() { return log_; }
     bool debugMode = false;
-    bool autoToggleProfile2 = false;
-    bool combatChatWarning = false;
 
     MainWindow mainWindow;
 
   private:
-    TextViewLog log_;
+    AppLog log_;
 
   public:
-    HelpWindow helpWindow;
-    AboutWindow aboutWindow;
-    LaunchOptionsWindow launchOptionWindow;
+    // Color profiles and key maps.
+    ProfileStore profileStore;
+    CanvasModel canvas;
+    KeyboardFrames frames;
+    ColorProfiles profiles;
+    ActionBarMaps barMaps;
 
     // The screen link.
     ScanGeometry geometry;
     MessageQueue messageQueue;
     Calibration calibration;
-    std::unique_ptr<ScreenReader> activeScreenReader; // created by the last start-up step
 
+    // Windows.
+    HelpWindow helpWindow;
+    AboutWindow aboutWindow;
+    LaunchOptionsWindow launchOptionWindow;
+    ColorProgrammerWindow colorProgrammerWindow;
+    KeyMappingWindow actionKeySetterWindow;
+    ProfileChangeAlert profileChangeAlert;
+    CopyProfileDialog copyProfileDialog;
+
+    // The lighting director and what feeds it.
+    SystemRandomSource random;
+    CanvasView canvasView;
+    LightingDirector director;
+    ForegroundCheck foreground;
+    MessageRelay relay;
+    QTimer myTimer;  // readMsgQueue, 0.2 s
+    QTimer myTimer2; // handleMessageQueue, 0.1 s
+
+    // Controllers of the windows.
     LauncherWindows launcherWindows;
     LauncherControl launcher;
-    ForegroundCheck foreground;
+    ColorProgrammer colorProgrammer;
+    KeyMapping keyMapping;
+    ProfileFileMenu profileFile;
+
+    std::unique_ptr<ScreenReader> activeScreenReader; // created by the last start-up step
 
   private:
+    ColorProgrammerParts colorProgrammerParts();
     void connectActions();
     void connectMenu();
+    void connectColorProgrammer();
     // applicationWillTerminate: after the capture thread's go-ahead.
     void applicationWillTerminate();
     void logVersions();
     void restoreMainWindow();
+    void reloadAfterImport();
     // Sleep before the capture thread exists is remembered for it.
     void suspendScreenReads(bool suspend);
 

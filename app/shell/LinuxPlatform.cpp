@@ -31,6 +31,8 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         [this] {
                                             runLoop_.setTerminating();
                                             QCoreApplication::exit(0);
-                                        }} {}
+                                        },
+                                        true,
+                                        std::nullopt} {}
 
 } // namespace et

@@ -107,7 +107,7 @@ void MainWindow::buildMenus() {
     menu.quit->setMenuRole(QAction::QuitRole);
 
     QMenu* lights = menuBar()->addMenu("&Keyboard");
-    make(lights, menu.calibrateMI, "Calibrate", "calibrateMI");
+    make(lights, menu.calibrateMI, "Calibrate", "calibrateMI", QKeySequence("Ctrl+L"));
     make(lights, menu.testLightsMI, "Test Lights", "testLightsMI", QKeySequence("Ctrl+T"));
     make(lights, menu.resetLightsMI, "Reset Lights", "resetLightsMI", QKeySequence("Ctrl+R"));
     lights->addSeparator();
@@ -143,7 +143,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    emit closing();
+    Q_EMIT closing();
     event->accept();
 }
 

@@ -58,7 +58,7 @@ class MainWindow : public QMainWindow {
     QPushButton* launchEmberClassicBtn = nullptr;
     QPushButton* RPLaunchBtn = nullptr;
 
-  signals:
+  Q_SIGNALS:
     // windowShouldClose: always closes; the delegate closes the auxiliary windows first.
     void closing();
 

@@ -6,6 +6,7 @@
 #include "Launcher.h"
 #include "Lighting.h"
 #include "MainThread.h"
+#include "ProfileFileMenu.h"
 #include "RunLoop.h"
 #include "ScreenSource.h"
 #include "Sound.h"
@@ -38,6 +39,11 @@ struct ShellPlatform {
     std::function<void(const std::string&)> openUrl;
     // Ends the application's event loop once shutdown is complete.
     std::function<void()> exitEventLoop;
+    // Every log line also goes to standard error.
+    bool logToStandardError = true;
+    // The file panels and the import warning of the profile file menu items; empty: Qt's
+    // dialogs on the main window.
+    std::optional<ProfileFilePanels> profileFilePanels;
 };
 
 } // namespace et

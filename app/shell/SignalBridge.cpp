@@ -48,7 +48,7 @@ SignalBridge::~SignalBridge() {
 
 void SignalBridge::readSignal() {
     unsigned char byte = 0;
-    if (::read(g_signalPipe[0], &byte, 1) == 1) emit quitRequested(byte);
+    if (::read(g_signalPipe[0], &byte, 1) == 1) Q_EMIT quitRequested(byte);
 }
 
 } // namespace et

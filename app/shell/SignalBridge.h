@@ -15,7 +15,7 @@ class SignalBridge : public QObject {
     // Whether the handlers are installed (one bridge per process).
     bool installed() const { return notifier_ != nullptr; }
 
-  signals:
+  Q_SIGNALS:
     void quitRequested(int signalNumber);
 
   private:

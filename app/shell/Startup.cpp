@@ -5,6 +5,7 @@
 #include "AppInfo.h"
 #include "WindowFrame.h"
 
+#include <QAction>
 #include <QCheckBox>
 
 #include <string>
@@ -13,6 +14,8 @@ namespace et {
 
 namespace {
 constexpr const char* kWindowFrameName = "windowPosition";
+constexpr int kReadMsgQueueMs = 200;
+constexpr int kHandleMessageQueueMs = 100;
 } // namespace
 
 void AppDelegate::logVersions() {
@@ -36,8 +39,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     logVersions();
     // 4: keep the system awake while the screen is read.
     platform_.activity.begin("Reading the screen");
-    // 5: sleep and wake arrive through screenAboutToSleep / screenWakesUpFromSleep, which
-    // the platform connects before start-up.
+    // 5: sleep and wake arrive through watchSleep, connected by the platform.
 
     // 6: the lighting framework.
     if (!lighting.init()) {
@@ -59,12 +61,23 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     geometry.applyScanRect();
 
+    // 9–11: action-bar keys, the nine profiles (profile 1 ends up working), profile 1 shown.
+    barMaps.loadActionBarKeyMaps();
+    frames.loadAllColorProfiles();
+    director.state.activeColorProfile = 1;
+    profiles.activeColorProfile = 1;
+    frames.keyboardColorBitmap[0][0] = 69;
+
     // 12: the main window.
     restoreMainWindow();
 
-    // 14: chat profile switch.
-    autoToggleProfile2 = defaults.getBool("autoToggleProfile").value_or(false);
-    mainWindow.autoChatProfileCheckbox->setChecked(autoToggleProfile2);
+    // 13–15: single-color mode, chat profile, blink time.
+    frames.useSingleColorMode = defaults.getBool("singleColorMode").value_or(false);
+    mainWindow.singleColorModeBtn->setChecked(frames.useSingleColorMode);
+    director.state.autoToggleProfile2 = defaults.getBool("autoToggleProfile").value_or(false);
+    mainWindow.autoChatProfileCheckbox->setChecked(director.state.autoToggleProfile2);
+    director.cooldowns.loadBlinkTime();
+    colorProgrammer.showBlinkTime();
 
     // 16: the user guide.
     helpWindow.loadHelpText();
@@ -74,14 +87,31 @@ void AppDelegate::applicationDidFinishLaunching() {
     launcher.autorunAtStartup();
 
     // 19: combat chat warning.
-    combatChatWarning = defaults.getBool("combatChatWarning").value_or(false);
-    mainWindow.combatChatAlertCheckbox->setChecked(combatChatWarning);
+    director.state.combatChatWarning = defaults.getBool("combatChatWarning").value_or(false);
+    mainWindow.combatChatAlertCheckbox->setChecked(director.state.combatChatWarning);
+
+    // 20: the 30 key menus.
+    keyMapping.collectKeyMenus();
+
+    // 21: the two message timers: the drain tick first, then the selection tick.
+    myTimer.setTimerType(Qt::PreciseTimer);
+    myTimer2.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&myTimer, &QTimer::timeout, [this] { relay.readMsgQueue(); });
+    QObject::connect(&myTimer2, &QTimer::timeout, [this] { relay.handleMessageQueue(); });
+    myTimer.start(kReadMsgQueueMs);
+    myTimer2.start(kHandleMessageQueueMs);
 
     // 22: the capture thread, last, once the strip is known and the timers run.
     activeScreenReader = std::make_unique<ScreenReader>(platform_.captureSource, geometry,
                                                         messageQueue, platform_.mainThread, log_);
     activeScreenReader->suspendScreenReads = screenReadsSuspended_;
     activeScreenReader->start();
+
+    // Started with --debug: as if the menu item had been chosen now.
+    if (debugMode) {
+        debugMode = false;
+        debugMenuItem();
+    }
 }
 
 } // namespace et

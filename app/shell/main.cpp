@@ -6,7 +6,9 @@
 #include "FrameworkVersion.h"
 #include "LinuxPlatform.h"
 #include "LogindSleepWatcher.h"
-#include "MemoryDefaults.h"
+#include "ProfileFile.h"
+#include "ProfileFileMenu.h"
+#include "QSettingsDefaults.h"
 #include "SignalBridge.h"
 #include "SystemBus.h"
 
@@ -33,6 +35,32 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (cl.headless()) {
+        // No window and no display: only the settings file and the profile file.
+        QCoreApplication core(argc, argv);
+        et::QSettingsDefaults defaults;
+        // Exporting the defaults of a settings file that could not be read would report a
+        // backup that is not one.
+        if (!defaults.ok()) {
+            std::cerr << "ember-talon: cannot read the settings file " << defaults.path() << "\n";
+            return 1;
+        }
+        et::ProfileStore store(defaults);
+        std::string detail;
+        const bool exporting = cl.exportProfiles.has_value();
+        const int status = exporting ? et::writeProfileFile(*cl.exportProfiles, store, detail)
+                                     : et::readProfileFile(*cl.importProfiles, store, detail);
+        defaults.sync();
+        if (!detail.empty()) std::cerr << detail << "\n";
+        if (!defaults.ok()) {
+            std::cerr << "ember-talon: cannot write the settings file " << defaults.path() << "\n";
+            return 1;
+        }
+        (status == 0 ? std::cout : std::cerr)
+            << (exporting ? et::exportStatusLine(status) : et::importStatusLine(status)) << "\n";
+        return status == 0 ? 0 : 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("ember-talon");
     QApplication::setApplicationDisplayName("Ember Talon");
@@ -42,7 +70,7 @@ int main(int argc, char** argv) {
     // The last window closing is a quit request like any other: it waits for the capture.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    et::MemoryDefaults defaults;
+    et::QSettingsDefaults defaults;
     et::LinuxPlatform linuxPlatform(defaults);
     et::AppDelegate delegate(linuxPlatform.platform());
     delegate.debugMode = cl.debug;

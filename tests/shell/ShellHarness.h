@@ -45,7 +45,9 @@ struct ShellHarness {
                            calibrationSource,
                            std::string("1.2.0"),
                            [this](const std::string& url) { openedUrls.push_back(url); },
-                           [this] { ++exits; }};
+                           [this] { ++exits; },
+                           /*logToStandardError=*/false,
+                           std::nullopt};
     std::unique_ptr<AppDelegate> app;
 
     // Creates the delegate; settings stored before this call are what start-up finds.

@@ -2,6 +2,9 @@
 // start, into PNG files in DIR, for looking at the layouts. Not a test.
 #include "ShellHarness.h"
 
+#include <QComboBox>
+#include <QLabel>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -54,5 +57,21 @@ int main(int argc, char** argv) {
     a.launchOptionWindow.showNames(a.launcher.names);
     save(a.launchOptionWindow, dir, "launch-options-window");
     a.launchOptionWindow.hide();
+
+    a.colorProgrammer.setColorsBtn();
+    QApplication::processEvents();
+    save(a.colorProgrammerWindow, dir, "color-programmer-window");
+    a.keyMapping.openWindowToMapKeys();
+    save(a.actionKeySetterWindow, dir, "key-mapping-window");
+
+    a.profileChangeAlert.message->setText("<b>Save the changes to profile 3?</b><br><br>Your "
+                                          "changes to the colors of profile 3 are lost if you "
+                                          "don't save them.");
+    save(a.profileChangeAlert, dir, "profile-change-alert");
+    a.profileChangeAlert.hide();
+    a.copyProfileDialog.fromProfileMenu->setCurrentIndex(8);
+    a.copyProfileDialog.toProfileMenu->setCurrentIndex(0);
+    save(a.copyProfileDialog, dir, "copy-profile-dialog");
+    a.copyProfileDialog.hide();
     return 0;
 }

@@ -27,7 +27,7 @@ class FakeLogind : public QObject {
     QStringList lastCall;
     int readEnd = -1;
 
-  public slots:
+  public Q_SLOTS:
     QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
                                     const QString& mode) {
         lastCall = {what, who, why, mode};

@@ -115,7 +115,9 @@ TEST(LifecycleTest, QuitWaitsForTheCapturePassThenSavesTheFrameAndShutsDown) {
                           h.calibrationSource,
                           std::string("1"),
                           platform.openUrl,
-                          platform.exitEventLoop};
+                          platform.exitEventLoop,
+                          false,
+                          std::nullopt};
     AppDelegate app(watched);
     app.applicationDidFinishLaunching();
     app.mainWindow.setGeometry(40, 50, 700, 500);

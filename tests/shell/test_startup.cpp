@@ -79,12 +79,12 @@ TEST(StartupTest, SwitchesShowTheirStoredSettings) {
     h.start();
     EXPECT_TRUE(h.app->mainWindow.autoChatProfileCheckbox->isChecked());
     EXPECT_TRUE(h.app->mainWindow.combatChatAlertCheckbox->isChecked());
-    EXPECT_TRUE(h.app->autoToggleProfile2);
-    EXPECT_TRUE(h.app->combatChatWarning);
+    EXPECT_TRUE(h.app->director.state.autoToggleProfile2);
+    EXPECT_TRUE(h.app->director.state.combatChatWarning);
 
     // Clicking writes the setting at once.
     h.app->mainWindow.combatChatAlertCheckbox->click();
-    EXPECT_FALSE(h.app->combatChatWarning);
+    EXPECT_FALSE(h.app->director.state.combatChatWarning);
     EXPECT_EQ(h.defaults.getBool("combatChatWarning"), false);
 }
 

@@ -7,7 +7,7 @@ namespace et {
 LogindSleepWatcher::LogindSleepWatcher(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
     // Subscribing by sender name would need logind to be running now; any sender on the
-    // system bus may not emit on logind's path and interface, so the match stays tight.
+    // system bus may not Q_EMIT on logind's path and interface, so the match stays tight.
     if (bus_.isConnected())
         watching_ = bus_.connect(QString(), kLogindPath, kLogindManager, "PrepareForSleep", this,
                                  SLOT(prepareForSleep(bool)));
@@ -15,9 +15,9 @@ LogindSleepWatcher::LogindSleepWatcher(QDBusConnection bus, QObject* parent)
 
 void LogindSleepWatcher::prepareForSleep(bool start) {
     if (start)
-        emit aboutToSleep();
+        Q_EMIT aboutToSleep();
     else
-        emit wokeUp();
+        Q_EMIT wokeUp();
 }
 
 } // namespace et

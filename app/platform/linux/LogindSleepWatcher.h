@@ -13,11 +13,11 @@ class LogindSleepWatcher : public QObject {
     // Whether the subscription is in place (a bus was reached).
     bool watching() const { return watching_; }
 
-  signals:
+  Q_SIGNALS:
     void aboutToSleep();
     void wokeUp();
 
-  private slots:
+  private Q_SLOTS:
     void prepareForSleep(bool start);
 
   private:
