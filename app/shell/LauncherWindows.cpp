@@ -42,6 +42,8 @@ void LauncherWindows::showAutorunSheet(const std::string& informativeText) {
     box->setText("Autolaunch Setting");
     box->setInformativeText(QString::fromStdString(informativeText));
     box->setStandardButtons(QMessageBox::Ok);
+    // Without a width of its own the box wraps the name onto a line by itself.
+    box->setStyleSheet("QLabel { min-width: 300px; }");
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

@@ -30,6 +30,7 @@ void AppDelegate::applicationWillTerminate() {
 
 void AppDelegate::windowShouldClose() {
     helpWindow.close();
+    colorProgrammerWindow.close();
     aboutWindow.close();
 }
 

@@ -20,12 +20,50 @@ void systemLog(const std::string& line) {
     std::cerr << line << std::endl;
 }
 
+QString qString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString filter() {
-    return QString("Ember Talon color profiles (*.%1)")
-        .arg(QString::fromUtf8(kProfileFileExtension.data(),
-                               static_cast<int>(kProfileFileExtension.size())));
+    return QString("Ember Talon color profiles (*.%1)").arg(qString(kProfileFileExtension));
 }
 } // namespace
+
+std::unique_ptr<QFileDialog> makeExportPanel(QWidget* parent, const std::string& folder,
+                                             const std::string& proposedName) {
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, "Export", QString::fromStdString(folder), filter());
+    dialog->setObjectName("exportPanel");
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setLabelText(QFileDialog::Accept, "Export");
+    dialog->setDefaultSuffix(qString(kProfileFileExtension));
+    dialog->selectFile(QString::fromStdString(proposedName));
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> makeImportPanel(QWidget* parent, const std::string& folder) {
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, qString(profile_file_text::kImportPanelMessage),
+                                      QString::fromStdString(folder), filter());
+    dialog->setObjectName("importPanel");
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setLabelText(QFileDialog::Accept, "Import");
+    return dialog;
+}
+
+std::unique_ptr<QMessageBox> makeImportWarning(QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setObjectName("importWarning");
+    box->setIcon(QMessageBox::Warning);
+    box->setWindowTitle("Ember Talon");
+    box->setText(qString(profile_file_text::kImportWarningTitle));
+    box->setInformativeText(qString(profile_file_text::kImportWarningText));
+    box->addButton(qString(profile_file_text::kImportWarningButton), QMessageBox::AcceptRole);
+    box->setStyleSheet("QLabel { min-width: 300px; }");
+    return box;
+}
 
 ProfileFilePanels qtProfileFilePanels(QWidget* parent) {
     ProfileFilePanels panels;
@@ -34,45 +72,18 @@ ProfileFilePanels qtProfileFilePanels(QWidget* parent) {
         if (folder.isEmpty()) return std::nullopt;
         return folder.toStdString();
     };
-    panels.save = [parent](const std::string& folder,
-                           const std::string& name) -> std::optional<std::string> {
-        QFileDialog dialog(parent, "Export", QString::fromStdString(folder), filter());
-        dialog.setObjectName("exportPanel");
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setLabelText(QFileDialog::Accept, "Export");
-        dialog.setDefaultSuffix(QString::fromUtf8(kProfileFileExtension.data(),
-                                                  static_cast<int>(kProfileFileExtension.size())));
-        dialog.selectFile(QString::fromStdString(name));
+    auto chosen = [](QFileDialog& dialog) -> std::optional<std::string> {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().first().toStdString();
     };
-    panels.open = [parent](const std::string& folder) -> std::optional<std::string> {
-        QFileDialog dialog(
-            parent,
-            QString::fromUtf8(profile_file_text::kImportPanelMessage.data(),
-                              static_cast<int>(profile_file_text::kImportPanelMessage.size())),
-            QString::fromStdString(folder), filter());
-        dialog.setObjectName("importPanel");
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setLabelText(QFileDialog::Accept, "Import");
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return dialog.selectedFiles().first().toStdString();
+    panels.save = [parent, chosen](const std::string& folder, const std::string& name) {
+        return chosen(*makeExportPanel(parent, folder, name));
     };
-    panels.importWarning = [parent] {
-        QMessageBox box(parent);
-        box.setObjectName("importWarning");
-        box.setIcon(QMessageBox::Warning);
-        box.setWindowTitle("Ember Talon");
-        box.setText(QString::fromUtf8(profile_file_text::kImportWarningTitle.data()));
-        box.setInformativeText(QString::fromUtf8(profile_file_text::kImportWarningText.data()));
-        box.addButton(QString::fromUtf8(profile_file_text::kImportWarningButton.data()),
-                      QMessageBox::AcceptRole);
-        box.exec();
+    panels.open = [parent, chosen](const std::string& folder) {
+        return chosen(*makeImportPanel(parent, folder));
     };
+    panels.importWarning = [parent] { makeImportWarning(parent)->exec(); };
     return panels;
 }
 

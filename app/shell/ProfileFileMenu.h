@@ -5,9 +5,12 @@
 #include "ProfileStore.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace et {
@@ -27,6 +30,12 @@ struct ProfileFilePanels {
 };
 
 ProfileFilePanels qtProfileFilePanels(QWidget* parent);
+
+// The Qt dialogs behind those panels, ready to run.
+std::unique_ptr<QFileDialog> makeExportPanel(QWidget* parent, const std::string& folder,
+                                             const std::string& proposedName);
+std::unique_ptr<QFileDialog> makeImportPanel(QWidget* parent, const std::string& folder);
+std::unique_ptr<QMessageBox> makeImportWarning(QWidget* parent);
 
 // The file operations themselves. `detail` receives the system error text of a failed
 // write or read, or the note that the file ended early.

@@ -2,8 +2,11 @@
 // start, into PNG files in DIR, for looking at the layouts. Not a test.
 #include "ShellHarness.h"
 
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 
 #include <QAction>
 #include <QApplication>
@@ -73,5 +76,33 @@ int main(int argc, char** argv) {
     a.copyProfileDialog.toProfileMenu->setCurrentIndex(0);
     save(a.copyProfileDialog, dir, "copy-profile-dialog");
     a.copyProfileDialog.hide();
+
+    a.launcherWindows.showAutorunSheet(
+        "Each time Ember Talon opens, it will automatically launch\nEmberfall");
+    if (auto* sheet = a.mainWindow.findChild<QMessageBox*>("autorunSheet")) {
+        save(*sheet, dir, "autorun-sheet");
+        sheet->close();
+    }
+    auto warning = makeImportWarning(&a.mainWindow);
+    save(*warning, dir, "import-warning");
+    warning->hide();
+    auto exportPanel = makeExportPanel(&a.mainWindow, QDir::tempPath().toStdString(),
+                                       "Ember Talon Color Profiles");
+    save(*exportPanel, dir, "export-panel");
+    exportPanel->hide();
+    auto importPanel = makeImportPanel(&a.mainWindow, QDir::tempPath().toStdString());
+    save(*importPanel, dir, "import-panel");
+    importPanel->hide();
+    QColorDialog colorPanel(QColor(0, 255, 255), &a.colorProgrammerWindow);
+    colorPanel.setOption(QColorDialog::DontUseNativeDialog);
+    save(colorPanel, dir, "color-panel");
+    colorPanel.hide();
+
+    // The preview of the cooldown keys on the canvas.
+    a.colorProgrammer.setColorsBtn();
+    QApplication::processEvents();
+    a.canvas.usingActionbarCooldowns = true;
+    a.colorProgrammer.revealCooldownColors();
+    save(a.colorProgrammerWindow, dir, "color-programmer-cooldown-preview");
     return 0;
 }

@@ -30,6 +30,18 @@ TEST(LifecycleTest, DebugModeLinesAndCheckMark) {
     EXPECT_EQ(lines[before + 2], "Debug mode off.");
 }
 
+TEST(LifecycleTest, StartedInDebugModeSaysSoAfterStartUp) {
+    ShellHarness h;
+    h.make().debugMode = true;
+    h.app->applicationDidFinishLaunching();
+    EXPECT_TRUE(h.app->debugMode);
+    EXPECT_TRUE(h.app->mainWindow.menu.debugMenuItem->isChecked());
+    auto lines = h.logLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Debug mode active.");
+    EXPECT_EQ(lines.back(), "The scanRect is {{2, 0}, {80, 1}}");
+}
+
 TEST(LifecycleTest, SleepSuspendsTheCaptureAndWakeResumesIt) {
     ShellHarness h;
     AppDelegate& app = h.start();
@@ -53,14 +65,18 @@ TEST(LifecycleTest, SleepSuspendsTheCaptureAndWakeResumesIt) {
     EXPECT_EQ(lines.back(), "Waking from sleep; resuming screen reads.");
 }
 
-TEST(LifecycleTest, ClosingTheMainWindowClosesHelpAndAbout) {
+TEST(LifecycleTest, ClosingTheMainWindowClosesHelpColorsAndAbout) {
     ShellHarness h;
     AppDelegate& app = h.start();
     app.helpMenuItem();
     app.aboutMenuItem();
+    app.colorProgrammer.setColorsBtn();
+    h.spin(0.02);
     EXPECT_TRUE(app.helpWindow.isVisible());
+    EXPECT_TRUE(app.colorProgrammerWindow.isVisible());
     app.mainWindow.close();
     EXPECT_FALSE(app.helpWindow.isVisible());
+    EXPECT_FALSE(app.colorProgrammerWindow.isVisible());
     EXPECT_FALSE(app.aboutWindow.isVisible());
     EXPECT_FALSE(app.mainWindow.isVisible());
 }
