@@ -7,7 +7,22 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace et {
+
+void LinuxPlatform::exitApplication() {
+    // Inside a wait (a calibration can take 90 s) the code that waits cannot be unwound from
+    // here, and every later wait would return at once and spin. Everything that must outlive
+    // the process is done by now (settings written, keyboard handed back), so the process
+    // ends right here, as a terminating application does.
+    if (runLoop_.waiting()) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
+    QCoreApplication::exit(0);
+}
 
 LinuxPlatform::LinuxPlatform(Defaults& defaults)
     : launcher_(HelperLauncher::findHelper()),
@@ -28,10 +43,7 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                                      QUrl::StrictMode);
                                             if (url.isValid()) QDesktopServices::openUrl(url);
                                         },
-                                        [this] {
-                                            runLoop_.setTerminating();
-                                            QCoreApplication::exit(0);
-                                        },
+                                        [this] { exitApplication(); },
                                         true,
                                         std::nullopt} {}
 

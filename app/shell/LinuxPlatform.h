@@ -25,6 +25,8 @@ class LinuxPlatform {
     QtRunLoop& runLoop() { return runLoop_; }
 
   private:
+    void exitApplication();
+
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
     QtMainThread mainThread_;

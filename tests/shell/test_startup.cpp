@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace et::test {
@@ -39,6 +40,12 @@ TEST(StartupTest, FreshInstallationLogsVersionsDriverAndMissingCalibration) {
     EXPECT_FALSE(h.defaults.contains("scanWidth"));
     EXPECT_FALSE(h.defaults.contains("scanOffset"));
     EXPECT_TRUE(h.app->mainWindow.isVisible());
+
+    // All nine profiles loaded, 1 working and active; bitmap 0 marked; the 30 key menus.
+    EXPECT_EQ(h.app->director.state.activeColorProfile, 1);
+    EXPECT_EQ(h.app->frames.keyboardColorBitmap[0][0], 69);
+    EXPECT_EQ(h.app->frames.keyToColorMap.size(), 528u);
+    EXPECT_EQ(h.app->keyMapping.keyMenusArray.size(), 30u);
 }
 
 TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLibrary) {
@@ -58,9 +65,29 @@ TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLib
 
     // 75.5 with offset 0 is a calibration and is taken as stored.
     EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{0, 0, 75.5, 1}));
-    // The capture thread runs regardless.
+    // The timers and the capture thread run regardless.
+    EXPECT_TRUE(h.app->myTimer.isActive());
+    EXPECT_EQ(h.app->myTimer.interval(), 200);
+    EXPECT_TRUE(h.app->myTimer2.isActive());
+    EXPECT_EQ(h.app->myTimer2.interval(), 100);
     h.spin(0.3);
     EXPECT_GT(h.captureSource.captures(), 0);
+}
+
+TEST(StartupTest, BlinkRuleAndSingleColorModeFromTheSettings) {
+    const std::pair<std::optional<double>, const char*> cases[] = {
+        {std::nullopt, "1.0"}, {0.0, "1.0"}, {0.004, "0.01"}, {2.5, "2.5"}};
+    for (const auto& [stored, shown] : cases) {
+        ShellHarness h;
+        if (stored) h.defaults.setDouble("blinkTimePref", *stored);
+        h.defaults.setBool("singleColorMode", true);
+        h.start();
+        EXPECT_EQ(h.app->colorProgrammerWindow.blinkTimeTextbox->text().toStdString(), shown);
+        EXPECT_EQ(h.app->director.cooldowns.blinkTime, std::stod(shown));
+        EXPECT_TRUE(h.app->frames.useSingleColorMode);
+        EXPECT_TRUE(h.app->mainWindow.singleColorModeBtn->isChecked());
+        EXPECT_EQ(h.defaults.getDouble("blinkTimePref"), stored) << "the rule writes nothing";
+    }
 }
 
 TEST(StartupTest, ZeroCalibrationCountsAsMissing) {

@@ -23,21 +23,21 @@ double QtRunLoop::now() const {
 }
 
 void QtRunLoop::runFor(double seconds) {
-    if (terminating_) return;
     const double deadline = now() + seconds;
+    ++depth_;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // A quit request ends every nested loop early; keep waiting unless we are terminating,
-    // so callers get the pause they asked for.
-    while (!terminating_) {
+    while (true) {
         const int left = toMilliseconds(deadline - now());
         if (left <= 0) break;
         timer.start(left);
-        loop.exec();
+        // Returns at once once the application has been told to exit; the wait then ends.
+        if (loop.exec() != 0) break;
     }
+    --depth_;
 }
 
 void QtRunLoop::after(double seconds, std::function<void()> fn) {

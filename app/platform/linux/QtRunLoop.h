@@ -15,14 +15,13 @@ class QtRunLoop : public RunLoop {
     void runFor(double seconds) override;
     void after(double seconds, std::function<void()> fn) override;
 
-    // Once the application is going away, waits return at once instead of starting new
-    // nested loops that would hold the exit up.
-    void setTerminating() { terminating_ = true; }
+    // Whether the main thread is inside runFor now (an animation or a calibration waits).
+    bool waiting() const { return depth_ > 0; }
 
   private:
     QElapsedTimer clock_;
     QObject context_; // owns the pending one-shot timers
-    bool terminating_ = false;
+    int depth_ = 0;
 };
 
 } // namespace et

@@ -1,0 +1,90 @@
+// The Qt implementations of the run loop and the main-thread hand-over.
+#include "QtMainThread.h"
+#include "QtRunLoop.h"
+#include "SignalBridge.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace et::test {
+namespace {
+
+TEST(QtRunLoopTest, WaitsKeepTimersAliveAndNest) {
+    QtRunLoop loop;
+    std::vector<std::string> events;
+    loop.after(0.02, [&] {
+        events.push_back(loop.waiting() ? "outer timer inside a wait" : "outer timer");
+        // An animation that waits inside a timer: a nested wait.
+        loop.runFor(0.02);
+        events.push_back("nested wait over");
+    });
+    loop.after(0.03, [&] { events.push_back("second timer"); });
+    const double start = loop.now();
+    EXPECT_FALSE(loop.waiting());
+    loop.runFor(0.1);
+    EXPECT_FALSE(loop.waiting());
+    EXPECT_GE(loop.now() - start, 0.1);
+    EXPECT_EQ(events, (std::vector<std::string>{"outer timer inside a wait", "second timer",
+                                                "nested wait over"}));
+}
+
+TEST(QtRunLoopTest, NegativeOrZeroWaitsReturnAtOnce) {
+    QtRunLoop loop;
+    bool fired = false;
+    loop.after(0, [&] { fired = true; });
+    loop.runFor(-1);
+    loop.runFor(0);
+    EXPECT_FALSE(fired) << "no event was processed";
+    loop.runFor(0.01);
+    EXPECT_TRUE(fired);
+}
+
+TEST(QtMainThreadTest, PostedWorkRunsOnTheMainThreadInOrder) {
+    QtMainThread mainThread;
+    QtRunLoop loop;
+    std::vector<int> order;
+    std::vector<bool> onMain;
+    std::thread worker([&] {
+        for (int i = 0; i < 50; ++i)
+            mainThread.post([&, i] {
+                order.push_back(i);
+                onMain.push_back(QThread::currentThread() == qApp->thread());
+            });
+    });
+    worker.join();
+    EXPECT_TRUE(order.empty());
+    loop.runFor(0.05);
+    ASSERT_EQ(order.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[static_cast<size_t>(i)], i);
+    EXPECT_EQ(std::count(onMain.begin(), onMain.end(), true), 50);
+}
+
+TEST(SignalBridgeTest, TermAndIntBecomeQuitRequestsOnTheMainThread) {
+    QtRunLoop loop;
+    std::vector<int> received;
+    {
+        SignalBridge bridge;
+        ASSERT_TRUE(bridge.installed());
+        QObject::connect(&bridge, &SignalBridge::quitRequested,
+                         [&](int number) { received.push_back(number); });
+        std::thread([] { ::kill(::getpid(), SIGTERM); }).join();
+        ::raise(SIGINT);
+        loop.runFor(0.05);
+    }
+    EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT}));
+    // Gone with the bridge: the default action is back.
+    struct sigaction current {};
+    ::sigaction(SIGTERM, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+} // namespace
+} // namespace et::test
