@@ -1,6 +1,8 @@
 // The X11 side of game and launcher control, against a private Xvfb: which application is
 // in front, and the activation helper raising or starting an application by name.
+#include "BeepSound.h"
 #include "ChildProcess.h"
+#include "EspeakSpeech.h"
 #include "ForegroundCheck.h"
 #include "HelperLauncher.h"
 #include "X11TestDisplay.h"
@@ -179,6 +181,39 @@ TEST(HelperLauncherTest, RunsTheHelperWithTheNameAndDoesNotWait) {
 
     HelperLauncher none("");
     none.activate("Emberfall"); // no helper installed: nothing happens
+}
+
+TEST(SpeechAndBeepTest, SpeakAndBeepThroughWhateverIsInstalledElseStaySilent) {
+    Scratch s;
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    s.recorder("espeak-ng", s.dir / "spoken");
+    s.recorder("pw-play", s.dir / "played");
+    // The recorders first; the shell tools they use after them.
+    ::setenv("PATH", ((s.dir / "bin").string() + ":/usr/bin:/bin").c_str(), 1);
+    {
+        EspeakSpeech speech;
+        BeepSound beep;
+        ASSERT_TRUE(speech.available());
+        ASSERT_TRUE(beep.available());
+        speech.speak("-calibration mode");
+        beep.play("Tink");
+        EXPECT_EQ(Scratch::waitForFile(s.dir / "spoken"), "--\n-calibration mode\n");
+        auto played = Scratch::waitForFile(s.dir / "played");
+        ASSERT_TRUE(played);
+        const std::string wav = played->substr(0, played->find('\n'));
+        std::ifstream in(wav, std::ios::binary);
+        std::string header(4, '\0');
+        in.read(header.data(), 4);
+        EXPECT_EQ(header, "RIFF") << "the bundled sound, written out for the player";
+    }
+    ::setenv("PATH", (s.dir / "none").c_str(), 1);
+    EspeakSpeech noSpeech;
+    BeepSound noBeep;
+    EXPECT_FALSE(noSpeech.available());
+    EXPECT_FALSE(noBeep.available());
+    noSpeech.speak("nothing happens");
+    noBeep.play("Tink");
+    ::setenv("PATH", savedPath.c_str(), 1);
 }
 
 } // namespace
