@@ -10,7 +10,6 @@ inline constexpr const char* kRightsNotice =
     "Emberfall and Corvane Talon are trademarks of their respective owners.";
 inline constexpr const char* kProductPage = "https://embertalon.example.org/";
 inline constexpr const char* kDownloadsPage = "https://embertalon.example.org/downloads";
-inline constexpr const char* kSupportAddress = "support@embertalon.example.org";
 // Shown in place of the library's version when it cannot be found among the loaded ones.
 inline constexpr const char* kFrameworkNotFound = "Undetermined; not found (this isn't good)";
 
