@@ -1,0 +1,118 @@
+#include "Desktop.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace et::e2e {
+
+namespace fs = std::filesystem;
+
+Desktop::Desktop(const std::string& screen) {
+    char pattern[] = "/tmp/et-e2e-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        error_ = "cannot make a temporary folder";
+        return;
+    }
+    folder_ = pattern;
+    for (const char* sub : {"home", "config", "data", "cache", "runtime"})
+        fs::create_directories(folder_ + "/" + sub);
+    ::chmod((folder_ + "/runtime").c_str(), 0700);
+
+    setEnv("HOME", folder_ + "/home");
+    setEnv("XDG_CONFIG_HOME", configHome());
+    setEnv("XDG_DATA_HOME", dataHome());
+    setEnv("XDG_CACHE_HOME", folder_ + "/cache");
+    setEnv("XDG_RUNTIME_DIR", folder_ + "/runtime");
+    // Qt on X11, without the accessibility bus or a desktop's theme getting in.
+    setEnv("QT_QPA_PLATFORM", "xcb");
+    setEnv("NO_AT_BRIDGE", "1");
+    setEnv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "0");
+    unsetEnv("WAYLAND_DISPLAY");
+    unsetEnv("QT_QPA_PLATFORMTHEME");
+    unsetEnv("SESSION_MANAGER");
+
+    // A white desktop: nothing right of the strip looks like a dark cell.
+    xvfb_ = std::make_unique<test::XvfbServer>(
+        std::vector<std::string>{"-screen", "0", screen, "-wr", "+extension", "RANDR"});
+    if (!xvfb_->running()) {
+        error_ = "Xvfb did not start";
+        return;
+    }
+    setEnv("DISPLAY", xvfb_->display());
+    if (!startBus(sessionBus_, "session", "DBUS_SESSION_BUS_ADDRESS") ||
+        !startBus(systemBus_, "system", "DBUS_SYSTEM_BUS_ADDRESS"))
+        return;
+    windows_ = std::make_unique<WindowStage>(xvfb_->display());
+    if (!windows_->ok()) error_ = "cannot connect to " + xvfb_->display();
+}
+
+Desktop::~Desktop() {
+    windows_.reset();
+    systemBus_.reset();
+    sessionBus_.reset();
+    xvfb_.reset();
+    for (const auto& [name, value] : savedEnv_) {
+        if (value)
+            ::setenv(name.c_str(), value->c_str(), 1);
+        else
+            ::unsetenv(name.c_str());
+    }
+    if (!folder_.empty() && !std::getenv("ET_E2E_KEEP")) {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+}
+
+bool Desktop::startBus(std::unique_ptr<test::ChildProcess>& bus, const std::string& name,
+                       const char* variable) {
+    // Both buses use the session configuration: the system one only has to exist, with
+    // nobody on it, so that the application's calls there fail as on a machine without logind.
+    const std::string address = "unix:path=" + folder_ + "/runtime/" + name + "_bus";
+    bus = std::make_unique<test::ChildProcess>(
+        std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
+                                 "--address=" + address, "--print-address=1"},
+        /*quiet=*/true);
+    const auto printed = bus->readLine(20.0);
+    if (!printed || printed->empty()) {
+        error_ = "the " + name + " bus did not start (is dbus-daemon installed?)";
+        return false;
+    }
+    setEnv(variable, *printed);
+    return true;
+}
+
+void Desktop::setEnv(const char* name, const std::string& value) {
+    if (!savedEnv_.count(name)) {
+        const char* old = std::getenv(name);
+        savedEnv_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    ::setenv(name, value.c_str(), 1);
+}
+
+void Desktop::unsetEnv(const char* name) {
+    if (!savedEnv_.count(name)) {
+        const char* old = std::getenv(name);
+        savedEnv_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    ::unsetenv(name);
+}
+
+void Desktop::writeSettings(const std::string& text) const {
+    fs::create_directories(fs::path(settingsPath()).parent_path());
+    std::ofstream out(settingsPath(), std::ios::trunc);
+    if (text.find("[General]") == std::string::npos) out << "[General]\n";
+    out << text;
+}
+
+std::string Desktop::readSettings() const {
+    std::ifstream in(settingsPath());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace et::e2e

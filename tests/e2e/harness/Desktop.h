@@ -1,0 +1,58 @@
+#pragma once
+// A private desktop for one run of the real programs: its own Xvfb, its own session and
+// system message buses, and its own home, configuration, data and runtime folders in a
+// temporary folder that goes with the object. The process environment points at all of
+// them while the object lives, so every program started meanwhile sees only this desktop.
+#include "ChildProcess.h"
+#include "WindowStage.h"
+#include "XvfbServer.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace et::e2e {
+
+class Desktop {
+  public:
+    // `screen` as Xvfb takes it, "WIDTHxHEIGHTxDEPTH".
+    explicit Desktop(const std::string& screen = "1280x800x24");
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+
+    const std::string& display() const { return xvfb_->display(); }
+    const std::string& folder() const { return folder_; }
+    std::string configHome() const { return folder_ + "/config"; }
+    std::string dataHome() const { return folder_ + "/data"; }
+    // Where the application looks for the host software.
+    std::string socketPath() const { return dataHome() + "/Corvane/CHS_LED_SDK"; }
+    // The application's settings file.
+    std::string settingsPath() const { return configHome() + "/EmberTalon/EmberTalon.conf"; }
+
+    // Replaces the settings file with `text` (INI, "[General]" added when missing).
+    void writeSettings(const std::string& text) const;
+    std::string readSettings() const;
+
+    WindowStage& windows() { return *windows_; }
+
+  private:
+    bool startBus(std::unique_ptr<test::ChildProcess>& bus, const std::string& name,
+                  const char* variable);
+    void setEnv(const char* name, const std::string& value);
+    void unsetEnv(const char* name);
+
+    std::string error_;
+    std::string folder_;
+    std::map<std::string, std::optional<std::string>> savedEnv_;
+    std::unique_ptr<test::XvfbServer> xvfb_;
+    std::unique_ptr<test::ChildProcess> sessionBus_;
+    std::unique_ptr<test::ChildProcess> systemBus_;
+    std::unique_ptr<WindowStage> windows_;
+};
+
+} // namespace et::e2e
