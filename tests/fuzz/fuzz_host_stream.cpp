@@ -31,7 +31,8 @@ Outcome feedInPieces(const uint8_t* data, size_t size, const uint8_t* cuts, size
         at += piece;
         if (turn > size + cutCount + 16) break; // only zero-size pieces: give up, as a peer would
     }
-    if (at < size && outcome.ok) outcome.ok = decoder.feed(data + at, size - at, 0.0, outcome.messages);
+    if (at < size && outcome.ok)
+        outcome.ok = decoder.feed(data + at, size - at, 0.0, outcome.messages);
     outcome.pending = decoder.pendingBytes();
     if (!outcome.ok && decoder.error().empty()) __builtin_trap(); // a drop must say why
     return outcome;

@@ -20,12 +20,18 @@ constexpr size_t kFrameBytes = et::kStripCells * kCellBytes + 1;
 double component(uint8_t byte, bool odd) {
     if (!odd) return byte / 255.0;
     switch (byte % 8) {
-    case 0: return std::nan("");
-    case 1: return -byte;
-    case 2: return 1.0 + byte;
-    case 3: return HUGE_VAL;
-    case 4: return -HUGE_VAL;
-    default: return byte / 255.0;
+    case 0:
+        return std::nan("");
+    case 1:
+        return -byte;
+    case 2:
+        return 1.0 + byte;
+    case 3:
+        return HUGE_VAL;
+    case 4:
+        return -HUGE_VAL;
+    default:
+        return byte / 255.0;
     }
 }
 
