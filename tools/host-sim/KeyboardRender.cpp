@@ -1,0 +1,137 @@
+#include "KeyboardRender.h"
+
+#include "CanvasLayout.h"
+#include "KeyGrid.h"
+#include "KeyList.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace hostsim {
+
+namespace {
+
+constexpr int kMargin = 8; // points around the drawing
+constexpr uint8_t kBoard[] = {24, 24, 28};
+constexpr uint8_t kEdge[] = {70, 70, 76};
+constexpr uint8_t kUnlit[] = {44, 44, 48};
+
+struct Extent {
+    int width = 0, height = 0; // points, margins included
+};
+
+Extent drawingExtent() {
+    Extent e;
+    for (const et::KeyRect& r : et::canvasKeyRects()) {
+        e.width = std::max(e.width, r.x + r.width);
+        e.height = std::max(e.height, r.y + r.height);
+    }
+    e.width += 2 * kMargin;
+    e.height += 2 * kMargin;
+    return e;
+}
+
+// The drawing's origin is at the bottom left; the picture's rows run top down.
+struct PixelRect {
+    int x, y, w, h;
+};
+
+PixelRect toPixels(const et::KeyRect& r, const Extent& e, int scale) {
+    return {(r.x + kMargin) * scale, (e.height - kMargin - r.y - r.height) * scale, r.width * scale,
+            r.height * scale};
+}
+
+uint8_t toByte(int commandUnits) {
+    // The application sends percentages; other clients may send up to 255, shown as full.
+    return static_cast<uint8_t>(std::clamp(commandUnits, 0, 100) * 255 / 100);
+}
+
+} // namespace
+
+void Image::fill(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    const int x0 = std::max(0, x), y0 = std::max(0, y);
+    const int x1 = std::min(width, x + w), y1 = std::min(height, y + h);
+    for (int row = y0; row < y1; ++row) {
+        uint8_t* p = &rgb[3 * (static_cast<size_t>(row) * width + x0)];
+        for (int col = x0; col < x1; ++col, p += 3) {
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+        }
+    }
+}
+
+Image renderKeyboard(const KeyboardState& state, int scale) {
+    scale = std::clamp(scale, 1, 8);
+    const Extent extent = drawingExtent();
+    Image image;
+    image.width = extent.width * scale;
+    image.height = extent.height * scale;
+    image.rgb.assign(static_cast<size_t>(image.width) * image.height * 3, 0);
+    image.fill(0, 0, image.width, image.height, kBoard[0], kBoard[1], kBoard[2]);
+
+    for (const et::KeyRect& r : et::canvasKeyRects()) {
+        const int32_t keyName = et::keyNameForId(r.id);
+        const auto cell = et::keyCellOffset(keyName);
+        const auto color = state.keyColor(keyName, cell ? *cell : -1);
+        const PixelRect p = toPixels(r, extent, scale);
+        image.fill(p.x, p.y, p.w, p.h, kEdge[0], kEdge[1], kEdge[2]);
+        const int inset = std::max(1, scale);
+        if (color)
+            image.fill(p.x + inset, p.y + inset, p.w - 2 * inset, p.h - 2 * inset,
+                       toByte(color->red), toByte(color->green), toByte(color->blue));
+        else
+            image.fill(p.x + inset, p.y + inset, p.w - 2 * inset, p.h - 2 * inset, kUnlit[0],
+                       kUnlit[1], kUnlit[2]);
+    }
+    return image;
+}
+
+Point keyCenter(int32_t key, int scale) {
+    scale = std::clamp(scale, 1, 8);
+    const Extent extent = drawingExtent();
+    for (const et::KeyRect& r : et::canvasKeyRects()) {
+        if (et::keyNameForId(r.id) != key) continue;
+        const PixelRect p = toPixels(r, extent, scale);
+        return {p.x + p.w / 2, p.y + p.h / 2};
+    }
+    return {};
+}
+
+bool writePng(const Image& image, const std::string& path, std::string* error) {
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (image.width <= 0 || image.height <= 0) return fail("empty picture");
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) return fail("cannot write " + path);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return fail("out of memory");
+    }
+    // libpng reports its errors by jumping back here; nothing with a destructor lives
+    // between this point and the calls that may jump.
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return fail("cannot encode " + path);
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int row = 0; row < image.height; ++row)
+        png_write_row(png, image.pixel(0, row));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fflush(file.get()) != 0) return fail("cannot write " + path);
+    return true;
+}
+
+} // namespace hostsim
