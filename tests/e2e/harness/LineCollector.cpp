@@ -65,6 +65,12 @@ std::vector<TimedLine> LineCollector::lines() const {
     return lines_;
 }
 
+std::vector<TimedLine> LineCollector::linesFrom(size_t from) const {
+    std::lock_guard lock(mutex_);
+    if (from >= lines_.size()) return {};
+    return {lines_.begin() + static_cast<std::ptrdiff_t>(from), lines_.end()};
+}
+
 size_t LineCollector::count() const {
     std::lock_guard lock(mutex_);
     return lines_.size();

@@ -35,6 +35,8 @@ class LineCollector {
     bool write(const std::string& text) { return process_->write(text); }
 
     std::vector<TimedLine> lines() const;
+    // The lines from index `from` on.
+    std::vector<TimedLine> linesFrom(size_t from) const;
     size_t count() const;
     // Blocks until `done(lines)` holds or `timeout` seconds pass; returns its last value.
     bool waitUntil(const std::function<bool(const std::vector<TimedLine>&)>& done,

@@ -1,6 +1,7 @@
 #include "Programs.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -27,11 +28,13 @@ HostSim::~HostSim() {
 
 bool HostSim::start(const std::vector<std::string>& extraArgs) {
     stop();
+    // A host that was killed leaves its socket file; only the new one's counts as ready.
+    ::unlink(socketPath_.c_str());
     std::vector<std::string> argv = {program_, "--socket", socketPath_};
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
     process_ = std::make_unique<LineCollector>(argv, /*mergeErrors=*/false);
     if (!process_->started()) return false;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 400; ++i) {
         if (socketExists(socketPath_)) return true;
         if (process_->exitStatus(0.0)) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -39,55 +42,80 @@ bool HostSim::start(const std::vector<std::string>& extraArgs) {
     return false;
 }
 
+void HostSim::endRun() {
+    std::lock_guard lock(mutex_);
+    takeNewLines();
+    process_.reset();
+    notes_.clear();
+    linesTaken_ = 0;
+}
+
 void HostSim::stop() {
     if (!process_) return;
     process_->stop();
-    auto last = records();
-    earlierRuns_ = std::move(last);
-    process_.reset();
+    endRun();
 }
 
 void HostSim::kill() {
     if (!process_) return;
     process_->kill();
-    auto last = records();
-    earlierRuns_ = std::move(last);
-    process_.reset();
+    endRun();
 }
 
-std::vector<HostRecord> HostSim::records() const {
-    std::vector<HostRecord> all = earlierRuns_;
-    if (process_)
-        for (const auto& line : process_->lines())
-            if (auto r = parseHostLine(line.text, line.at)) all.push_back(std::move(*r));
-    return all;
+void HostSim::takeNewLines() const {
+    if (!process_) return;
+    for (auto& line : process_->linesFrom(linesTaken_)) {
+        ++linesTaken_;
+        if (auto r = parseHostLine(line.text, line.at))
+            records_.push_back(std::move(*r));
+        else
+            notes_.push_back(std::move(line.text));
+    }
+}
+
+std::vector<HostRecord> HostSim::recordsFrom(size_t from) const {
+    std::lock_guard lock(mutex_);
+    takeNewLines();
+    if (from >= records_.size()) return {};
+    return {records_.begin() + static_cast<std::ptrdiff_t>(from), records_.end()};
+}
+
+size_t HostSim::count() const {
+    std::lock_guard lock(mutex_);
+    takeNewLines();
+    return records_.size();
 }
 
 bool HostSim::waitUntil(const std::function<bool(const std::vector<HostRecord>&)>& done,
                         double timeout) const {
     const double until = now() + timeout;
     for (;;) {
-        if (done(records())) return true;
+        size_t seen = 0;
+        {
+            std::lock_guard lock(mutex_);
+            takeNewLines();
+            if (done(records_)) return true;
+            seen = linesTaken_;
+        }
         const double left = until - now();
         if (left <= 0) return false;
-        if (process_) {
-            const size_t seen = process_->count();
+        if (process_)
             process_->waitUntil([seen](const auto& lines) { return lines.size() > seen; },
                                 std::min(left, 0.25));
-        } else {
+        else
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
     }
 }
 
 std::optional<HostRecord> HostSim::waitFor(const std::function<bool(const HostRecord&)>& match,
                                            double timeout, size_t from) const {
     std::optional<HostRecord> found;
+    size_t scanned = from;
     waitUntil(
         [&](const std::vector<HostRecord>& records) {
-            for (size_t i = from; i < records.size(); ++i)
-                if (match(records[i])) {
-                    found = records[i];
+            for (; scanned < records.size(); ++scanned)
+                if (match(records[scanned])) {
+                    found = records[scanned];
                     return true;
                 }
             return false;
@@ -96,16 +124,31 @@ std::optional<HostRecord> HostSim::waitFor(const std::function<bool(const HostRe
     return found;
 }
 
+bool HostSim::waitForQuiet(double quiet, double timeout) const {
+    const double until = now() + timeout;
+    size_t last = count();
+    double since = now();
+    while (now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const size_t n = count();
+        if (n != last) {
+            last = n;
+            since = now();
+        } else if (now() - since >= quiet) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool HostSim::command(const std::string& line) {
     return process_ && process_->write(line + "\n");
 }
 
 std::vector<std::string> HostSim::notes() const {
-    std::vector<std::string> notes;
-    if (process_)
-        for (const auto& line : process_->lines())
-            if (!parseHostLine(line.text, line.at)) notes.push_back(line.text);
-    return notes;
+    std::lock_guard lock(mutex_);
+    takeNewLines();
+    return notes_;
 }
 
 Strip::Strip(const std::string& program, const std::string& display, double cellWidth)

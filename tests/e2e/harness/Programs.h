@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ struct ProgramPaths {
     static ProgramPaths fromBuild();
 };
 
-// corvane-host-sim on a socket path; restartable, as the real host software is.
+// corvane-host-sim on a socket path; restartable, as the real host software is. Its output
+// is parsed as it arrives, so waiting stays cheap while effects send hundreds of messages
+// a second.
 class HostSim {
   public:
     HostSim(std::string program, std::string socketPath);
@@ -34,24 +37,34 @@ class HostSim {
     bool running() const { return process_ != nullptr; }
 
     // Every message received so far, by every run of the host, in arrival order.
-    std::vector<HostRecord> records() const;
-    size_t count() const { return records().size(); }
+    std::vector<HostRecord> records() const { return recordsFrom(0); }
+    std::vector<HostRecord> recordsFrom(size_t from) const;
+    size_t count() const;
     // Waits until `done(records)` holds; returns whether it did within `timeout`.
     bool waitUntil(const std::function<bool(const std::vector<HostRecord>&)>& done,
                    double timeout) const;
     // Waits for the first record from index `from` on that satisfies `match`.
     std::optional<HostRecord> waitFor(const std::function<bool(const HostRecord&)>& match,
                                       double timeout, size_t from = 0) const;
+    // Waits until no message has arrived for `quiet` seconds (at most `timeout`).
+    bool waitForQuiet(double quiet, double timeout) const;
     // Writes a command line to the host's standard input (see corvane-host-sim --help).
     bool command(const std::string& line);
     // Lines of the current run that are not messages (replies to commands).
     std::vector<std::string> notes() const;
 
   private:
+    // Parses what arrived since the last call; `mutex_` held.
+    void takeNewLines() const;
+    void endRun();
+
     std::string program_;
     std::string socketPath_;
     std::unique_ptr<LineCollector> process_;
-    std::vector<HostRecord> earlierRuns_;
+    mutable std::mutex mutex_;
+    mutable std::vector<HostRecord> records_;
+    mutable std::vector<std::string> notes_;
+    mutable size_t linesTaken_ = 0;
 };
 
 // talon-strip driven line by line through its standard input.

@@ -1,0 +1,77 @@
+// Calibration as a player runs it: the calibrate action twice (the first only asks), the
+// add-on's pattern on screen at a cell width the application has never seen.
+#include "E2eTest.h"
+
+#include <cmath>
+#include <regex>
+#include <thread>
+
+namespace et::e2e {
+namespace {
+
+// The widths the calibration accepts for cells of `cell` pixels read from `offset`: every
+// sample i lands in cell i. Integer widths from 11 × offset + 1 on, as the search tries them.
+std::pair<int, int> acceptedWidths(int offset, int cell) {
+    const auto fits = [&](int width) {
+        for (int i = 0; i < 11; ++i) {
+            const int column = static_cast<int>(std::lround(static_cast<float>(i) * width / 11.0f));
+            const int x = offset + column;
+            if (x < cell * i || x >= cell * (i + 1)) return false;
+        }
+        return true;
+    };
+    int low = offset * 11 + 1;
+    while (low < 200 && !fits(low))
+        ++low;
+    int high = low;
+    while (high + 1 < 200 && fits(high + 1))
+        ++high;
+    return {low, high};
+}
+
+std::optional<double> storedNumber(const std::string& settings, const std::string& key) {
+    std::smatch match;
+    if (!std::regex_search(settings, match, std::regex("(^|\n)" + key + "=([-0-9.eE+]+)")))
+        return std::nullopt;
+    return std::stod(match[2]);
+}
+
+TEST_F(E2eTest, CalibrateTwiceFindsTheStripAndMessagesDecodeAtItsWidth) {
+    constexpr int kCell = 9;
+    ProfileOracle oracle{SettingsFile{}};
+    AppSession session(SettingsFile{}, kCell);
+    ASSERT_TRUE(session.ok()) << session.error();
+    ASSERT_TRUE(session.startApp());
+    ASSERT_TRUE(session.strip("calibrate"));
+
+    // The first request only asks for confirmation; the second runs.
+    ASSERT_TRUE(session.triggerCalibrate()) << "cannot reach the calibrate action";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_FALSE(storedNumber(session.desktop().readSettings(), "scanOffset"))
+        << "the first request calibrated already";
+    ASSERT_TRUE(session.triggerCalibrate());
+
+    std::optional<double> offset, width;
+    for (int i = 0; i < 600 && !(offset && width); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const std::string stored = session.desktop().readSettings();
+        offset = storedNumber(stored, "scanOffset");
+        width = storedNumber(stored, "scanWidth");
+    }
+    ASSERT_TRUE(offset && width) << "no calibration stored:\n" << session.desktop().readSettings();
+    // A red first cell of 9 pixels: its middle is 4.
+    EXPECT_EQ(*offset, 4);
+    const auto [low, high] = acceptedWidths(4, kCell);
+    EXPECT_EQ(*width, (low + high) * 0.5f) << "accepted " << low << "–" << high;
+
+    // Messages decode at the new width at once.
+    ASSERT_TRUE(session.strip("clear"));
+    const size_t before = session.mark();
+    ASSERT_TRUE(session.send("p"));
+    EXPECT_GT(waitForFrame(session.host(), oracle.selected(2), before, 10.0), 0u)
+        << "a message at the calibrated width did not arrive";
+    EXPECT_TRUE(session.app().running());
+}
+
+} // namespace
+} // namespace et::e2e

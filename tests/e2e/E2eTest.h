@@ -1,0 +1,80 @@
+#pragma once
+// Shared pieces of the end-to-end tests: the fixture that skips without the application,
+// and the checks the tests make on what the host received.
+#include "AppSession.h"
+#include "ProfileOracle.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+namespace et::e2e {
+
+inline constexpr int32_t kEnter = 0x1C;
+inline constexpr int32_t kSpacebar = 0x39;
+
+// The 18 keys that pulse in combat.
+inline const std::vector<int32_t> kCombatKeys = {0x2A,  0x1D,  0x15B, 0x38,    0x39,    0x138,
+                                                 0x15C, 0x15D, 0x11D, 0x36,    0x148,   0x14B,
+                                                 0x150, 0x14D, 0x3A,  0xFFFF1, 0xFFFF2, 0x1C};
+
+class E2eTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!AppSession::haveApplication()) GTEST_SKIP() << "ember-talon is not part of this build";
+    }
+
+    // A session with `settings`, its application started; fails the test when it cannot.
+    std::unique_ptr<AppSession> start(const SettingsFile& settings, double cellWidth = 8.0) {
+        auto session = std::make_unique<AppSession>(settings, cellWidth);
+        EXPECT_TRUE(session->ok()) << session->error();
+        if (session->ok()) {
+            EXPECT_TRUE(session->startApp()) << "no Init from ember-talon";
+        }
+        return session;
+    }
+};
+
+// Waits for a complete profile frame equal to `expected` from record `from` on; returns the
+// index after it, or 0 when none came within `timeout`.
+inline size_t waitForFrame(const HostSim& host, const ProfileFrame& expected, size_t from,
+                           double timeout) {
+    size_t after = 0;
+    host.waitUntil(
+        [&](const std::vector<HostRecord>& records) {
+            size_t at = from, end = 0;
+            while (auto frame = findProfileFrame(records, at, &end)) {
+                if (frame->bitmap == expected.bitmap && frame->keys == expected.keys) {
+                    after = end;
+                    return true;
+                }
+                at = end;
+            }
+            return false;
+        },
+        timeout);
+    return after;
+}
+
+// Every key of `keys` has had a key message from `from` on.
+inline bool allKeysLit(const std::vector<HostRecord>& records, size_t from,
+                       const std::vector<int32_t>& keys) {
+    std::set<int32_t> left(keys.begin(), keys.end());
+    for (size_t i = from; i < records.size() && !left.empty(); ++i)
+        if (records[i].is("SetLightingForKeyWithKeyName")) left.erase(records[i].key);
+    return left.empty();
+}
+
+// Lines of the application's output that no healthy run prints.
+inline std::vector<std::string> alarmingLines(const std::vector<std::string>& output) {
+    static const std::regex alarm(
+        "error|fail|crash|abort|assert|sanitizer|segmentation|terminat|QObject::|QThread",
+        std::regex::icase);
+    std::vector<std::string> found;
+    for (const auto& line : output)
+        if (std::regex_search(line, alarm)) found.push_back(line);
+    return found;
+}
+
+} // namespace et::e2e

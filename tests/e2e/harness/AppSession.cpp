@@ -1,0 +1,83 @@
+#include "AppSession.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace et::e2e {
+
+AppSession::AppSession(const SettingsFile& settings, double cellWidth)
+    : host_(ProgramPaths::fromBuild().hostSim, desktop_.socketPath()) {
+    if (!desktop_.ok()) {
+        error_ = desktop_.error();
+        return;
+    }
+    desktop_.writeSettings(settings.text());
+    if (!host_.start()) {
+        error_ = "corvane-host-sim did not start";
+        return;
+    }
+    strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_.display(),
+                                     cellWidth);
+    if (!strip_->ok() || !strip_->run("clear")) error_ = "talon-strip did not start";
+}
+
+AppSession::~AppSession() {
+    quitApp(10.0);
+    strip_.reset();
+    host_.stop();
+}
+
+bool AppSession::startApp(const std::vector<std::string>& extraArgs) {
+    if (!haveApplication()) return false;
+    quitApp();
+    // Away from the strip at the top left: without a window manager nothing else places it.
+    std::vector<std::string> args = {"-qwindowgeometry", "640x420+420+260"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    app_ = std::make_unique<App>(ProgramPaths::fromBuild().emberTalon, args);
+    const size_t from = host_.count();
+    if (!app_->start()) return false;
+    return host_.waitFor([](const HostRecord& r) { return r.is("Init"); }, 60.0, from).has_value();
+}
+
+std::optional<int> AppSession::quitApp(double timeout) {
+    if (!app_) return std::nullopt;
+    auto status = app_->quit(timeout);
+    return status;
+}
+
+bool AppSession::send(const std::string& text, const std::string& color) {
+    std::string escaped;
+    for (unsigned char c : text) {
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (c < 0x20 || c == 0x7f || c == ' ') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            escaped += hex;
+        } else {
+            escaped += static_cast<char>(c);
+        }
+    }
+    return strip_->run("color " + color + "\nsend " + escaped);
+}
+
+} // namespace et::e2e
+
+namespace et::e2e {
+
+namespace {
+int run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+} // namespace
+
+bool AppSession::triggerCalibrate() {
+    // Through the menu bar with the keyboard: Alt+K opens "Keyboard", whose first item is
+    // "Calibrate". xdotool types through XTEST into the focused window.
+    const std::string window = "$(xdotool search --sync --limit 1 --name '^Ember Talon$')";
+    return run("xdotool windowfocus --sync " + window) == 0 &&
+           run("xdotool key --clearmodifiers alt+k") == 0 && run("sleep 0.4") == 0 &&
+           run("xdotool key --clearmodifiers Return") == 0;
+}
+
+} // namespace et::e2e
