@@ -33,7 +33,8 @@ KeyboardWindow::KeyboardWindow(const std::string& display, int width, int height
     window_ = xcb_generate_id(connection_);
     const uint32_t values[] = {screen_->black_pixel,
                                XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root, 0, 0,
+    // Below the top rows, where the strip of the game add-on is read.
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root, 0, 60,
                       static_cast<uint16_t>(width), static_cast<uint16_t>(height), 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);

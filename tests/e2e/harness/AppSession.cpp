@@ -5,26 +5,29 @@
 
 namespace et::e2e {
 
-AppSession::AppSession(const SettingsFile& settings, double cellWidth)
-    : host_(ProgramPaths::fromBuild().hostSim, desktop_.socketPath()) {
-    if (!desktop_.ok()) {
-        error_ = desktop_.error();
+AppSession::AppSession(const SettingsFile& settings, const SessionOptions& options)
+    : desktop_(options.display.empty()
+                   ? std::make_unique<Desktop>()
+                   : std::make_unique<Desktop>(Desktop::OnDisplay{options.display})),
+      host_(std::make_unique<HostSim>(ProgramPaths::fromBuild().hostSim, desktop_->socketPath())) {
+    if (!desktop_->ok()) {
+        error_ = desktop_->error();
         return;
     }
-    desktop_.writeSettings(settings.text());
-    if (!host_.start()) {
+    desktop_->writeSettings(settings.text());
+    if (!host_->start(options.hostArgs)) {
         error_ = "corvane-host-sim did not start";
         return;
     }
-    strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_.display(),
-                                     cellWidth);
+    strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_->display(),
+                                     options.cellWidth);
     if (!strip_->ok() || !strip_->run("clear")) error_ = "talon-strip did not start";
 }
 
 AppSession::~AppSession() {
     quitApp(10.0);
     strip_.reset();
-    host_.stop();
+    host_->stop();
 }
 
 bool AppSession::startApp(const std::vector<std::string>& extraArgs) {
@@ -34,9 +37,9 @@ bool AppSession::startApp(const std::vector<std::string>& extraArgs) {
     std::vector<std::string> args = {"-qwindowgeometry", "640x420+420+260"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     app_ = std::make_unique<App>(ProgramPaths::fromBuild().emberTalon, args);
-    const size_t from = host_.count();
+    const size_t from = host_->count();
     if (!app_->start()) return false;
-    return host_.waitFor([](const HostRecord& r) { return r.is("Init"); }, 60.0, from).has_value();
+    return host_->waitFor([](const HostRecord& r) { return r.is("Init"); }, 60.0, from).has_value();
 }
 
 std::optional<int> AppSession::quitApp(double timeout) {
@@ -69,13 +72,29 @@ namespace {
 int run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
 }
+
+// The first line a command prints.
+std::string firstLine(const std::string& command) {
+    std::string line;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char chunk[128];
+        if (std::fgets(chunk, sizeof chunk, pipe)) line = chunk;
+        ::pclose(pipe);
+    }
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
 } // namespace
 
 bool AppSession::triggerCalibrate() {
     // Through the menu bar with the keyboard: Alt+K opens "Keyboard", whose first item is
     // "Calibrate". xdotool types through XTEST into the focused window.
-    const std::string window = "$(xdotool search --sync --limit 1 --name '^Ember Talon$')";
-    return run("xdotool windowfocus --sync " + window) == 0 &&
+    const std::string window = firstLine(
+        "timeout 30 xdotool search --sync --onlyvisible --limit 1 --name '^Ember Talon'");
+    if (window.empty() || window.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    return run("timeout 10 xdotool windowfocus --sync " + window) == 0 &&
            run("xdotool key --clearmodifiers alt+k") == 0 && run("sleep 0.4") == 0 &&
            run("xdotool key --clearmodifiers Return") == 0;
 }

@@ -12,11 +12,19 @@
 
 namespace et::e2e {
 
+struct SessionOptions {
+    double cellWidth = 8.0;            // pixels a cell of the strip
+    std::string display;               // empty: a private Xvfb
+    std::vector<std::string> hostArgs; // e.g. {"--window"}
+};
+
 class AppSession {
   public:
     // `settings` go into the settings file before the application starts; the strip is
     // painted at `cellWidth` pixels a cell.
-    explicit AppSession(const SettingsFile& settings, double cellWidth = 8.0);
+    explicit AppSession(const SettingsFile& settings, double cellWidth = 8.0)
+        : AppSession(settings, SessionOptions{cellWidth, {}, {}}) {}
+    AppSession(const SettingsFile& settings, const SessionOptions& options);
     ~AppSession();
 
     bool ok() const { return error_.empty(); }
@@ -40,17 +48,17 @@ class AppSession {
     // Runs the application's calibrate action as a player would from its menu.
     bool triggerCalibrate();
 
-    void gameInFront() { desktop_.windows().activate(desktop_.windows().game()); }
-    void otherInFront() { desktop_.windows().activate(desktop_.windows().other()); }
+    void gameInFront() { desktop_->windows().activate(desktop_->windows().game()); }
+    void otherInFront() { desktop_->windows().activate(desktop_->windows().other()); }
 
-    Desktop& desktop() { return desktop_; }
-    HostSim& host() { return host_; }
+    Desktop& desktop() { return *desktop_; }
+    HostSim& host() { return *host_; }
     // Index of the next message the host will receive.
-    size_t mark() const { return host_.count(); }
+    size_t mark() const { return host_->count(); }
 
   private:
-    Desktop desktop_;
-    HostSim host_;
+    std::unique_ptr<Desktop> desktop_;
+    std::unique_ptr<HostSim> host_;
     std::unique_ptr<Strip> strip_;
     std::unique_ptr<App> app_;
     std::string error_;

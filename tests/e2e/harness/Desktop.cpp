@@ -12,10 +12,29 @@ namespace et::e2e {
 namespace fs = std::filesystem;
 
 Desktop::Desktop(const std::string& screen) {
+    if (!prepareFolders()) return;
+    // A white desktop: nothing right of the strip looks like a dark cell.
+    xvfb_ = std::make_unique<test::XvfbServer>(
+        std::vector<std::string>{"-screen", "0", screen, "-wr", "+extension", "RANDR"});
+    if (!xvfb_->running()) {
+        error_ = "Xvfb did not start";
+        return;
+    }
+    display_ = xvfb_->display();
+    startDesktop();
+}
+
+Desktop::Desktop(const OnDisplay& existing) {
+    if (!prepareFolders()) return;
+    display_ = existing.display;
+    startDesktop();
+}
+
+bool Desktop::prepareFolders() {
     char pattern[] = "/tmp/et-e2e-XXXXXX";
     if (!mkdtemp(pattern)) {
         error_ = "cannot make a temporary folder";
-        return;
+        return false;
     }
     folder_ = pattern;
     for (const char* sub : {"home", "config", "data", "cache", "runtime"})
@@ -34,20 +53,20 @@ Desktop::Desktop(const std::string& screen) {
     unsetEnv("WAYLAND_DISPLAY");
     unsetEnv("QT_QPA_PLATFORMTHEME");
     unsetEnv("SESSION_MANAGER");
+    return true;
+}
 
-    // A white desktop: nothing right of the strip looks like a dark cell.
-    xvfb_ = std::make_unique<test::XvfbServer>(
-        std::vector<std::string>{"-screen", "0", screen, "-wr", "+extension", "RANDR"});
-    if (!xvfb_->running()) {
-        error_ = "Xvfb did not start";
-        return;
-    }
-    setEnv("DISPLAY", xvfb_->display());
+bool Desktop::startDesktop() {
+    setEnv("DISPLAY", display_);
     if (!startBus(sessionBus_, "session", "DBUS_SESSION_BUS_ADDRESS") ||
         !startBus(systemBus_, "system", "DBUS_SYSTEM_BUS_ADDRESS"))
-        return;
-    windows_ = std::make_unique<WindowStage>(xvfb_->display());
-    if (!windows_->ok()) error_ = "cannot connect to " + xvfb_->display();
+        return false;
+    windows_ = std::make_unique<WindowStage>(display_);
+    if (!windows_->ok()) {
+        error_ = "cannot connect to " + display_;
+        return false;
+    }
+    return true;
 }
 
 Desktop::~Desktop() {

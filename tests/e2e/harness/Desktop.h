@@ -18,6 +18,11 @@ class Desktop {
   public:
     // `screen` as Xvfb takes it, "WIDTHxHEIGHTxDEPTH".
     explicit Desktop(const std::string& screen = "1280x800x24");
+    // On a display that exists already (a person watching): no Xvfb of its own.
+    struct OnDisplay {
+        std::string display;
+    };
+    explicit Desktop(const OnDisplay& existing);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -25,7 +30,9 @@ class Desktop {
     bool ok() const { return error_.empty(); }
     const std::string& error() const { return error_; }
 
-    const std::string& display() const { return xvfb_->display(); }
+    const std::string& display() const { return display_; }
+    // The private X server's process, -1 on a display that was there before.
+    pid_t serverPid() const { return xvfb_ ? xvfb_->pid() : -1; }
     const std::string& folder() const { return folder_; }
     std::string configHome() const { return folder_ + "/config"; }
     std::string dataHome() const { return folder_ + "/data"; }
@@ -41,6 +48,8 @@ class Desktop {
     WindowStage& windows() { return *windows_; }
 
   private:
+    bool prepareFolders();
+    bool startDesktop();
     bool startBus(std::unique_ptr<test::ChildProcess>& bus, const std::string& name,
                   const char* variable);
     void setEnv(const char* name, const std::string& value);
@@ -48,6 +57,7 @@ class Desktop {
 
     std::string error_;
     std::string folder_;
+    std::string display_;
     std::map<std::string, std::optional<std::string>> savedEnv_;
     std::unique_ptr<test::XvfbServer> xvfb_;
     std::unique_ptr<test::ChildProcess> sessionBus_;

@@ -31,6 +31,8 @@ class WindowStage {
 
   private:
     void sync();
+    uint32_t atom(const char* name);
+    bool windowManagerRuns();
 
     xcb_connection_t* connection_ = nullptr;
     uint32_t root_ = 0;

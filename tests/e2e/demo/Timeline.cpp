@@ -1,0 +1,86 @@
+#include "Timeline.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+
+namespace et::demo {
+
+namespace {
+std::string seconds(double t) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%7.2f s", t);
+    return text;
+}
+
+const char* plural(const std::string& cmd) {
+    static const std::map<std::string, const char*> names = {
+        {"SetLightingWithBitmap", "bitmaps"},
+        {"SetLightingForKeyWithKeyName", "key colors"},
+        {"SetLighting", "whole-keyboard colors"},
+        {"SetTargetDevice", "target devices"},
+        {"SaveSingleKeyLighting", "key saves"},
+        {"RestoreSingleKeyLighting", "key restores"},
+        {"SaveCurrentLighting", "keyboard saves"},
+        {"RestoreLighting", "keyboard restores"},
+        {"Init", "greetings"},
+    };
+    auto it = names.find(cmd);
+    return it == names.end() ? cmd.c_str() : it->second;
+}
+} // namespace
+
+std::string messageCounts(const std::vector<e2e::HostRecord>& records, size_t from, size_t to) {
+    std::map<std::string, int> counts;
+    for (size_t i = from; i < to && i < records.size(); ++i)
+        ++counts[records[i].cmd];
+    size_t total = 0;
+    std::string parts;
+    for (const auto& [cmd, n] : counts) {
+        total += static_cast<size_t>(n);
+        parts += (parts.empty() ? "" : ", ") + std::to_string(n) + " " + plural(cmd);
+    }
+    return std::to_string(total) + " messages" + (parts.empty() ? "" : ": " + parts);
+}
+
+void writeTimeline(std::ostream& out, const std::vector<EventMark>& events,
+                   const std::vector<e2e::HostRecord>& records, double start) {
+    out << "What the Corvane host received, event by event (seconds from the start).\n\n";
+    for (size_t e = 0; e < events.size(); ++e) {
+        const EventMark& mark = events[e];
+        const size_t end = e + 1 < events.size() ? events[e + 1].firstRecord : records.size();
+        out << seconds(mark.at - start) << "  " << mark.title << "\n";
+        out << "           " << messageCounts(records, mark.firstRecord, end) << "\n";
+        std::set<int32_t> keys;
+        for (size_t i = mark.firstRecord; i < end; ++i) {
+            const auto& r = records[i];
+            if (r.is("SetLighting"))
+                out << "           " << seconds(r.at - start) << " whole keyboard " << r.r << "% "
+                    << r.g << "% " << r.b << "%\n";
+            if (r.is("SetLightingForKeyWithKeyName")) keys.insert(r.key);
+        }
+        if (!keys.empty()) {
+            out << "           keys lit:";
+            for (int32_t key : keys) {
+                char hex[16];
+                std::snprintf(hex, sizeof hex, " 0x%X", key);
+                out << hex;
+            }
+            out << "\n";
+        }
+        if (!mark.picture.empty()) out << "           picture: " << mark.picture << "\n";
+        out << "\n";
+    }
+}
+
+void writeMessages(std::ostream& out, const std::vector<e2e::HostRecord>& records, double start) {
+    out << "seconds\tcommand\tkey\tred\tgreen\tblue\tdevice\n";
+    for (const auto& r : records) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%.4f\t%s\t%d\t%d\t%d\t%d\t%d\n", r.at - start,
+                      r.cmd.c_str(), r.key, r.r, r.g, r.b, r.device);
+        out << line;
+    }
+}
+
+} // namespace et::demo
