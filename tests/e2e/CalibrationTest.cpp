@@ -3,7 +3,7 @@
 #include "E2eTest.h"
 
 #include <cmath>
-#include <regex>
+#include <cstdlib>
 #include <thread>
 
 namespace et::e2e {
@@ -29,11 +29,17 @@ std::pair<int, int> acceptedWidths(int offset, int cell) {
     return {low, high};
 }
 
+// The number stored under `key` in the settings file's text.
 std::optional<double> storedNumber(const std::string& settings, const std::string& key) {
-    std::smatch match;
-    if (!std::regex_search(settings, match, std::regex("(^|\n)" + key + "=([-0-9.eE+]+)")))
-        return std::nullopt;
-    return std::stod(match[2]);
+    const std::string tag = key + "=";
+    for (size_t at = settings.find(tag); at != std::string::npos; at = settings.find(tag, at + 1)) {
+        if (at > 0 && settings[at - 1] != '\n') continue;
+        const char* start = settings.c_str() + at + tag.size();
+        char* end = nullptr;
+        const double value = std::strtod(start, &end);
+        if (end != start) return value;
+    }
+    return std::nullopt;
 }
 
 TEST_F(E2eTest, CalibrateTwiceFindsTheStripAndMessagesDecodeAtItsWidth) {

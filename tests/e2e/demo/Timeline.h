@@ -11,7 +11,7 @@ namespace et::demo {
 struct EventMark {
     std::string slug;
     std::string title;
-    double at = 0.0;       // when the event began (harness clock)
+    double at = 0.0;        // when the event began (harness clock)
     size_t firstRecord = 0; // index of the first host message after it began
     std::string picture;    // file name of its picture, empty when none was made
 };
