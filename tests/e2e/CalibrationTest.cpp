@@ -45,17 +45,20 @@ std::optional<double> storedNumber(const std::string& settings, const std::strin
 TEST_F(E2eTest, CalibrateTwiceFindsTheStripAndMessagesDecodeAtItsWidth) {
     constexpr int kCell = 9;
     ProfileOracle oracle{SettingsFile{}};
-    AppSession session(SettingsFile{}, kCell);
-    ASSERT_TRUE(session.ok()) << session.error();
+    AppSession& session = prepare(SettingsFile{}, kCell);
+    ASSERT_TRUE(session.ok());
     ASSERT_TRUE(session.startApp());
     ASSERT_TRUE(session.strip("calibrate"));
 
     // The first request only asks for confirmation; the second runs.
     ASSERT_TRUE(session.triggerCalibrate()) << "cannot reach the calibrate action";
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(session.app().waitForOutput("** Click Calibrate again to begin **", 20.0));
     EXPECT_FALSE(storedNumber(session.desktop().readSettings(), "scanOffset"))
         << "the first request calibrated already";
+    const size_t beforeRun = session.app().outputCount();
     ASSERT_TRUE(session.triggerCalibrate());
+    EXPECT_TRUE(
+        session.app().waitForOutput("Calibration successful!  (offset 4, width", 60.0, beforeRun));
 
     std::optional<double> offset, width;
     for (int i = 0; i < 600 && !(offset && width); ++i) {

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <iostream>
 #include <set>
 
 namespace et::e2e {
@@ -26,15 +28,43 @@ class E2eTest : public ::testing::Test {
         if (!AppSession::haveApplication()) GTEST_SKIP() << "ember-talon is not part of this build";
     }
 
+    // On failure the application's last words go into the test's output, and with
+    // ET_E2E_ARTIFACTS set a picture of the screen goes there too.
+    void TearDown() override {
+        if (HasFailure() && session_) {
+            const auto output = session_->app().output();
+            std::string tail;
+            for (size_t i = output.size() > 40 ? output.size() - 40 : 0; i < output.size(); ++i)
+                tail += "  | " + output[i] + "\n";
+            std::cerr << "ember-talon printed " << output.size() << " lines; the last ones:\n"
+                      << tail << "the host received " << session_->mark() << " messages\n";
+            if (const char* folder = std::getenv("ET_E2E_ARTIFACTS")) {
+                const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+                const std::string path = std::string(folder) + "/" + test->name() + ".png";
+                if (session_->desktop().screenshot(path)) std::cerr << "screen: " << path << "\n";
+            }
+        }
+        session_.reset();
+    }
+
+    // A session with `settings`; the application is not started yet.
+    AppSession& prepare(const SettingsFile& settings, double cellWidth = 8.0) {
+        session_ = std::make_unique<AppSession>(settings, cellWidth);
+        EXPECT_TRUE(session_->ok()) << session_->error();
+        return *session_;
+    }
+
     // A session with `settings`, its application started; fails the test when it cannot.
-    std::unique_ptr<AppSession> start(const SettingsFile& settings, double cellWidth = 8.0) {
-        auto session = std::make_unique<AppSession>(settings, cellWidth);
-        EXPECT_TRUE(session->ok()) << session->error();
-        if (session->ok()) {
-            EXPECT_TRUE(session->startApp()) << "no Init from ember-talon";
+    AppSession& start(const SettingsFile& settings, double cellWidth = 8.0) {
+        AppSession& session = prepare(settings, cellWidth);
+        if (session.ok()) {
+            EXPECT_TRUE(session.startApp()) << "no Init from ember-talon";
         }
         return session;
     }
+
+  private:
+    std::unique_ptr<AppSession> session_;
 };
 
 // Waits for a complete profile frame equal to `expected` from record `from` on; returns the

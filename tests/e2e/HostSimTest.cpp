@@ -89,9 +89,12 @@ TEST(HostSimulator, DrawsTheKeyboardOnRequestAndLiveInAWindow) {
     ASSERT_TRUE(host.command("render " + png));
     ASSERT_TRUE(host.command("render /nonexistent-folder/k.png"));
     ASSERT_TRUE(host.command("paint it black"));
+    // Replies are JSON objects; the host's other notes ("listening on …") are not.
     std::vector<std::string> notes;
     for (int i = 0; i < 200 && notes.size() < 3; ++i) {
-        notes = host.notes();
+        notes.clear();
+        for (const auto& note : host.notes())
+            if (note.rfind("{", 0) == 0) notes.push_back(note);
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
     ASSERT_EQ(notes.size(), 3u);

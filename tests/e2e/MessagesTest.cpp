@@ -28,14 +28,14 @@ TEST_F(E2eTest, CombatPulsesTheCombatKeysFasterOnYAndStopsOnO) {
     SettingsFile settings;
     settings.calibratedForCellWidth(8);
     ProfileOracle oracle(settings);
-    auto session = start(settings);
-    ASSERT_TRUE(session->ok());
-    HostSim& host = session->host();
-    session->gameInFront();
+    AppSession& session = start(settings);
+    ASSERT_TRUE(session.ok());
+    HostSim& host = session.host();
+    session.gameInFront();
     ASSERT_GT(waitForFrame(host, oracle.shown(1), 0, 10.0), 0u);
 
-    const size_t beforeCombat = session->mark();
-    ASSERT_TRUE(session->send("C"));
+    const size_t beforeCombat = session.mark();
+    ASSERT_TRUE(session.send("C"));
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& records) { return allKeysLit(records, beforeCombat, kCombatKeys); }, 10.0))
         << "not every combat key pulses";
@@ -55,8 +55,8 @@ TEST_F(E2eTest, CombatPulsesTheCombatKeysFasterOnYAndStopsOnO) {
         [&](const auto& all) { return cycleLengths(all, beforeCombat, kSpacebar).size() >= 2; },
         20.0));
 
-    const size_t beforeFaster = session->mark();
-    ASSERT_TRUE(session->send("y"));
+    const size_t beforeFaster = session.mark();
+    ASSERT_TRUE(session.send("y"));
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& all) { return cycleLengths(all, beforeFaster, kSpacebar).size() >= 3; },
         20.0));
@@ -66,8 +66,8 @@ TEST_F(E2eTest, CombatPulsesTheCombatKeysFasterOnYAndStopsOnO) {
     EXPECT_EQ(fast[1], 40) << "the pulse was not re-issued at 200 ms";
     EXPECT_EQ(fast[2], 40);
 
-    const size_t beforeEnd = session->mark();
-    ASSERT_TRUE(session->send("O"));
+    const size_t beforeEnd = session.mark();
+    ASSERT_TRUE(session.send("O"));
     // Each pulse ends by giving its key back, and the profile comes back on the next tick.
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& all) {
@@ -79,7 +79,7 @@ TEST_F(E2eTest, CombatPulsesTheCombatKeysFasterOnYAndStopsOnO) {
         10.0))
         << "not every combat pulse ended";
     EXPECT_GT(waitForFrame(host, oracle.shown(1), beforeEnd, 3.0), 0u);
-    const size_t settled = session->mark();
+    const size_t settled = session.mark();
     host.waitForQuiet(1.0, 3.0);
     const auto after = host.recordsFrom(settled);
     EXPECT_EQ(std::count_if(after.begin(), after.end(),
@@ -98,13 +98,13 @@ TEST_F(E2eTest, CooldownFramesDimTheSlotKeysAndFlashTheOneThatComesBack) {
         .set("key102", int64_t{kSlot2Key})
         .set("blinkTimePref", 0.6);
     ProfileOracle oracle(settings);
-    auto session = start(settings);
-    ASSERT_TRUE(session->ok());
-    HostSim& host = session->host();
+    AppSession& session = start(settings);
+    ASSERT_TRUE(session.ok());
+    HostSim& host = session.host();
 
     // Bar map A, slots 1–6, in red: the value 96 puts slots 1 and 2 on cooldown.
-    const size_t beforeStart = session->mark();
-    ASSERT_TRUE(session->send(std::string(1, char(96)), "red"));
+    const size_t beforeStart = session.mark();
+    ASSERT_TRUE(session.send(std::string(1, char(96)), "red"));
     const auto dimmed1 =
         host.waitFor([&](const HostRecord& r) { return r.isKey(kSlot1Key); }, 10.0, beforeStart);
     const auto dimmed2 =
@@ -116,8 +116,8 @@ TEST_F(E2eTest, CooldownFramesDimTheSlotKeysAndFlashTheOneThatComesBack) {
               oracle.cooldownColor(kSlot2Key));
 
     // 64: slot 2 is back. Its key returns to its color, then flashes white for 0.6 s.
-    const size_t beforeEnd = session->mark();
-    ASSERT_TRUE(session->send("@", "red"));
+    const size_t beforeEnd = session.mark();
+    ASSERT_TRUE(session.send("@", "red"));
     ASSERT_TRUE(host.waitFor(
         [](const HostRecord& r) { return r.is("RestoreSingleKeyLighting") && r.key == kSlot2Key; },
         10.0, beforeEnd))
@@ -144,18 +144,18 @@ TEST_F(E2eTest, ChatDeathAndWhisper) {
     ProfileOracle oracle(settings);
     const ProfileFrame profile2 = oracle.selected(2);
     const ProfileFrame profile1 = oracle.selected(1);
-    auto session = start(settings);
-    ASSERT_TRUE(session->ok());
-    HostSim& host = session->host();
-    session->gameInFront();
+    AppSession& session = start(settings);
+    ASSERT_TRUE(session.ok());
+    HostSim& host = session.host();
+    session.gameInFront();
     ASSERT_GT(waitForFrame(host, profile1, 0, 10.0), 0u);
 
     // The chat opens: profile 2; it closes: back to profile 1.
-    const size_t beforeChat = session->mark();
-    ASSERT_TRUE(session->send("E"));
+    const size_t beforeChat = session.mark();
+    ASSERT_TRUE(session.send("E"));
     const size_t chatOpen = waitForFrame(host, profile2, beforeChat, 5.0);
     EXPECT_GT(chatOpen, 0u) << "E did not switch to profile 2";
-    ASSERT_TRUE(session->send("e"));
+    ASSERT_TRUE(session.send("e"));
     EXPECT_GT(waitForFrame(host, profile1, std::max(chatOpen, beforeChat), 5.0), 0u)
         << "e did not switch back to profile 1";
 
@@ -163,8 +163,8 @@ TEST_F(E2eTest, ChatDeathAndWhisper) {
     const std::vector<int32_t> deadKeys = {
         0x3A,   0x04, 0x13, 0x17, 0x30, 0x36, 0x49, 0x50, 0x147, 0x0E,  0x01,  0x41,  0x2D,  0xFFF7,
         0xFFF4, 0x1D, 0x06, 0x16, 0x32, 0x44, 0x11, 0x39, 0x19,  0x153, 0x150, 0x135, 0xFFF1};
-    const size_t beforeDeath = session->mark();
-    ASSERT_TRUE(session->send("D"));
+    const size_t beforeDeath = session.mark();
+    ASSERT_TRUE(session.send("D"));
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& all) { return allKeysLit(all, beforeDeath, deadKeys); }, 10.0))
         << "not every dead key pulses";
@@ -174,8 +174,8 @@ TEST_F(E2eTest, ChatDeathAndWhisper) {
     ASSERT_NE(base, deathStart.end());
     EXPECT_EQ(std::vector<int>({base->r, base->g, base->b}), std::vector<int>({50, 40, 50}));
 
-    const size_t beforeAlive = session->mark();
-    ASSERT_TRUE(session->send("U"));
+    const size_t beforeAlive = session.mark();
+    ASSERT_TRUE(session.send("U"));
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& all) {
             std::set<int32_t> restored;
@@ -188,14 +188,14 @@ TEST_F(E2eTest, ChatDeathAndWhisper) {
     EXPECT_GT(waitForFrame(host, profile1, beforeAlive, 5.0), 0u) << "no profile after U";
 
     // A whisper flashes Enter magenta until the next message arrives.
-    const size_t beforeWhisper = session->mark();
-    ASSERT_TRUE(session->send("I"));
+    const size_t beforeWhisper = session.mark();
+    ASSERT_TRUE(session.send("I"));
     ASSERT_TRUE(host.waitFor(
         [](const HostRecord& r) { return r.isKey(kEnter) && r.r == 100 && r.g == 0 && r.b == 100; },
         10.0, beforeWhisper))
         << "Enter does not flash";
-    const size_t beforeNext = session->mark();
-    ASSERT_TRUE(session->send("1"));
+    const size_t beforeNext = session.mark();
+    ASSERT_TRUE(session.send("1"));
     const auto ended = host.waitFor(
         [](const HostRecord& r) { return r.is("RestoreSingleKeyLighting") && r.key == kEnter; },
         10.0, beforeNext);

@@ -18,9 +18,9 @@ SettingsFile chatProfileSettings() {
 TEST_F(E2eTest, LightingStartsWithTheGameInFrontRepeatsEvery14TicksAndLeavesWithIt) {
     const SettingsFile settings = chatProfileSettings();
     ProfileOracle oracle(settings);
-    auto session = start(settings);
-    ASSERT_TRUE(session->ok());
-    HostSim& host = session->host();
+    AppSession& session = start(settings);
+    ASSERT_TRUE(session.ok());
+    HostSim& host = session.host();
 
     // Start-up greets the host and saves its lighting, nothing more.
     EXPECT_TRUE(host.waitForQuiet(1.5, 20.0));
@@ -29,9 +29,9 @@ TEST_F(E2eTest, LightingStartsWithTheGameInFrontRepeatsEvery14TicksAndLeavesWith
         commands.push_back(r.cmd);
     EXPECT_EQ(commands, (std::vector<std::string>{"Init", "SaveCurrentLighting"}));
 
-    const size_t beforeGame = session->mark();
+    const size_t beforeGame = session.mark();
     const double gameAt = now();
-    session->gameInFront();
+    session.gameInFront();
     const ProfileFrame profile1 = oracle.shown(1);
     const size_t afterFirst = waitForFrame(host, profile1, beforeGame, 10.0);
     ASSERT_GT(afterFirst, 0u) << "profile 1 was not sent when the game came to the front";
@@ -54,24 +54,24 @@ TEST_F(E2eTest, LightingStartsWithTheGameInFrontRepeatsEvery14TicksAndLeavesWith
     EXPECT_LE(interval, 14 * 0.2 * 2.0);
 
     // Another program in front: profile 2, once.
-    const size_t beforeOther = session->mark();
-    session->otherInFront();
+    const size_t beforeOther = session.mark();
+    session.otherInFront();
     const size_t afterOther = waitForFrame(host, oracle.shown(2), beforeOther, 5.0);
     ASSERT_GT(afterOther, 0u) << "profile 2 was not sent when the game left the front";
     EXPECT_TRUE(host.waitForQuiet(3.5, 10.0)) << "lighting went on with the game away";
-    EXPECT_EQ(session->mark(), afterOther);
+    EXPECT_EQ(session.mark(), afterOther);
 
     // Back in front: profile 1 at once.
-    const size_t beforeBack = session->mark();
-    session->gameInFront();
+    const size_t beforeBack = session.mark();
+    session.gameInFront();
     EXPECT_GT(waitForFrame(host, profile1, beforeBack, 5.0), 0u);
 
     // Quitting gives the keyboard back and ends cleanly.
-    const size_t beforeQuit = session->mark();
-    EXPECT_EQ(session->quitApp(), 0);
+    const size_t beforeQuit = session.mark();
+    EXPECT_EQ(session.quitApp(), 0);
     EXPECT_TRUE(
         host.waitFor([](const HostRecord& r) { return r.is("RestoreLighting"); }, 5.0, beforeQuit));
-    EXPECT_EQ(alarmingLines(session->app().output()), std::vector<std::string>{});
+    EXPECT_EQ(alarmingLines(session.app().output()), std::vector<std::string>{});
 }
 
 // Wrong types, huge arrays, numbers out of range: the application starts with its defaults,
@@ -96,7 +96,7 @@ TEST_F(E2eTest, SettingsFullOfGarbageStartWithDefaults) {
                           std::string(20000, 'x') + "\n" + "savedKeyToColorMap1=";
     for (int i = 0; i < 200000; ++i)
         garbage += (i % 3 == 0 ? "99999999 " : i % 3 == 1 ? "-4 " : "x ");
-    garbage += "\nsavedKeyToColorMap2=1,2,3\n\x01\x02\xff\xfe=\xff\n[Other]\nscanWidth=88\n"
+    garbage += "\n\x01\x02\xff\xfe=\xff\n[Other]\nscanWidth=88\n"
                "[General]\ncombatChatWarning=\"\n";
 
     // What a healthy application makes of it: every unreadable value at its default, the
@@ -105,10 +105,11 @@ TEST_F(E2eTest, SettingsFullOfGarbageStartWithDefaults) {
     readable.setColor("colorAColor1", {1.0, 0.0, 0.5, 1.0});
     ProfileOracle oracle(readable);
 
-    AppSession session(SettingsFile{}, 80.0 / 11.0);
-    ASSERT_TRUE(session.ok()) << session.error();
+    AppSession& session = prepare(SettingsFile{}, 80.0 / 11.0);
+    ASSERT_TRUE(session.ok());
     session.desktop().writeSettings(garbage);
     ASSERT_TRUE(session.startApp()) << "no Init from ember-talon";
+    EXPECT_TRUE(session.app().waitForOutput("Calibration settings not found!", 10.0));
 
     const size_t beforeGame = session.mark();
     session.gameInFront();

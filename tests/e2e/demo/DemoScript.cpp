@@ -34,12 +34,12 @@ std::vector<DemoEvent> demoScript() {
              s.gameInFront();
              return true;
          },
-         1.0, 4.0},
-        {"03-combat", "Combat starts (C): the combat keys pulse red", sends("C"), 1.5, 4.0},
+         1.0, 5.0},
+        {"03-combat", "Combat starts (C): the combat keys pulse red", sends("C"), 1.5, 5.0},
         {"04-combat-faster", "Combat heats up (y): the pulse quickens to 200 ms", sends("y"), 1.5,
          3.0},
         {"05-cooldowns", "Abilities on slots 1 and 2 go on cooldown (bar A frame 96)",
-         sends(std::string(1, char(96)), "red"), 1.0, 4.0},
+         sends(std::string(1, char(96)), "red"), 1.0, 5.0},
         {"06-cooldown-ends", "Slot 2 is ready again: its key flashes white (bar A frame 64)",
          sends("@", "red"), 0.4, 4.0},
         {"07-chat-in-combat", "The chat opens in combat (E): white pulse warning, profile 2",
@@ -48,7 +48,7 @@ std::vector<DemoEvent> demoScript() {
         {"09-combat-over", "Combat ends (O): the pulses stop, the profile returns", sends("O"), 1.0,
          4.0},
         {"10-death", "The character dies (D): dead color and slow pulses", sends("D"), 2.0, 5.0},
-        {"11-alive", "Back to life (U): the pulses end", sends("U"), 1.5, 4.0},
+        {"11-alive", "Back to life (U): the pulses end", sends("U"), 1.5, 5.0},
         {"12-shadow-form", "Shadow form (j): rows pulse in teal", sends("j"), 2.0, 5.0},
         {"13-shadow-ends", "Shadow form ends (K): black-and-white flash", sends("K"), 2.0, 4.0},
         {"14-whisper", "A whisper arrives (I): Enter flashes magenta", sends("I"), 0.8, 5.0},
@@ -60,7 +60,7 @@ std::vector<DemoEvent> demoScript() {
              s.otherInFront();
              return true;
          },
-         1.0, 4.0},
+         1.0, 5.0},
         {"18-game-back", "Back in the game: profile 3 again",
          [](e2e::AppSession& s) {
              s.gameInFront();

@@ -1,5 +1,7 @@
 #include "Timeline.h"
 
+#include "KeyList.h"
+
 #include <cstdio>
 #include <map>
 #include <set>
@@ -11,6 +13,21 @@ std::string seconds(double t) {
     char text[32];
     std::snprintf(text, sizeof text, "%7.2f s", t);
     return text;
+}
+
+// The key's label as the application's key menus show it, else its number.
+std::string keyLabel(int32_t keyName) {
+    int32_t id = keyName;
+    for (const et::ExtraKey& extra : et::extraKeys())
+        if (extra.keyName == keyName) id = extra.id;
+    if (auto label = et::labelForKey(id)) {
+        std::string text(*label);
+        const auto first = text.find_first_not_of(' ');
+        return first == std::string::npos ? text : text.substr(first);
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", keyName);
+    return hex;
 }
 
 const char* plural(const std::string& cmd) {
@@ -61,10 +78,10 @@ void writeTimeline(std::ostream& out, const std::vector<EventMark>& events,
         }
         if (!keys.empty()) {
             out << "           keys lit:";
+            const char* separator = " ";
             for (int32_t key : keys) {
-                char hex[16];
-                std::snprintf(hex, sizeof hex, " 0x%X", key);
-                out << hex;
+                out << separator << keyLabel(key);
+                separator = ", ";
             }
             out << "\n";
         }

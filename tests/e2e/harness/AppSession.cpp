@@ -88,14 +88,12 @@ std::string firstLine(const std::string& command) {
 } // namespace
 
 bool AppSession::triggerCalibrate() {
-    // Through the menu bar with the keyboard: Alt+K opens "Keyboard", whose first item is
-    // "Calibrate". xdotool types through XTEST into the focused window.
+    // Its shortcut, typed through XTEST into the focused main window.
     const std::string window =
         firstLine("timeout 30 xdotool search --sync --onlyvisible --limit 1 --name '^Ember Talon'");
     if (window.empty() || window.find_first_not_of("0123456789") != std::string::npos) return false;
     return run("timeout 10 xdotool windowfocus --sync " + window) == 0 &&
-           run("xdotool key --clearmodifiers alt+k") == 0 && run("sleep 0.4") == 0 &&
-           run("xdotool key --clearmodifiers Return") == 0;
+           run("xdotool key --clearmodifiers ctrl+l") == 0;
 }
 
 } // namespace et::e2e

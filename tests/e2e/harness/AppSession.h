@@ -45,7 +45,7 @@ class AppSession {
     bool strip(const std::string& commands) { return strip_->run(commands); }
     Strip& stripPainter() { return *strip_; }
 
-    // Runs the application's calibrate action as a player would from its menu.
+    // Runs the application's calibrate action as a player would, with its shortcut.
     bool triggerCalibrate();
 
     void gameInFront() { desktop_->windows().activate(desktop_->windows().game()); }

@@ -46,6 +46,8 @@ class Desktop {
     std::string readSettings() const;
 
     WindowStage& windows() { return *windows_; }
+    // Writes what the screen shows as a PNG; false when it cannot.
+    bool screenshot(const std::string& path) const;
 
   private:
     bool prepareFolders();

@@ -32,7 +32,8 @@ bool HostSim::start(const std::vector<std::string>& extraArgs) {
     ::unlink(socketPath_.c_str());
     std::vector<std::string> argv = {program_, "--socket", socketPath_};
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
-    process_ = std::make_unique<LineCollector>(argv, /*mergeErrors=*/false);
+    // Its notes on standard error join the output, where they are told from messages.
+    process_ = std::make_unique<LineCollector>(argv, /*mergeErrors=*/true);
     if (!process_->started()) return false;
     for (int i = 0; i < 400; ++i) {
         if (socketExists(socketPath_)) return true;

@@ -50,7 +50,8 @@ class HostSim {
     bool waitForQuiet(double quiet, double timeout) const;
     // Writes a command line to the host's standard input (see corvane-host-sim --help).
     bool command(const std::string& line);
-    // Lines of the current run that are not messages (replies to commands).
+    // Lines of the current run that are not messages: replies to commands, and what it
+    // says on standard error.
     std::vector<std::string> notes() const;
 
   private:
