@@ -22,6 +22,8 @@ std::string keyLabel(int32_t keyName) {
         if (extra.keyName == keyName) id = extra.id;
     if (auto label = et::labelForKey(id)) {
         std::string text(*label);
+        // The key menus mark some keys with a trailing sign; the timeline names keys only.
+        if (const auto mark = text.rfind(" \u00A9"); mark != std::string::npos) text.erase(mark);
         const auto first = text.find_first_not_of(' ');
         return first == std::string::npos ? text : text.substr(first);
     }
