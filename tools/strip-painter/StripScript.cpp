@@ -155,6 +155,7 @@ Parsed parseLine(const std::string& rawLine) {
     }
     if (verb == "echo") return {Echo{argument}, {}};
     if (verb == "quit") return {Quit{}, {}};
+    if (verb == "hide" || verb == "show") return {Visibility{verb == "show"}, {}};
     return {std::nullopt, "unknown command '" + verb + "'"};
 }
 

@@ -12,6 +12,7 @@
 //   clear               all cells black
 //   sleep <ms>          keep the current frame
 //   echo <text>         print the text on stdout (a sync point for whoever drives us)
+//   hide, show          unmap the window (as a minimised game is) and map it again
 //   quit
 //
 // Blank lines and lines starting with # are skipped.
@@ -48,10 +49,13 @@ struct Echo {
     std::string text;
 };
 struct Quit {};
+struct Visibility {
+    bool shown;
+};
 struct Nothing {};
 
-using Command =
-    std::variant<Nothing, SetWidth, SetHold, SetColor, Send, ShowFrame, Sleep, Echo, Quit>;
+using Command = std::variant<Nothing, SetWidth, SetHold, SetColor, Send, ShowFrame, Sleep, Echo,
+                             Quit, Visibility>;
 
 struct Parsed {
     std::optional<Command> command; // empty when the line is wrong

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace et::strip {
@@ -14,7 +15,30 @@ int edge(int cell, double cellWidth) {
 }
 } // namespace
 
-StripWindow::StripWindow(const std::string& displayName, double cellWidth)
+std::optional<GameGeometry> parseGeometry(const std::string& text) {
+    GameGeometry g;
+    char sx = '+', sy = '+';
+    int consumed = 0;
+    const char* p = text.c_str();
+    if (std::sscanf(p, "%dx%d%n", &g.width, &g.height, &consumed) != 2) return std::nullopt;
+    p += consumed;
+    if (*p) {
+        consumed = 0;
+        if (std::sscanf(p, "%c%d%c%d%n", &sx, &g.x, &sy, &g.y, &consumed) != 4 || p[consumed] ||
+            (sx != '+' && sx != '-') || (sy != '+' && sy != '-'))
+            return std::nullopt;
+        if (sx == '-') g.x = -g.x;
+        if (sy == '-') g.y = -g.y;
+    }
+    const auto inRange = [](int v, int low, int high) { return v >= low && v <= high; };
+    if (!inRange(g.width, 1, 16384) || !inRange(g.height, 1, 16384) ||
+        !inRange(g.x, -16384, 16384) || !inRange(g.y, -16384, 16384))
+        return std::nullopt;
+    return g;
+}
+
+StripWindow::StripWindow(const std::string& displayName, double cellWidth,
+                         std::optional<GameGeometry> game)
     : cellWidth_(cellWidth), cells_(blankFrame()) {
     int screenNumber = 0;
     connection_ = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
@@ -34,7 +58,19 @@ StripWindow::StripWindow(const std::string& displayName, double cellWidth)
     }
     format_ = *format;
     main_ = *monitors.main;
+    game_ = game.has_value();
+    if (game_)
+        createGameWindow(*game);
+    else
+        createStripWindow();
+    gc_ = xcb_generate_id(connection_);
+    xcb_create_gc(connection_, gc_, window_, 0, nullptr);
+    place();
+    xcb_map_window(connection_, window_);
+    show(cells_);
+}
 
+void StripWindow::createStripWindow() {
     window_ = xcb_generate_id(connection_);
     const uint32_t values[] = {screen_->black_pixel, 1, XCB_EVENT_MASK_EXPOSURE};
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root,
@@ -44,11 +80,35 @@ StripWindow::StripWindow(const std::string& displayName, double cellWidth)
     const char title[] = "talon-strip";
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, sizeof title - 1, title);
-    gc_ = xcb_generate_id(connection_);
-    xcb_create_gc(connection_, gc_, window_, 0, nullptr);
-    place();
-    xcb_map_window(connection_, window_);
-    show(cells_);
+}
+
+void StripWindow::createGameWindow(const GameGeometry& g) {
+    window_ = xcb_generate_id(connection_);
+    // A dusky scene: lit enough that nothing right of the strip passes for a dark cell.
+    const uint32_t values[] = {format_.fromColor({0.23, 0.35, 0.47, 1.0}),
+                               XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root,
+                      static_cast<int16_t>(g.x), static_cast<int16_t>(g.y),
+                      static_cast<uint16_t>(g.width), static_cast<uint16_t>(g.height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    // What Wine gives the game's window: the program's name as instance and class.
+    const char wmClass[] = "emberfall.exe\0emberfall.exe";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+    const char title[] = "Emberfall";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof title - 1, title);
+    // WM_NORMAL_HINTS with a user-given position and size, so window managers that honour
+    // it put the window where it was asked for.
+    uint32_t hints[18] = {};
+    hints[0] = 1 | 2; // USPosition | USSize
+    hints[1] = static_cast<uint32_t>(g.x);
+    hints[2] = static_cast<uint32_t>(g.y);
+    hints[3] = static_cast<uint32_t>(g.width);
+    hints[4] = static_cast<uint32_t>(g.height);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, 18, hints);
 }
 
 StripWindow::~StripWindow() {
@@ -57,11 +117,24 @@ StripWindow::~StripWindow() {
 
 void StripWindow::setCellWidth(double pixels) {
     cellWidth_ = pixels;
+    // A narrower strip must not leave the old one's cells behind in the game window.
+    if (game_) xcb_clear_area(connection_, 0, window_, 0, 0, 0, 0);
     place();
     show(cells_);
 }
 
+void StripWindow::setShown(bool shown) {
+    if (!alive()) return;
+    if (shown)
+        xcb_map_window(connection_, window_);
+    else
+        xcb_unmap_window(connection_, window_);
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+}
+
 void StripWindow::place() {
+    // The game window keeps its size; the strip is only painted inside it.
+    if (game_) return;
     const uint32_t width = static_cast<uint32_t>(std::max(1, edge(11, cellWidth_)));
     const uint32_t height = static_cast<uint32_t>(std::max(2.0, std::ceil(cellWidth_)));
     const uint32_t values[] = {static_cast<uint32_t>(main_.x), static_cast<uint32_t>(main_.y),
@@ -92,8 +165,10 @@ bool StripWindow::alive() {
 void StripWindow::show(const Cells& cells) {
     if (!alive()) return;
     cells_ = cells;
-    const uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    if (!game_) {
+        const uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    }
     paint();
     // A round trip: the frame is on screen before its hold time starts.
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
