@@ -49,7 +49,7 @@ class E2eTest : public ::testing::Test {
 
     // A session with `settings`; the application is not started yet.
     AppSession& prepare(const SettingsFile& settings, double cellWidth = 8.0) {
-        return prepare(settings, SessionOptions{.cellWidth = cellWidth});
+        return prepare(settings, SessionOptions::withCellWidth(cellWidth));
     }
     AppSession& prepare(const SettingsFile& settings, const SessionOptions& options) {
         session_ = std::make_unique<AppSession>(settings, options);

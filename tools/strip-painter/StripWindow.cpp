@@ -174,6 +174,20 @@ void StripWindow::show(const Cells& cells) {
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
+bool StripWindow::waitForInput(int fd) {
+    if (!alive()) {
+        pollfd in{fd, POLLIN, 0};
+        poll(&in, 1, -1);
+        return true;
+    }
+    pollfd fds[2] = {{fd, POLLIN, 0}, {xcb_get_file_descriptor(connection_), POLLIN, 0}};
+    // Events already read from the connection do not show on its descriptor.
+    hold(0);
+    if (poll(fds, 2, -1) <= 0) return false;
+    if (fds[1].revents) hold(0);
+    return fds[0].revents != 0;
+}
+
 bool StripWindow::hold(int ms) {
     using Clock = std::chrono::steady_clock;
     const auto until = Clock::now() + std::chrono::milliseconds(ms);

@@ -35,6 +35,9 @@ class StripWindow {
     void show(const Cells& cells);
     // Keeps the frame for `ms`, repainting on exposure. False when the server is gone.
     bool hold(int ms);
+    // Waits until `fd` can be read, repainting on exposure meanwhile; true when it can, false
+    // after a repaint or when the server is gone (call again).
+    bool waitForInput(int fd);
     // Maps or unmaps the window.
     void setShown(bool shown);
     uint32_t windowId() const { return window_; }

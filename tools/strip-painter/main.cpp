@@ -3,6 +3,8 @@
 #include "StripScript.h"
 #include "StripWindow.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -61,6 +63,8 @@ bool parseArgs(int argc, char** argv, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Our own buffer for standard input, so that what is already read is seen as such.
+    std::ios::sync_with_stdio(false);
     using namespace et::strip;
     Options options;
     if (!parseArgs(argc, argv, options)) {
@@ -97,7 +101,15 @@ int main(int argc, char** argv) {
     };
 
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    // Between commands from standard input the window is kept painted: a window manager
+    // that frames the game window, or a compositor, exposes it after it was first drawn.
+    const auto nextLine = [&](std::string& text) -> bool {
+        if (&in == &std::cin)
+            while (std::cin.rdbuf()->in_avail() <= 0 && !window.waitForInput(STDIN_FILENO)) {
+            }
+        return static_cast<bool>(std::getline(in, text));
+    };
+    for (int number = 1; nextLine(line); ++number) {
         auto parsed = parseLine(line);
         if (!parsed.command) {
             std::cerr << "talon-strip: line " << number << ": " << parsed.error << "\n";

@@ -18,8 +18,10 @@ constexpr auto kSearchSpacing = 250ms;
 constexpr auto kIdleSearch = 3s;
 // A source used only now and then (calibration) looks again after such a pause.
 constexpr auto kStaleAfter = 1s;
-// A refused read of the game window is tried again after this, sooner on news of it.
-constexpr auto kGameRetry = 500ms;
+// A refused read of the game window is tried again after a back-off, at once on news of it
+// (mapped, moved, resized).
+constexpr std::chrono::milliseconds kGameRetryFirst = 500ms;
+constexpr std::chrono::milliseconds kGameRetryMost = 8s;
 // The root window refuses for good on Wayland desktops: back off up to half a minute.
 constexpr std::chrono::milliseconds kRootRetryFirst = 1s;
 constexpr std::chrono::milliseconds kRootRetryMost = 30s;
@@ -62,7 +64,7 @@ void X11ScreenSource::disconnect() {
     game_.reset();
     searchDue_ = true;
     gameRetryAt_ = rootRetryAt_ = {};
-    rootBackoff_ = {};
+    gameBackoff_ = rootBackoff_ = {};
     // After an outage, what is read is announced afresh.
     reading_ = Reading::Unknown;
 }
@@ -185,6 +187,7 @@ void X11ScreenSource::searchGameWindow(Clock::time_point now) {
     game_ = x11::findClientWindow(connection_, screen_, kGameWindowClass);
     if (!game_ || game_->id == before) return;
     gameRetryAt_ = {};
+    gameBackoff_ = {};
     if (followEvents_) {
         // Its own changes: unmapped (minimised), mapped, resized, destroyed.
         const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -243,13 +246,15 @@ bool X11ScreenSource::readGameWindow(const Rect& rect, ScreenImage& image, Clock
     if (!span) return false;
     bool refused = false;
     if (getRow(game_->id, span->left, span->top, span->width, game_->format, image, refused)) {
+        gameBackoff_ = {};
         setReading(Reading::GameWindow);
         return true;
     }
     if (refused) {
         // Gone, hidden inside an unmapped frame, or partly off the screen: the server says
         // which only as an error, so look again later rather than at every frame.
-        gameRetryAt_ = now + kGameRetry;
+        gameBackoff_ = std::clamp(gameBackoff_ * 2, kGameRetryFirst, kGameRetryMost);
+        gameRetryAt_ = now + gameBackoff_;
         searchDue_ = true;
         setReading(Reading::GameHidden);
     }

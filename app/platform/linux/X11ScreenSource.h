@@ -84,6 +84,7 @@ class X11ScreenSource : public ScreenSource {
     // After a refused read: when to try that source again.
     Clock::time_point gameRetryAt_{};
     Clock::time_point rootRetryAt_{};
+    std::chrono::milliseconds gameBackoff_{0};
     std::chrono::milliseconds rootBackoff_{0};
     Reading reading_ = Reading::Unknown;
 };

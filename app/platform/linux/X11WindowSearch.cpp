@@ -37,12 +37,19 @@ std::vector<xcb_window_t> searchLevel(xcb_connection_t* c, const std::vector<xcb
         xcb_generic_error_t* error = nullptr;
         auto property = reply(xcb_get_property_reply(c, classes[i], &error));
         std::free(error);
+        bool matched = false;
         if (property && property->type == XCB_ATOM_STRING && property->format == 8) {
             const auto* value = static_cast<const char*>(xcb_get_property_value(property.get()));
             const auto length = static_cast<size_t>(xcb_get_property_value_length(property.get()));
-            if (wmClassName({value, length}) == windowClass) matches.push_back(level[i]);
+            matched = wmClassName({value, length}) == windowClass;
         }
+        if (matched) matches.push_back(level[i]);
         if (!descend) continue;
+        // A match's own subwindows are not what is looked for; its reply is still taken.
+        if (matched) {
+            xcb_discard_reply(c, trees[i].sequence);
+            continue;
+        }
         error = nullptr;
         auto tree = reply(xcb_query_tree_reply(c, trees[i], &error));
         std::free(error);
@@ -91,7 +98,9 @@ std::optional<ClientWindow> findClientWindow(xcb_connection_t* connection, xcb_s
     std::vector<xcb_window_t> matches;
     size_t visited = 0;
     // The root itself is looked at too: it never carries a class, and it is one request.
-    for (int depth = 0; depth <= kSearchDepth && !level.empty() && matches.empty(); ++depth) {
+    // Every level is searched: a program's unmapped helper windows stay top-level while its
+    // real window sits inside a frame.
+    for (int depth = 0; depth <= kSearchDepth && !level.empty(); ++depth) {
         visited += level.size();
         level = searchLevel(connection, level, windowClass,
                             depth < kSearchDepth && visited < kMaxWindows, matches);

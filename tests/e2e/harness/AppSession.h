@@ -20,6 +20,12 @@ struct SessionOptions {
     // game shows it; empty: a borderless strip at the screen's corner.
     std::string gameGeometry = "640x400+200+150";
     bool weston = false; // a private headless weston with XWayland instead of Xvfb
+
+    static SessionOptions withCellWidth(double pixels) {
+        SessionOptions options;
+        options.cellWidth = pixels;
+        return options;
+    }
 };
 
 class AppSession {
@@ -27,7 +33,7 @@ class AppSession {
     // `settings` go into the settings file before the application starts; the strip is
     // painted at `cellWidth` pixels a cell.
     explicit AppSession(const SettingsFile& settings, double cellWidth = 8.0)
-        : AppSession(settings, SessionOptions{.cellWidth = cellWidth}) {}
+        : AppSession(settings, SessionOptions::withCellWidth(cellWidth)) {}
     AppSession(const SettingsFile& settings, const SessionOptions& options);
     ~AppSession();
 
