@@ -66,6 +66,13 @@ Parsed parseLine(const std::string& line);
 
 std::optional<Color> parseColor(const std::string& word);
 
+// Size and wished-for place of the game window; the window manager may place it elsewhere.
+struct GameGeometry {
+    int width = 800, height = 500, x = 0, y = 0;
+};
+// "WIDTHxHEIGHT+X+Y" or "WIDTHxHEIGHT"; empty when malformed or out of range.
+std::optional<GameGeometry> parseGeometry(const std::string& text);
+
 // The frames the add-on shows for one character.
 Cells offerFrame(unsigned char value, const Color& data);
 Cells confirmFrame(unsigned char value, const Color& data);

@@ -11,13 +11,6 @@
 
 namespace et::strip {
 
-// Size and wished-for place of the game window; the window manager may place it elsewhere.
-struct GameGeometry {
-    int width = 800, height = 500, x = 0, y = 0;
-};
-// "WIDTHxHEIGHT+X+Y" or "WIDTHxHEIGHT"; empty when malformed or out of range.
-std::optional<GameGeometry> parseGeometry(const std::string& text);
-
 class StripWindow {
   public:
     // Opens the display; check ok() before use. With `game`, a managed game window.
