@@ -153,7 +153,8 @@ struct GameWindowFixture : X11Fixture {
         runLoop.runUntil([&] { return log.count(kGameLine) > 0; }, 5.0);
     }
     bool queued(ChildProcess& painter, const std::string& text, const std::string& expected) {
-        run(painter, "send " + text);
+        // Frames held long enough that a busy machine does not make the capture miss one.
+        run(painter, "hold 250\nsend " + text);
         runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
         return queue.contents() == expected;
     }
