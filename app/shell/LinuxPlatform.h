@@ -5,6 +5,7 @@
 #include "CorvaneLighting.h"
 #include "EspeakSpeech.h"
 #include "HelperLauncher.h"
+#include "HostFollowingLighting.h"
 #include "IdleInhibitor.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
@@ -23,12 +24,15 @@ class LinuxPlatform {
 
     ShellPlatform& platform() { return platform_; }
     QtRunLoop& runLoop() { return runLoop_; }
+    // The application's log, for the line that says the host software was found again.
+    void setLog(Log& log) { followingLighting_.setLog(&log); }
 
   private:
     void exitApplication();
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
+    HostFollowingLighting followingLighting_{lighting_, runLoop_};
     QtMainThread mainThread_;
     X11Workspace workspace_;
     HelperLauncher launcher_;
