@@ -175,8 +175,17 @@ KeyResolution resolveKeys(const std::vector<std::string>& ledNames) {
             result.ledForKey[key.keyName] = it->second;
         }
     }
-    for (const KeyLeds& key : table())
-        if (!result.ledForKey.count(key.keyName)) result.missing.emplace_back(key.names.front());
+    for (const KeyLeds& key : table()) {
+        if (result.ledForKey.count(key.keyName)) continue;
+        if (key.keyName >= CLK_P1 && key.keyName <= CLK_P9)
+            result.missing.push_back("P" + std::to_string(key.keyName - CLK_P1 + 1));
+        else if (key.keyName == CLK_CrestLogo)
+            result.missing.emplace_back("crest logo");
+        else if (key.keyName == CLK_TalonBadge)
+            result.missing.emplace_back("Talon Badge");
+        else
+            result.missing.emplace_back(key.names.front());
+    }
     return result;
 }
 
