@@ -105,7 +105,7 @@ void HostFollowingLighting::check() {
 
 bool HostFollowingLighting::reconnect() {
     const double now = loop_.now();
-    if (now - lastAttempt_ < kRetrySeconds) return false;
+    if (now - lastAttempt_ < kRetrySeconds || !hostListening_()) return false;
     lastAttempt_ = now;
     inner_.shutdown();
     if (!inner_.init()) return false;

@@ -10,6 +10,7 @@
 #include "RunLoop.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -17,7 +18,10 @@ namespace et {
 
 class HostFollowingLighting : public Lighting {
   public:
-    HostFollowingLighting(Lighting& inner, RunLoop& loop) : inner_(inner), loop_(loop) {}
+    // `hostListening` tells, without connecting, whether a host listens now: the library
+    // prints a line for every failed connection, so it is only asked when one would succeed.
+    HostFollowingLighting(Lighting& inner, RunLoop& loop, std::function<bool()> hostListening)
+        : inner_(inner), loop_(loop), hostListening_(std::move(hostListening)) {}
     // Where the reconnection line goes; none until the application's log exists.
     void setLog(Log* log) { log_ = log; }
 
@@ -59,6 +63,7 @@ class HostFollowingLighting : public Lighting {
 
     Lighting& inner_;
     RunLoop& loop_;
+    std::function<bool()> hostListening_;
     Log* log_ = nullptr;
     bool following_ = false; // between init and shutdown
     bool up_ = false;        // the last command (or init) reached the host

@@ -6,6 +6,7 @@
 #include "EspeakSpeech.h"
 #include "HelperLauncher.h"
 #include "HostFollowingLighting.h"
+#include "HostSocketProbe.h"
 #include "IdleInhibitor.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
@@ -32,7 +33,7 @@ class LinuxPlatform {
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
-    HostFollowingLighting followingLighting_{lighting_, runLoop_};
+    HostFollowingLighting followingLighting_{lighting_, runLoop_, hostSocketListening};
     QtMainThread mainThread_;
     X11Workspace workspace_;
     HelperLauncher launcher_;
