@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,9 @@ void usage() {
                  "Commands on stdin, one a line:\n"
                  "  render FILE   draw the virtual keyboard into the PNG file FILE; answers\n"
                  "                {\"rendered\":\"FILE\"} or {\"error\":\"…\"} on stdout\n"
+                 "  stats         answers "
+                 "{\"connections\":N,\"openrgb\":{\"connected\":…,\"updates\":N}}:\n"
+                 "                clients served and LED updates sent to OpenRGB so far\n"
                  "Exit status: 0 after SIGTERM/SIGINT, 1 when it cannot listen (another host\n"
                  "is already running), 2 for bad arguments.\n";
 }
@@ -81,7 +85,8 @@ std::string jsonString(const std::string& text) {
 }
 
 // Reads commands until standard input ends or `stop` is set.
-void serveCommands(hostsim::HostServer& server, std::mutex& out, const std::atomic<bool>& stop) {
+void serveCommands(hostsim::HostServer& server, const std::function<std::string()>& stats,
+                   std::mutex& out, const std::atomic<bool>& stop) {
     std::string pending;
     while (!stop) {
         pollfd fd{STDIN_FILENO, POLLIN, 0};
@@ -108,6 +113,8 @@ void serveCommands(hostsim::HostServer& server, std::mutex& out, const std::atom
                     reply = "{\"rendered\":" + jsonString(path) + "}";
                 else
                     reply = "{\"error\":" + jsonString(error) + "}";
+            } else if (line == "stats") {
+                reply = stats();
             } else {
                 reply = "{\"error\":" + jsonString("unknown command: " + line) + "}";
             }
@@ -237,7 +244,16 @@ int main(int argc, char** argv) {
         if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get())) device->start();
 
     std::atomic<bool> stop{false};
-    std::thread commands([&] { serveCommands(server, out, stop); });
+    auto stats = [&] {
+        std::string line = "{\"connections\":" + std::to_string(server.connectionsServed());
+        for (auto& o : outputs)
+            if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get()))
+                line += std::string(",\"openrgb\":{\"connected\":") +
+                        (device->connected() ? "true" : "false") +
+                        ",\"updates\":" + std::to_string(device->updatesSent()) + "}";
+        return line + "}";
+    };
+    std::thread commands([&] { serveCommands(server, stats, out, stop); });
     std::thread window;
     if (live) {
 #ifdef HOSTSIM_WINDOW

@@ -4,6 +4,7 @@
 #include "KeyMap.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orgb {
 
@@ -65,7 +66,8 @@ void OpenRgbOutput::start() {
 void OpenRgbOutput::changed() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        dirty_ = true;
+        // Thousands of key messages a second make one frame: only the first one wakes.
+        if (std::exchange(dirty_, true)) return;
     }
     wake_.notify_one();
 }
@@ -123,10 +125,10 @@ void OpenRgbOutput::run() {
         bool driving = false, due = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            const auto until =
-                dirty_ ? std::max(nextFrame, Clock::now()) : Clock::now() + kIdlePoll;
-            wake_.wait_until(lock, until,
-                             [&] { return stopping_ || (dirty_ && Clock::now() >= nextFrame); });
+            wake_.wait_for(lock, kIdlePoll, [&] { return stopping_ || dirty_; });
+            // A change right after a frame waits for the next frame's time, then the latest
+            // state goes out whole.
+            if (dirty_) wake_.wait_until(lock, nextFrame, [&] { return stopping_; });
             if (stopping_) break;
             driving = clients_ > 0;
             due = dirty_ && Clock::now() >= nextFrame;

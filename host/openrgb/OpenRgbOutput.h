@@ -20,7 +20,7 @@ struct OpenRgbOptions {
     int port = 6742;
     std::string deviceName;  // only this device (by name), when set
     bool allDevices = false; // whole-keyboard colors also light the other devices
-    std::chrono::milliseconds minInterval{1000 / 60};
+    std::chrono::microseconds minInterval{1000000 / 60 + 1};
 };
 
 // Parses "HOST:PORT" (or "PORT", or "[v6]:PORT"); false when it is neither.

@@ -186,6 +186,10 @@ bool SdkClient::readExact(uint8_t* out, size_t size, Clock::time_point deadline,
             return false;
         }
         const ssize_t n = ready < 0 ? -1 : ::recv(fd_, out + got, size - got, 0);
+        // OpenRGB writes a reply's header and body separately without TCP_NODELAY: an
+        // acknowledgement held back by the kernel would delay every body by 40 ms.
+        const int one = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
         if (n < 0 && errno == EINTR) continue;
         if (n == 0) return fail(error, "server closed the connection");
         if (n < 0) return fail(error, std::string("recv: ") + std::strerror(errno));
