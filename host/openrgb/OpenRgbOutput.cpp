@@ -189,7 +189,8 @@ bool OpenRgbOutput::discover(std::string* error) {
         if (klass == 4) {
             KeyResolution keys = resolveKeys(device->leds);
             t.ledForKey = std::move(keys.ledForKey);
-            if (!keys.missing.empty()) {
+            // Named once a run, not at every reconnection.
+            if (!keys.missing.empty() && namedMissing_.insert(device->name).second) {
                 std::string names;
                 for (const auto& n : keys.missing)
                     names += (names.empty() ? "" : ", ") + n;

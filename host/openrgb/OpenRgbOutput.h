@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace orgb {
@@ -64,6 +65,7 @@ class OpenRgbOutput : public hostsim::Output {
     // The mode each device had when first seen, by name: a reconnection after the host
     // switched it must not take our own mode for the player's.
     std::map<std::string, std::pair<int, std::vector<uint32_t>>> original_;
+    std::set<std::string> namedMissing_; // devices whose missing keys were logged
     bool taken_ = false;
     std::map<int, std::optional<hostsim::Rgb>> deskColor_; // by device class
     std::optional<hostsim::Rgb> lastWhole_;
