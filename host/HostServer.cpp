@@ -69,6 +69,7 @@ bool HostServer::start(std::string* error) {
     std::memcpy(address.sun_path, path_.data(), path_.size());
     if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         return fail("bind " + path_ + ": " + std::strerror(errno));
+    bound_ = true;
     // Nobody can connect before listen(), so the mode is right before the first client.
     if (::chmod(path_.c_str(), 0600) != 0)
         return fail("chmod " + path_ + ": " + std::strerror(errno));
@@ -90,7 +91,9 @@ void HostServer::stop() {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
-    if (!path_.empty() && startTime_ != 0.0) ::unlink(path_.c_str());
+    // Only a socket this server bound is removed: never the one of a host that refused us.
+    if (bound_) ::unlink(path_.c_str());
+    bound_ = false;
     startTime_ = 0.0;
 }
 

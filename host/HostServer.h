@@ -74,6 +74,7 @@ class HostServer {
     std::vector<Message> messages_;
     KeyboardState state_;
     double startTime_ = 0.0;
+    bool bound_ = false;
 };
 
 } // namespace hostsim
