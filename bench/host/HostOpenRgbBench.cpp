@@ -151,9 +151,11 @@ int main(int argc, char** argv) {
                 wall, 100 * cpu / wall, updates / wall);
 
     // The end of it: every pulse stopped, one exact last frame.
-    for (KeyName k : combat) CorvLedStopEffectsOnKey(k);
+    for (KeyName k : combat)
+        CorvLedStopEffectsOnKey(k);
     pump(0.2); // each stopped pulse restores its key on its timer's next tick
-    for (KeyName k : combat) CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
+    for (KeyName k : combat)
+        CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
     const auto t0 = Clock::now();
     bool exact = false;
     static const char* const names[] = {"Key: Left Shift",

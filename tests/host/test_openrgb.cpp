@@ -168,9 +168,11 @@ TEST_F(Chain, CombatPulseIsCoalescedAndEndsOnTheExactLastFrame) {
     // 60 frames a second at most, whatever the thousands of key messages behind them.
     EXPECT_LE(output_->updatesSent() - before, 66u);
     // A stopped pulse restores its key on its timer's next tick; the final frame follows.
-    for (KeyName k : keys) CorvLedStopEffectsOnKey(k);
+    for (KeyName k : keys)
+        CorvLedStopEffectsOnKey(k);
     within(0.2, [] { return false; });
-    for (KeyName k : keys) CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
+    for (KeyName k : keys)
+        CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
     EXPECT_TRUE(shows({{"Key: 1", "#00FF00"}, {"Key: 0", "#00FF00"}, {"Key: D", "#00FF00"}}));
 }
 
