@@ -7,8 +7,10 @@
 #include "KeyMap.h"
 #include "OpenRgbOutput.h"
 
+#include <arpa/inet.h>
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -236,6 +239,58 @@ TEST_F(Chain, SpeaksEveryProtocolVersionUpToItsOwn) {
         EXPECT_EQ(device->directMode(), 0);
         EXPECT_EQ(device->type, orgb::kDeviceTypeKeyboard);
     }
+}
+
+// What the test peer never does: a server too old to answer the version request, a notice
+// between a request and its reply, and a reply declaring an absurd size.
+TEST(SdkClient, CopesWithOldServersNoticesAndMalformedReplies) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    std::thread server([listener] {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        auto readPacket = [fd] {
+            uint8_t header[16];
+            if (::recv(fd, header, 16, MSG_WAITALL) != 16) return ~0u;
+            uint32_t id, length;
+            std::memcpy(&id, header + 8, 4);
+            std::memcpy(&length, header + 12, 4);
+            std::vector<uint8_t> body(length);
+            if (length) ::recv(fd, body.data(), length, MSG_WAITALL);
+            return id;
+        };
+        auto sendPacket = [fd](uint32_t id, std::vector<uint8_t> body) {
+            const auto bytes = orgb::packet(0, id, body);
+            ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        };
+        readPacket(); // the version request, left unanswered as a version 0 server does
+        readPacket(); // the client's name
+        if (readPacket() == orgb::kRequestControllerCount) {
+            sendPacket(orgb::kDeviceListUpdated, {});
+            sendPacket(orgb::kRequestControllerCount, {1, 0, 0, 0});
+        }
+        readPacket();
+        const uint8_t absurd[] = {'O', 'R', 'G', 'B', 0,    0,    0,    0,
+                                  1,   0,   0,   0,   0xFF, 0xFF, 0xFF, 0x7F};
+        ::send(fd, absurd, sizeof absurd, MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    orgb::SdkClient client;
+    client.replyTimeout = std::chrono::milliseconds(300);
+    std::string error;
+    ASSERT_TRUE(client.open("127.0.0.1", ntohs(address.sin_port), &error)) << error;
+    EXPECT_EQ(client.version(), 0u);
+    EXPECT_EQ(client.controllerCount(&error), std::optional<uint32_t>(1));
+    EXPECT_TRUE(client.takeDeviceListChanged());
+    EXPECT_FALSE(client.controllerData(0, &error));
+    EXPECT_FALSE(client.connected()) << "a malformed reply must drop the connection";
+    server.join();
+    ::close(listener);
 }
 
 // The socket, without any OpenRGB: private to the user, one host at a time, a stale file
