@@ -206,23 +206,27 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestart) {
     }
 }
 
-TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnTheFullAnsiBoard) {
-    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{});
-    std::vector<std::string> leds;
-    for (const auto& [name, color] : peer_->colors())
-        leds.push_back(name);
-    const orgb::KeyResolution resolved = orgb::resolveKeys(leds);
-    std::vector<int32_t> missing;
-    for (const auto& row : et::keyList()) {
-        const int32_t key = et::keyNameForId(row.id);
-        if (row.id != et::kNoKey && !resolved.ledForKey.count(key)) missing.push_back(key);
-    }
-    // The debug board has no macro keys and no logo; its Fn key stands in for Right Windows.
+TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
+    // The debug boards have no macro keys and no logo; Fn stands in for Right Windows.
     std::vector<int32_t> extras;
     for (const auto& extra : et::extraKeys())
         extras.push_back(extra.keyName);
-    EXPECT_EQ(missing, extras);
-    EXPECT_EQ(leds[static_cast<size_t>(resolved.ledForKey.at(CLK_RightGui))], "Key: Right Fn");
+    for (const char* layout : {"ansi", "iso"}) {
+        peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--layout", layout});
+        std::vector<std::string> leds;
+        for (const auto& [name, color] : peer_->colors())
+            leds.push_back(name);
+        const orgb::KeyResolution resolved = orgb::resolveKeys(leds);
+        std::vector<int32_t> missing;
+        for (const auto& row : et::keyList()) {
+            const int32_t key = et::keyNameForId(row.id);
+            if (row.id != et::kNoKey && !resolved.ledForKey.count(key)) missing.push_back(key);
+        }
+        EXPECT_EQ(missing, extras) << layout;
+        auto ledOf = [&](int32_t key) { return leds[size_t(resolved.ledForKey.at(key))]; };
+        EXPECT_EQ(ledOf(CLK_RightGui), "Key: Right Fn") << layout;
+        EXPECT_EQ(ledOf(CLK_Backslash), std::string(layout) == "iso" ? "Key: #" : "Key: \\ (ANSI)");
+    }
 }
 
 TEST_F(Chain, SpeaksEveryProtocolVersionUpToItsOwn) {
