@@ -22,11 +22,11 @@ class LinuxPlatform {
   public:
     // `defaults` is the settings store the caller opened.
     explicit LinuxPlatform(Defaults& defaults);
+    // The application's log, for the line that says the host software was found again.
+    void setLog(Log& log) { followingLighting_.setLog(&log); }
 
     ShellPlatform& platform() { return platform_; }
     QtRunLoop& runLoop() { return runLoop_; }
-    // The application's log, for the line that says the host software was found again.
-    void setLog(Log& log) { followingLighting_.setLog(&log); }
 
   private:
     void exitApplication();

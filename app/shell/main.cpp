@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
     et::QSettingsDefaults defaults;
     et::LinuxPlatform linuxPlatform(defaults);
     et::AppDelegate delegate(linuxPlatform.platform());
-    linuxPlatform.setLog(delegate.log());
     delegate.debugMode = cl.debug;
+    linuxPlatform.setLog(delegate.log());
 
     et::SignalBridge signalBridge;
     QObject::connect(&signalBridge, &et::SignalBridge::quitRequested,
