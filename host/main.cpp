@@ -1,8 +1,10 @@
-// corvane-host-sim: stands in for the Corvane host software. Listens on the host socket,
-// prints every message as one JSON line and keeps the virtual keyboard, which it can draw
-// into PNG files on request and show live in a window.
+// corvane-host, the host software for Linux, and corvane-host-sim, the same program with
+// the virtual keyboard as its default output. Listens on the host socket and shows what
+// the clients light on its outputs: the virtual keyboard (every message as one JSON line,
+// PNG pictures on request, a live window) and the keyboards of a running OpenRGB server.
 #include "HostServer.h"
 #include "KeyboardRender.h"
+#include "openrgb/OpenRgbOutput.h"
 #ifdef HOSTSIM_WINDOW
 #include "KeyboardWindow.h"
 #endif
@@ -16,7 +18,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <pthread.h>
 #include <string>
@@ -30,15 +34,37 @@ std::string defaultSocketPath() {
     return std::string(home ? home : "") + "/.local/share/Corvane/CHS_LED_SDK";
 }
 
+#ifdef HOST_DEFAULT_VIRTUAL
+constexpr const char* kProgram = "corvane-host-sim";
+#else
+constexpr const char* kProgram = "corvane-host";
+#endif
+
 void usage() {
-    std::cout << "usage: corvane-host-sim [--socket PATH] [--window]\n"
+    std::cout << "usage: " << kProgram
+              << " [--socket PATH] [--output virtual|openrgb]... [--openrgb HOST:PORT]\n"
+                 "       [--device NAME] [--all-devices] [--window]\n"
                  "Listens where the Corvane host software listens (default: "
-                 "$XDG_DATA_HOME/Corvane/CHS_LED_SDK)\n"
-                 "and prints each lighting message as one JSON line on stdout.\n"
-                 "  --window      show the virtual keyboard live in a window on $DISPLAY\n"
+                 "$XDG_DATA_HOME/Corvane/CHS_LED_SDK,\n"
+                 "folder 0700, socket 0600) and shows what its clients light.\n"
+                 "  --output virtual   the virtual keyboard: each lighting message as one JSON\n"
+                 "                     line on stdout (the default of corvane-host-sim)\n"
+                 "  --output openrgb   the keyboards of a running OpenRGB SDK server (the\n"
+                 "                     default of corvane-host); give --output twice for both\n"
+                 "  --openrgb HOST:PORT  the OpenRGB SDK server (default 127.0.0.1:6742);\n"
+                 "                     alone it selects the openrgb output\n"
+                 "  --device NAME      light only the OpenRGB device of that name\n"
+                 "  --all-devices      whole-keyboard colors sent to every device light every\n"
+                 "                     OpenRGB device (mice, strips...), not only keyboards\n"
+                 "  --window           show the virtual keyboard live in a window on $DISPLAY\n"
                  "Commands on stdin, one a line:\n"
                  "  render FILE   draw the virtual keyboard into the PNG file FILE; answers\n"
-                 "                {\"rendered\":\"FILE\"} or {\"error\":\"…\"} on stdout\n";
+                 "                {\"rendered\":\"FILE\"} or {\"error\":\"…\"} on stdout\n"
+                 "  stats         answers "
+                 "{\"connections\":N,\"openrgb\":{\"connected\":…,\"updates\":N}}:\n"
+                 "                clients served and LED updates sent to OpenRGB so far\n"
+                 "Exit status: 0 after SIGTERM/SIGINT, 1 when it cannot listen (another host\n"
+                 "is already running), 2 for bad arguments.\n";
 }
 
 std::string jsonString(const std::string& text) {
@@ -59,7 +85,8 @@ std::string jsonString(const std::string& text) {
 }
 
 // Reads commands until standard input ends or `stop` is set.
-void serveCommands(hostsim::HostServer& server, std::mutex& out, const std::atomic<bool>& stop) {
+void serveCommands(hostsim::HostServer& server, const std::function<std::string()>& stats,
+                   std::mutex& out, const std::atomic<bool>& stop) {
     std::string pending;
     while (!stop) {
         pollfd fd{STDIN_FILENO, POLLIN, 0};
@@ -86,6 +113,8 @@ void serveCommands(hostsim::HostServer& server, std::mutex& out, const std::atom
                     reply = "{\"rendered\":" + jsonString(path) + "}";
                 else
                     reply = "{\"error\":" + jsonString(error) + "}";
+            } else if (line == "stats") {
+                reply = stats();
             } else {
                 reply = "{\"error\":" + jsonString("unknown command: " + line) + "}";
             }
@@ -102,7 +131,7 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
     hostsim::Image picture = hostsim::renderKeyboard(state);
     hostsim::KeyboardWindow window("", picture.width, picture.height);
     if (!window.ok()) {
-        std::cerr << "corvane-host-sim: no window: " << window.error() << '\n';
+        std::cerr << kProgram << ": no window: " << window.error() << '\n';
         return;
     }
     // What is shown is the state the picture was made from, whatever arrived meanwhile.
@@ -120,20 +149,50 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
 
 int main(int argc, char** argv) {
     std::string path = defaultSocketPath();
-    bool live = false;
+    bool live = false, wantVirtual = false, wantOpenRgb = false, addressGiven = false;
+    orgb::OpenRgbOptions openrgb;
+    auto bad = [](const std::string& why) {
+        std::cerr << kProgram << ": " << why << "\n";
+        usage();
+        return 2;
+    };
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--socket") && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--socket") && hasValue) {
             path = argv[++i];
         } else if (!std::strcmp(argv[i], "--window")) {
             live = true;
+        } else if (!std::strcmp(argv[i], "--output") && hasValue) {
+            const std::string which = argv[++i];
+            if (which == "virtual")
+                wantVirtual = true;
+            else if (which == "openrgb")
+                wantOpenRgb = true;
+            else
+                return bad("unknown output " + which + " (virtual or openrgb)");
+        } else if (!std::strcmp(argv[i], "--openrgb") && hasValue) {
+            if (!orgb::parseAddress(argv[++i], openrgb.host, openrgb.port))
+                return bad(std::string("not a HOST:PORT address: ") + argv[i]);
+            addressGiven = true;
+        } else if (!std::strcmp(argv[i], "--device") && hasValue) {
+            openrgb.deviceName = argv[++i];
+        } else if (!std::strcmp(argv[i], "--all-devices")) {
+            openrgb.allDevices = true;
         } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage();
             return 0;
         } else {
-            std::cerr << "corvane-host-sim: unknown argument " << argv[i] << "\n";
-            usage();
-            return 2;
+            return bad(std::string("unknown argument ") + argv[i]);
         }
+    }
+    if (!wantVirtual && !wantOpenRgb) {
+#ifdef HOST_DEFAULT_VIRTUAL
+        constexpr bool virtualByDefault = true;
+#else
+        constexpr bool virtualByDefault = false;
+#endif
+        wantVirtual = virtualByDefault && !addressGiven;
+        wantOpenRgb = !wantVirtual;
     }
     // Blocked before any thread starts, so only sigwait below receives them.
     sigset_t stopSignals;
@@ -148,29 +207,59 @@ int main(int argc, char** argv) {
     hostsim::HostServer server(path);
     server.setKeepMessages(false);
     std::mutex out;
+    auto log = [&](const std::string& line) {
+        std::lock_guard<std::mutex> lock(out);
+        std::cerr << kProgram << ": " << line << '\n';
+    };
+    std::vector<std::unique_ptr<hostsim::Output>> outputs;
+    if (wantOpenRgb) {
+        auto device = std::make_unique<orgb::OpenRgbOutput>(
+            openrgb, [&server] { return server.state(); }, log);
+        outputs.push_back(std::move(device));
+    }
     server.setOnMessage([&](const hostsim::Message& m) {
-        std::lock_guard<std::mutex> lock(out);
-        std::cout << m.toJson() << '\n' << std::flush;
+        if (wantVirtual) {
+            std::lock_guard<std::mutex> lock(out);
+            std::cout << m.toJson() << '\n' << std::flush;
+        }
+        for (auto& o : outputs)
+            o->message(m);
     });
-    server.setOnError([&](const std::string& why) {
-        std::lock_guard<std::mutex> lock(out);
-        std::cerr << "corvane-host-sim: dropped connection: " << why << '\n';
+    server.setOnChange([&] {
+        for (auto& o : outputs)
+            o->changed();
     });
+    server.setOnClients([&](int connected) {
+        for (auto& o : outputs)
+            o->clientsChanged(connected);
+    });
+    server.setOnError([&](const std::string& why) { log("dropped connection: " + why); });
     std::string error;
     if (!server.start(&error)) {
-        std::cerr << "corvane-host-sim: " << error << '\n';
+        log(error);
         return 1;
     }
-    std::cerr << "corvane-host-sim: listening on " << path << '\n';
+    log("listening on " + path);
+    for (auto& o : outputs)
+        if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get())) device->start();
 
     std::atomic<bool> stop{false};
-    std::thread commands([&] { serveCommands(server, out, stop); });
+    auto stats = [&] {
+        std::string line = "{\"connections\":" + std::to_string(server.connectionsServed());
+        for (auto& o : outputs)
+            if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get()))
+                line += std::string(",\"openrgb\":{\"connected\":") +
+                        (device->connected() ? "true" : "false") +
+                        ",\"updates\":" + std::to_string(device->updatesSent()) + "}";
+        return line + "}";
+    };
+    std::thread commands([&] { serveCommands(server, stats, out, stop); });
     std::thread window;
     if (live) {
 #ifdef HOSTSIM_WINDOW
         window = std::thread([&] { showLive(server, stop); });
 #else
-        std::cerr << "corvane-host-sim: built without window support\n";
+        log("built without window support");
 #endif
     }
     int received = 0;
@@ -179,5 +268,8 @@ int main(int argc, char** argv) {
     commands.join();
     if (window.joinable()) window.join();
     server.stop();
+    // After the server: no client can drive the devices while they are handed back.
+    for (auto& o : outputs)
+        o->stop();
     return 0;
 }

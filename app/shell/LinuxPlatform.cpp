@@ -26,7 +26,7 @@ void LinuxPlatform::exitApplication() {
 
 LinuxPlatform::LinuxPlatform(Defaults& defaults)
     : launcher_(HelperLauncher::findHelper()),
-      activity_(systemBus()), platform_{lighting_,
+      activity_(systemBus()), platform_{followingLighting_,
                                         defaults,
                                         runLoop_,
                                         mainThread_,

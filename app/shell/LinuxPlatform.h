@@ -5,6 +5,8 @@
 #include "CorvaneLighting.h"
 #include "EspeakSpeech.h"
 #include "HelperLauncher.h"
+#include "HostFollowingLighting.h"
+#include "HostSocketProbe.h"
 #include "IdleInhibitor.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
@@ -20,6 +22,8 @@ class LinuxPlatform {
   public:
     // `defaults` is the settings store the caller opened.
     explicit LinuxPlatform(Defaults& defaults);
+    // The application's log, for the line that says the host software was found again.
+    void setLog(Log& log) { followingLighting_.setLog(&log); }
 
     ShellPlatform& platform() { return platform_; }
     QtRunLoop& runLoop() { return runLoop_; }
@@ -32,6 +36,7 @@ class LinuxPlatform {
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
+    HostFollowingLighting followingLighting_{lighting_, runLoop_, hostSocketListening};
     QtMainThread mainThread_;
     X11Workspace workspace_;
     HelperLauncher launcher_;

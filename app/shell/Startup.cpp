@@ -43,8 +43,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 6: the lighting framework.
     if (!lighting.init()) {
-        log_.appendLine("Unable to initialize the Corvane LED driver. Please ensure Corvane "
-                        "Host Software is installed and running, then restart Ember Talon.");
+        log_.appendLine("Unable to initialize the Corvane LED driver. Please ensure the Corvane "
+                        "host software (corvane-host) is installed and running; Ember Talon "
+                        "connects to it as soon as it starts.");
     } else {
         int major = 0, minor = 0, build = 0;
         lighting.getSdkVersion(major, minor, build);

@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     et::AppDelegate delegate(linuxPlatform.platform());
     linuxPlatform.reportScreenReadingTo(delegate.log());
     delegate.debugMode = cl.debug;
+    linuxPlatform.setLog(delegate.log());
 
     et::SignalBridge signalBridge;
     QObject::connect(&signalBridge, &et::SignalBridge::quitRequested,

@@ -59,8 +59,9 @@ TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLib
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], "Ember Talon version " + std::string(build::kVersion) +
                             " using Corvane LED bundle Undetermined; not found (this isn't good)");
-    EXPECT_EQ(lines[1], "Unable to initialize the Corvane LED driver. Please ensure Corvane Host "
-                        "Software is installed and running, then restart Ember Talon.");
+    EXPECT_EQ(lines[1], "Unable to initialize the Corvane LED driver. Please ensure the Corvane "
+                        "host software (corvane-host) is installed and running; Ember Talon "
+                        "connects to it as soon as it starts.");
     EXPECT_EQ(h.lighting.calls, std::vector<std::string>{"init"});
 
     // 75.5 with offset 0 is a calibration and is taken as stored.

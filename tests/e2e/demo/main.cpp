@@ -18,10 +18,12 @@ using et::e2e::now;
 namespace {
 
 void usage() {
-    std::cerr << "usage: ember-demo [--out DIR] [--live]\n"
+    std::cerr << "usage: ember-demo [--out DIR] [--live] [--openrgb HOST:PORT]\n"
                  "Plays a scripted game session through talon-strip, ember-talon and\n"
                  "corvane-host-sim, and writes pictures and a timeline into DIR (demo-out).\n"
-                 "  --live   use $DISPLAY and show the host's keyboard in a window\n";
+                 "  --live   use $DISPLAY and show the host's keyboard in a window\n"
+                 "  --openrgb HOST:PORT  light the keyboards of that running OpenRGB SDK\n"
+                 "           server too, beside the virtual keyboard\n";
 }
 
 void pause(double seconds) {
@@ -48,12 +50,15 @@ bool picture(et::e2e::HostSim& host, const std::string& path) {
 int main(int argc, char** argv) {
     std::string out = "demo-out";
     bool live = false;
+    std::string openrgb;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--out" && i + 1 < argc) {
             out = argv[++i];
         } else if (arg == "--live") {
             live = true;
+        } else if (arg == "--openrgb" && i + 1 < argc) {
+            openrgb = argv[++i];
         } else {
             usage();
             return 2;
@@ -77,6 +82,11 @@ int main(int argc, char** argv) {
     if (live) {
         options.display = display;
         options.hostArgs = {"--window"};
+    }
+    if (!openrgb.empty()) {
+        for (const char* arg : {"--output", "virtual", "--output", "openrgb", "--openrgb"})
+            options.hostArgs.push_back(arg);
+        options.hostArgs.push_back(openrgb);
     }
     et::e2e::AppSession session(et::demo::demoSettings(), options);
     if (!session.ok()) {

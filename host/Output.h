@@ -1,0 +1,28 @@
+#pragma once
+// Where the host shows its keyboard state: the virtual keyboard (JSON lines, pictures, a
+// window) or real devices. The server calls every output on its own thread, so an output
+// only takes note and does any slow work on a thread of its own.
+#include "HostMessage.h"
+#include "KeyboardState.h"
+
+#include <functional>
+
+namespace hostsim {
+
+class Output {
+  public:
+    virtual ~Output() = default;
+    // Every message, in arrival order, after it was applied to the state.
+    virtual void message(const Message&) {}
+    // A batch of messages was applied; the state is read through the output's StateSource.
+    virtual void changed() {}
+    // The number of connected clients changed; 0 means nobody drives the keyboard now.
+    virtual void clientsChanged(int /*connected*/) {}
+    // Ends the output's work and hands every device back as it was found. Safe to repeat.
+    virtual void stop() {}
+};
+
+using StateSource = std::function<KeyboardState()>;
+using LogSink = std::function<void(const std::string&)>;
+
+} // namespace hostsim

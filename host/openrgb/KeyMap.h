@@ -1,0 +1,32 @@
+#pragma once
+// Which LED of an OpenRGB device shows which KeyName. Devices name their LEDs, not their
+// scan codes: "Key: A", "Key: Number Pad 1", with ANSI/ISO variants and the spellings
+// different drivers use, so each KeyName has a list of names tried in order.
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orgb {
+
+struct KeyLeds {
+    int32_t keyName;
+    std::vector<std::string_view> names; // first is the usual OpenRGB name
+};
+
+// Every KeyName the host can light: the 104 grid keys, P1–P9, crest logo and Talon Badge.
+std::span<const KeyLeds> keyLedNames();
+
+// Case-insensitive, with or without the "Key: " prefix and surrounding blanks.
+std::string normalizedLedName(std::string_view name);
+
+struct KeyResolution {
+    std::map<int32_t, int> ledForKey; // KeyName → LED index
+    std::vector<std::string> missing; // usual names of the keys the device lacks
+};
+
+KeyResolution resolveKeys(const std::vector<std::string>& ledNames);
+
+} // namespace orgb

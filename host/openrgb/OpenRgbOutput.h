@@ -1,0 +1,83 @@
+#pragma once
+// Shows the host's keyboard state on the devices of a running OpenRGB SDK server. A thread
+// of its own connects (and reconnects with backoff), finds the keyboards, puts them in
+// their per-LED mode while a client drives them, and sends whole frames: at most one per
+// `minInterval`, only when a color changed, always from the latest state. When the last
+// client leaves, or the host stops, every device gets back the colors and mode it had.
+#include "../Output.h"
+#include "SdkClient.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace orgb {
+
+struct OpenRgbOptions {
+    std::string host = "127.0.0.1";
+    int port = 6742;
+    std::string deviceName;  // only this device (by name), when set
+    bool allDevices = false; // whole-keyboard colors also light the other devices
+    std::chrono::microseconds minInterval{1000000 / 60 + 1};
+};
+
+// Parses "HOST:PORT" (or "PORT", or "[v6]:PORT"); false when it is neither.
+bool parseAddress(const std::string& text, std::string& host, int& port);
+
+class OpenRgbOutput : public hostsim::Output {
+  public:
+    OpenRgbOutput(OpenRgbOptions options, hostsim::StateSource state, hostsim::LogSink log);
+    ~OpenRgbOutput() override;
+
+    void start();
+    void changed() override;
+    void clientsChanged(int connected) override;
+    void stop() override;
+
+    // For the benchmark and the tests: LED updates sent, and whether devices are driven.
+    uint64_t updatesSent() const { return updates_.load(); }
+    bool connected() const { return connected_.load(); }
+
+  private:
+    struct Target {
+        uint32_t index = 0;
+        Device device;
+        int klass = 0;                    // 4 keyboard, 2 other color device, 1 single color
+        std::map<int32_t, int> ledForKey; // keyboards only
+        std::vector<uint32_t> sent;       // last colors sent; empty before the first frame
+    };
+
+    void run();
+    bool discover(std::string* error);
+    bool takeDevices(std::string* error);
+    bool giveBack(std::string* error);
+    bool sendFrames(const hostsim::KeyboardState& state, std::string* error);
+    std::vector<uint32_t> frameFor(const Target& target, const hostsim::KeyboardState& state);
+
+    OpenRgbOptions options_;
+    hostsim::StateSource state_;
+    hostsim::LogSink log_;
+    SdkClient client_;
+    std::vector<Target> targets_;
+    // The mode each device had when first seen, by name: a reconnection after the host
+    // switched it must not take our own mode for the player's.
+    std::map<std::string, std::pair<int, std::vector<uint32_t>>> original_;
+    std::set<std::string> namedMissing_; // devices whose missing keys were logged
+    bool taken_ = false;
+    std::map<int, std::optional<hostsim::Rgb>> deskColor_; // by device class
+    std::optional<hostsim::Rgb> lastWhole_;
+
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool dirty_ = true;
+    int clients_ = 0;
+    bool stopping_ = false;
+    std::atomic<uint64_t> updates_{0};
+    std::atomic<bool> connected_{false};
+};
+
+} // namespace orgb

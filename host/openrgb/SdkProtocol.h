@@ -1,0 +1,89 @@
+#pragma once
+// The OpenRGB SDK protocol as a client needs it: packet framing, the device description a
+// server sends for one controller, and the payloads that set a mode and the LED colors.
+// Parsing trusts nothing: every count and length is checked against what is left before
+// anything is kept, so a malformed reply is an error, never a large allocation.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orgb {
+
+// The highest protocol version whose device layout we read. Newer servers answer in
+// min(ours, theirs), so they are spoken to at this version.
+inline constexpr uint32_t kClientProtocolVersion = 4;
+inline constexpr size_t kHeaderSize = 16;
+// Far above any real device description (a 152-LED keyboard is about 4 KiB); a header
+// declaring more is treated as a malformed peer.
+inline constexpr uint32_t kMaxPayload = 4u << 20;
+
+enum PacketId : uint32_t {
+    kRequestControllerCount = 0,
+    kRequestControllerData = 1,
+    kRequestProtocolVersion = 40,
+    kSetClientName = 50,
+    kDeviceListUpdated = 100,
+    kUpdateLeds = 1050,
+    kUpdateMode = 1101,
+};
+
+inline constexpr int32_t kDeviceTypeKeyboard = 5;
+inline constexpr uint32_t kModeFlagPerLedColor = 1u << 5;
+
+struct Header {
+    uint32_t device = 0;
+    uint32_t id = 0;
+    uint32_t size = 0;
+};
+
+// Nullopt unless the 16 bytes start with "ORGB" and declare at most kMaxPayload bytes.
+std::optional<Header> parseHeader(std::span<const uint8_t, kHeaderSize> bytes);
+std::vector<uint8_t> packet(uint32_t device, uint32_t id, std::span<const uint8_t> payload = {});
+
+struct Mode {
+    std::string name;
+    uint32_t flags = 0;
+    // The mode's bytes from its name through its colors, as UPDATEMODE carries them.
+    std::vector<uint8_t> description;
+};
+
+struct Zone {
+    std::string name;
+    int32_t type = 0;
+    uint32_t ledCount = 0;
+};
+
+struct Device {
+    int32_t type = 0;
+    std::string name;
+    std::string vendor;
+    std::string description;
+    int32_t activeMode = 0;
+    std::vector<Mode> modes;
+    std::vector<Zone> zones;
+    std::vector<std::string> leds;
+    std::vector<uint32_t> colors; // one per LED, 0x00BBGGRR
+
+    // The per-LED "Direct" mode: by name, else the first mode with per-LED colors; -1 none.
+    int directMode() const;
+};
+
+// Parses a controller-data reply laid out for protocol `version` (0–4). Nullopt, with the
+// reason in `error`, for anything truncated, oversized or inconsistent.
+std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t version,
+                                  std::string* error = nullptr);
+
+// UPDATEMODE payload selecting `mode` of `device` with the mode's own settings.
+std::vector<uint8_t> updateModePayload(const Device& device, int mode);
+// UPDATELEDS payload setting every LED, in LED order.
+std::vector<uint8_t> updateLedsPayload(std::span<const uint32_t> colors);
+
+inline uint32_t rgb(int red, int green, int blue) {
+    return static_cast<uint32_t>(red & 0xFF) | static_cast<uint32_t>(green & 0xFF) << 8 |
+           static_cast<uint32_t>(blue & 0xFF) << 16;
+}
+
+} // namespace orgb
