@@ -75,9 +75,10 @@ std::string shortestText(double value) {
 
 CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                                  Defaults& defaults, CooldownCanvas& canvas,
-                                 const ActionBarMaps& slots, const GameState& state)
+                                 const ActionBarMaps& slots, const GameState& state,
+                                 KeyFlashes& flashes)
     : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
-      slots_(slots), state_(state) {}
+      slots_(slots), state_(state), flashes_(flashes) {}
 
 CooldownDisplay::~CooldownDisplay() {
     *alive_ = false;
@@ -123,18 +124,34 @@ void CooldownDisplay::startCooldown(int32_t key) {
         const bool show = showOnKeyboard();
         const int32_t name = keyNameForId(key);
         const Color cooldown = frames_.keyboardColorSet[kCooldownColor];
+        bool painted = false;
         for (int p = 1; p <= kProfileCount; ++p) {
             if (!frames_.useSpellCooldowns[p]) continue;
             if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, cooldown);
-            if (show) {
-                // A flash from the cooldown that ended just before would paint over it.
+            if (!show) continue;
+            if (!painted && flashes_.running(name)) {
+                // The flash of the cooldown that ended just before ends on its next tick by
+                // putting back the ready color; the cooldown color goes on again after it.
+                // Only a flash is stopped: a stop would end the combat pulse otherwise.
+                const double settle = flashes_.settleSeconds(name);
                 lighting_.stopEffectsOnKey(name);
-                lighting_.setLightingForKey(name, cooldown.redPercent(), cooldown.greenPercent(),
-                                            cooldown.bluePercent());
+                flashes_.stopped(name);
+                runLoop_.after(settle, [this, alive = alive_, key, name] {
+                    if (*alive && frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
+                        showCooldownColor(name);
+                });
             }
+            painted = true;
+            showCooldownColor(name);
         }
     }
     frames_.dimmedKeys.insert(key);
+}
+
+void CooldownDisplay::showCooldownColor(int32_t keyName) {
+    const Color& cooldown = frames_.keyboardColorSet[kCooldownColor];
+    lighting_.setLightingForKey(keyName, cooldown.redPercent(), cooldown.greenPercent(),
+                                cooldown.bluePercent());
 }
 
 void CooldownDisplay::endCooldown(int32_t key) {
@@ -153,6 +170,7 @@ void CooldownDisplay::endCooldown(int32_t key) {
             if (blink) {
                 runLoop_.runFor(kFlashDelay);
                 lighting_.flashSingleKey(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
+                flashes_.started(name, flashDurationMs(), kFlashIntervalMs);
             }
         }
     }

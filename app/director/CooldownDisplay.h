@@ -7,6 +7,7 @@
 #include "CanvasModel.h"
 #include "Defaults.h"
 #include "GameState.h"
+#include "KeyFlashes.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "RunLoop.h"
@@ -31,7 +32,7 @@ class CooldownDisplay {
   public:
     CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                     Defaults& defaults, CooldownCanvas& canvas, const ActionBarMaps& slots,
-                    const GameState& state);
+                    const GameState& state, KeyFlashes& flashes);
     ~CooldownDisplay();
     CooldownDisplay(const CooldownDisplay&) = delete;
     CooldownDisplay& operator=(const CooldownDisplay&) = delete;
@@ -75,6 +76,7 @@ class CooldownDisplay {
     bool showOnKeyboard() const;
     void startCooldown(int32_t key);
     void endCooldown(int32_t key);
+    void showCooldownColor(int32_t keyName);
     int flashDurationMs() const;
 
     Lighting& lighting_;
@@ -84,6 +86,7 @@ class CooldownDisplay {
     CooldownCanvas& canvas_;
     const ActionBarMaps& slots_;
     const GameState& state_;
+    KeyFlashes& flashes_;
     // Lets a preview timer that outlives this object do nothing.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

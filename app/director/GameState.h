@@ -8,6 +8,8 @@ struct GameState {
     // Profile now shown (1–9) and the one the chat returns to when it closes.
     int activeColorProfile = 1;
     int chatReturnColorProfile = 1;
+    // The chat closed while death or shadow form kept the profile from changing back.
+    bool chatReturnPending = false;
 
     bool combatAnimationPlaying = false;
     // Set by the dead effect and by the fade to dark.

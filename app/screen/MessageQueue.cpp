@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 namespace et {
 
@@ -15,23 +16,84 @@ bool goesToFront(char first) {
 bool isUrgent(char first) {
     return std::string_view("OREewxyz").find(first) != std::string_view::npos;
 }
+
+// Messages that wait while the combat or dead animation plays.
+bool isHeldBack(char first) {
+    return !isUrgent(first) && first != 'U' && first != 'V' && !isColorPrefix(first);
+}
+
+// The animations and the death that a revival makes stale.
+constexpr const char* kStaleAfterRevival = "DWGgSsMmaAFnHrTfNLBhJ";
+
+// Length of the message that starts at `at`: a prefix and its data character, or one.
+size_t messageLength(const std::string& queue, size_t at) {
+    return isColorPrefix(queue[at]) && at + 1 < queue.size() ? 2 : 1;
+}
+
+// Where a prefixed message goes: in front of everything else, but behind the prefixed
+// messages already waiting there, so that frames of the action bars keep their order and
+// an older frame never overwrites a newer one.
+size_t prefixedInsertionPoint(const std::string& queue) {
+    size_t at = 0;
+    while (at + 1 < queue.size() && isColorPrefix(queue[at]))
+        at += 2;
+    return at;
+}
 } // namespace
 
 void MessageQueue::enqueue(const std::string& message) {
     if (message.empty()) return;
     std::lock_guard lock(mutex_);
     const char first = message.front();
-    if (first == 'R')
+    if (first == 'R') {
         messageQueue_ = message;
+        return;
+    }
+    if (first == 'O') dropAll("C");
+    if (isColorPrefix(first) && message.size() == 2)
+        messageQueue_.insert(prefixedInsertionPoint(messageQueue_), message);
     else if (goesToFront(first))
         messageQueue_.insert(0, message);
     else
         messageQueue_ += message;
+    keepBounded();
 }
 
-MessageQueue::Selection MessageQueue::select(bool animationPlaying) {
+void MessageQueue::drop(size_t at, size_t count) {
+    dropped_ += messageQueue_.substr(at, count);
+    messageQueue_.erase(at, count);
+}
+
+void MessageQueue::dropAll(const char* codes) {
+    const std::string_view stale(codes);
+    for (size_t at = 0; at < messageQueue_.size();) {
+        const size_t length = messageLength(messageQueue_, at);
+        if (length == 1 && stale.find(messageQueue_[at]) != std::string_view::npos)
+            drop(at, 1);
+        else
+            at += length;
+    }
+}
+
+void MessageQueue::keepBounded() {
+    size_t waiting = 0;
+    for (size_t at = 0; at < messageQueue_.size(); at += messageLength(messageQueue_, at))
+        waiting += isHeldBack(messageQueue_[at]) ? 1 : 0;
+    for (size_t at = 0; waiting > kMaxWaiting && at < messageQueue_.size();) {
+        const size_t length = messageLength(messageQueue_, at);
+        if (length == 1 && isHeldBack(messageQueue_[at])) {
+            drop(at, 1);
+            --waiting;
+        } else {
+            at += length;
+        }
+    }
+}
+
+MessageQueue::Selection MessageQueue::select(bool animationPlaying, bool dead) {
     std::lock_guard lock(mutex_);
     Selection taken;
+    taken.dropped = std::exchange(dropped_, {});
     if (messageQueue_.empty()) return taken;
 
     // "U" and "V" overtake everything up to the first color-prefixed message. When both
@@ -45,6 +107,10 @@ MessageQueue::Selection MessageQueue::select(bool animationPlaying) {
     if (overtaking != std::string::npos) {
         taken.message = messageQueue_.substr(overtaking, 1);
         messageQueue_.erase(overtaking, 1);
+        if (dead) {
+            dropAll(kStaleAfterRevival);
+            taken.dropped += std::exchange(dropped_, {});
+        }
         return taken;
     }
 
@@ -70,6 +136,7 @@ MessageQueue::Selection MessageQueue::select(bool animationPlaying) {
 void MessageQueue::clear() {
     std::lock_guard lock(mutex_);
     messageQueue_.clear();
+    dropped_.clear();
 }
 
 std::string MessageQueue::contents() const {

@@ -29,6 +29,9 @@ class MessageDispatcher {
     virtual void setWhisperLightActive(bool active) = 0;
     // A "c" from the add-on silences the cooldown blink for the next few updates.
     virtual void setSupressCooldownBlinkCounter(int count) = 0;
+    // The queue dropped these stale or surplus messages (one character each, or a prefix
+    // and its data character).
+    virtual void messagesDropped(const std::string& /*messages*/) {}
 };
 
 class MessageRelay {

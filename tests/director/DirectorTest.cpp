@@ -276,7 +276,7 @@ TEST_F(DirectorTest, LeavingTheGameShowsProfileTwoOnceWithoutSelectingIt) {
     EXPECT_EQ(state().EmberisInTheForeground, 0);
 }
 
-TEST_F(DirectorTest, ResetReturnsToProfileOneAndKeepsWhisperSpeedAndChatReturn) {
+TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatReturn) {
     h.send("C");
     h.send("D");
     h.send("l");
@@ -292,7 +292,7 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneAndKeepsWhisperSpeedAndChatReturn) 
     EXPECT_FALSE(state().combatAnimationPlaying);
     EXPECT_FALSE(state().deadAnimationPlaying);
     EXPECT_FALSE(state().shadowAnimationPlaying);
-    EXPECT_TRUE(state().whisperLightActive);
+    EXPECT_FALSE(state().whisperLightActive); // its flash ended with the rest
     EXPECT_EQ(state().combatPulseMs, 100);
     EXPECT_EQ(state().chatReturnColorProfile, 7);
     EXPECT_EQ(state().activeColorProfile, 1);
