@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
     et::QSettingsDefaults defaults;
     et::LinuxPlatform linuxPlatform(defaults);
     et::AppDelegate delegate(linuxPlatform.platform());
+    defaults.reportWriteFailures(
+        [&delegate](const std::string& line) { delegate.log().appendLine(line); });
     delegate.debugMode = cl.debug;
 
     et::SignalBridge signalBridge;
