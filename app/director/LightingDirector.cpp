@@ -62,11 +62,13 @@ void LightingDirector::evaluateMessage(const std::string& message) {
 
 bool LightingDirector::dispatch(char code, const std::string& message) {
     switch (code) {
+    // The queue dropped what came before these when they arrived; what came after them is
+    // meant for the state after the reset and stays.
     case 'R':
-        resetClicked(false);
+        reset(false, false);
         return true;
     case '-':
-        resetClicked(true);
+        reset(true, false);
         return true;
     case 'C':
         effects_.startCombatPulse(state.combatPulseMs);
@@ -83,8 +85,9 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         effects_.stopDeadEffect();
         state.deadAnimationPlaying = false;
         state.EmberisInTheForeground = 1;
-        // Death took keys from shadow form; they pulse with it again.
+        // Death took keys from shadow form and from the fight; they pulse with them again.
         if (state.shadowAnimationPlaying) effects_.resumeShadowEffect();
+        if (state.combatAnimationPlaying) restartCombatPulse();
         returnFromChatIfDue();
         return true;
     case 'G':
@@ -333,8 +336,12 @@ void LightingDirector::leaveGameLighting() {
 }
 
 void LightingDirector::resetClicked(bool silently) {
+    reset(silently, true);
+}
+
+void LightingDirector::reset(bool silently, bool clearQueue) {
     if (!silently) log_.appendLine("Reset the message queue, color profile, and animated keys.");
-    if (hooks_.resetMessageQueue) hooks_.resetMessageQueue();
+    if (clearQueue && hooks_.resetMessageQueue) hooks_.resetMessageQueue();
     ++resets_;
     // An animation playing now would go on drawing and end on the profile it began with.
     animations_.abandon();

@@ -91,6 +91,7 @@ class LightingDirector : public MessageDispatcher {
   private:
     // Codes; false for a code that has no meaning.
     bool dispatch(char code, const std::string& message);
+    void reset(bool silently, bool clearQueue);
     void showActiveProfile();
     void restartCombatPulse();
     void endCombat();

@@ -31,8 +31,7 @@ size_t messageLength(const std::string& queue, size_t at) {
 }
 
 // Where a prefixed message goes: in front of everything else, but behind the prefixed
-// messages already waiting there, so that frames of the action bars keep their order and
-// an older frame never overwrites a newer one.
+// messages already waiting there.
 size_t prefixedInsertionPoint(const std::string& queue) {
     size_t at = 0;
     while (at + 1 < queue.size() && isColorPrefix(queue[at]))
@@ -46,13 +45,23 @@ void MessageQueue::enqueue(const std::string& message) {
     std::lock_guard lock(mutex_);
     const char first = message.front();
     if (first == 'R') {
-        messageQueue_ = message;
+        keepFramesOnly();
+        messageQueue_ += message;
         return;
     }
     if (first == 'O') dropAll("C");
-    if (isColorPrefix(first) && message.size() == 2)
+    if (isColorPrefix(first) && message.size() == 2) {
+        // A frame tells the whole state of its six slots: an older one of the same bar still
+        // waiting is stale, and taken after this one it would undo it.
+        for (size_t at = 0; at < messageQueue_.size();) {
+            const size_t length = messageLength(messageQueue_, at);
+            if (length == 2 && messageQueue_[at] == first)
+                drop(at, 2);
+            else
+                at += length;
+        }
         messageQueue_.insert(prefixedInsertionPoint(messageQueue_), message);
-    else if (goesToFront(first))
+    } else if (goesToFront(first))
         messageQueue_.insert(0, message);
     else
         messageQueue_ += message;
@@ -73,6 +82,13 @@ void MessageQueue::dropAll(const char* codes) {
         else
             at += length;
     }
+}
+
+void MessageQueue::keepFramesOnly() {
+    std::string frames;
+    for (size_t at = 0; at < messageQueue_.size(); at += messageLength(messageQueue_, at))
+        if (messageLength(messageQueue_, at) == 2) frames += messageQueue_.substr(at, 2);
+    messageQueue_ = std::move(frames);
 }
 
 void MessageQueue::keepBounded() {
@@ -135,7 +151,7 @@ MessageQueue::Selection MessageQueue::select(bool animationPlaying, bool dead) {
 
 void MessageQueue::clear() {
     std::lock_guard lock(mutex_);
-    messageQueue_.clear();
+    keepFramesOnly();
     dropped_.clear();
 }
 

@@ -8,7 +8,7 @@ namespace et {
 
 class MessageQueue {
   public:
-    // Capture thread: "R" replaces everything pending; "D", "U", "O", "V", "E", "e" and
+    // Capture thread: "R" replaces everything pending but the action-bar frames; "D", "U", "O", "V", "E", "e" and
     // color-prefixed messages go to the front; everything else to the back.
     //
     // The strip can lose a character, so the queue does not trust the flags that hold
@@ -27,6 +27,9 @@ class MessageQueue {
     // waited behind the death: replayed after it they would only be stale.
     Selection select(bool animationPlaying, bool dead = false);
 
+    // Drops everything pending but the action-bar frames (color-prefixed messages): they
+    // tell the slots' state, not an event, and a dropped one would leave a key in the wrong
+    // cooldown state until that bar changes again.
     void clear();
     std::string contents() const;
 
@@ -36,6 +39,7 @@ class MessageQueue {
     void drop(size_t at, size_t count);
     void dropAll(const char* codes);
     void keepBounded();
+    void keepFramesOnly();
 
     mutable std::mutex mutex_;
     std::string messageQueue_;

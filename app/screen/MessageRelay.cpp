@@ -52,7 +52,9 @@ void MessageRelay::readMsgQueue() {
 
 void MessageRelay::resetQueue() {
     messageQueue_.clear();
-    currentMessage_.clear();
+    // An action-bar frame stays, as in the queue.
+    if (currentMessage_.size() != 2 || !isColorPrefix(currentMessage_.front()))
+        currentMessage_.clear();
 }
 
 } // namespace et

@@ -43,7 +43,7 @@ class MessageRelay {
     void handleMessageQueue();
     // 0.2 s timer: dispatches the chosen message, then checks which application is in front.
     void readMsgQueue();
-    // Reset: drops everything pending, queued or chosen.
+    // Reset: drops everything pending, queued or chosen, but the action-bar frames.
     void resetQueue();
 
     const std::string& currentMessage() const { return currentMessage_; }

@@ -20,6 +20,7 @@ class DispatchRecorder : public MessageDispatcher {
     void evaluateMessage(const std::string& message) override {
         dispatched.push_back(message);
         lastDispatch = clock_.now();
+        if (message == "K" || message == "W") lastDark = clock_.now();
         director_.evaluateMessage(message);
     }
     bool combatAnimationPlaying() const override { return director_.combatAnimationPlaying(); }
@@ -37,6 +38,7 @@ class DispatchRecorder : public MessageDispatcher {
     std::vector<std::string> dispatched;
     std::string dropped;
     double lastDispatch = -1.0;
+    double lastDark = -10.0; // the last animation that leaves the keyboard dark
 
   private:
     LightingDirector& director_;
