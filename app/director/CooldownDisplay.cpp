@@ -133,9 +133,11 @@ void CooldownDisplay::startCooldown(int32_t key) {
                 // The flash of the cooldown that ended just before ends on its next tick by
                 // putting back the ready color; the cooldown color goes on again after it.
                 // Only a flash is stopped: a stop would end the combat pulse otherwise.
-                const double settle = flashes_.settleSeconds(name);
                 lighting_.stopEffectsOnKey(name);
                 flashes_.stopped(name);
+                if (flashStopped) flashStopped(name);
+            }
+            if (const double settle = painted ? 0.0 : flashes_.restoreDueIn(name); settle > 0.0) {
                 runLoop_.after(settle, [this, alive = alive_, key, name] {
                     if (*alive && frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
                         showCooldownColor(name);

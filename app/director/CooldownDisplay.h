@@ -13,6 +13,7 @@
 #include "RunLoop.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,9 @@ class CooldownDisplay {
     double blinkTime = 1.0;
     // While above 0 an ending cooldown does not flash; each frame lowers it by one.
     int supressCooldownBlinkCounter = 0;
+    // Called with a key whose flash was stopped: should the flash have ended just before,
+    // the stop reached the pulse running there instead, which gets it back.
+    std::function<void(int32_t keyName)> flashStopped;
 
     static constexpr double kFlashDelay = 0.05;
     static constexpr int kFlashIntervalMs = 75;

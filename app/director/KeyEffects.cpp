@@ -69,7 +69,8 @@ bool KeyEffects::pulseDue(int32_t key) const {
 void KeyEffects::stopPulseOnKey(int32_t key, double& settle) {
     if (!flashes_.running(key)) {
         lighting_.stopEffectsOnKey(key);
-        settle = std::max(settle, KeyFlashes::kTickSlack);
+        // A flash told to stop before still restores what it saved, after the pulse.
+        settle = std::max({settle, KeyFlashes::kTickSlack, flashes_.restoreDueIn(key)});
         return;
     }
     // This stop ends the flash; the pulse gets its own once the flash has restored the key.
@@ -163,7 +164,10 @@ void KeyEffects::holdKey(int32_t key) {
 }
 
 void KeyEffects::releaseKey() {
-    const int32_t key = std::exchange(heldKey_, 0);
+    renewPulse(std::exchange(heldKey_, 0));
+}
+
+void KeyEffects::renewPulse(int32_t key) {
     if (key == 0 || !pulseDue(key)) return;
     // The latest effect to take the key is the one it shows: combat over shadow form.
     if (combat_ && contains(combatKeys(), key)) {

@@ -59,6 +59,8 @@ class KeyEffects {
     // starts there until releaseKey, which gives the key back the pulse that is due.
     void holdKey(int32_t key);
     void releaseKey();
+    // The key gets the pulse due on it again (the fight's or shadow form's), if any.
+    void renewPulse(int32_t key);
 
   private:
     struct Pulse {

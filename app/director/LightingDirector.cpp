@@ -7,6 +7,7 @@ namespace et {
 namespace {
 
 constexpr int32_t kEnterKey = 0x1C;
+constexpr int kWhisperIntervalMs = 500;
 constexpr int kChatProfile = 2;
 constexpr int kLeaveGameProfile = 2;
 constexpr double kCombatRedSeconds = 1.0;
@@ -40,7 +41,9 @@ LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& lo
       cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state, flashes_),
       lighting_(lighting), runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
       effects_(lighting, frames, random, runLoop, flashes_),
-      animations_(lighting, runLoop, frames) {}
+      animations_(lighting, runLoop, frames) {
+    cooldowns.flashStopped = [this](int32_t key) { effects_.renewPulse(key); };
+}
 
 LightingDirector::~LightingDirector() {
     *alive_ = false;
@@ -193,7 +196,8 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         if (state.shadowAnimationPlaying) return true;
         if (state.combatAnimationPlaying && state.combatChatWarning) effects_.startCombatWarning();
         if (state.autoToggleProfile2 && !state.deadAnimationPlaying) {
-            state.chatReturnColorProfile = state.activeColorProfile;
+            if (!state.chatProfileShown) state.chatReturnColorProfile = state.activeColorProfile;
+            state.chatProfileShown = true;
             state.activeColorProfile = kChatProfile;
             showActiveProfile();
         }
@@ -204,6 +208,7 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
             return true;
         }
         if (state.combatAnimationPlaying && state.combatChatWarning) restartCombatPulse();
+        state.chatProfileShown = false;
         if (state.autoToggleProfile2) {
             state.activeColorProfile = state.chatReturnColorProfile;
             showActiveProfile();
@@ -213,7 +218,7 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         if (state.whisperLightActive) return true;
         // The pulse on Enter (combat, shadow form) would paint over the flash every 10 ms.
         effects_.holdKey(kEnterKey);
-        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, 500);
+        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, kWhisperIntervalMs);
         state.whisperLightActive = true;
         return true;
     case 'i':
@@ -223,7 +228,7 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     }
     if (code >= '1' && code <= '9') {
         state.activeColorProfile = state.chatReturnColorProfile = code - '0';
-        state.chatReturnPending = false;
+        state.chatReturnPending = state.chatProfileShown = false;
         showActiveProfile();
         return true;
     }
@@ -255,6 +260,7 @@ void LightingDirector::returnFromChatIfDue() {
     if (!state.chatReturnPending || state.deadAnimationPlaying || state.shadowAnimationPlaying)
         return;
     state.chatReturnPending = false;
+    state.chatProfileShown = false;
     if (!state.autoToggleProfile2) return;
     state.activeColorProfile = state.chatReturnColorProfile;
     showActiveProfile();
@@ -350,17 +356,20 @@ void LightingDirector::reset(bool silently, bool clearQueue) {
     state.shadowAnimationPlaying = false;
     // The key stops below end the whisper flash with the rest.
     state.whisperLightActive = false;
-    state.chatReturnPending = false;
+    state.chatReturnPending = state.chatProfileShown = false;
     effects_.stopShadowEffects(singleColor());
     // The shadow stop alone would leave the combat pulse on the logo and the badge and the
     // dead pulses on P1, P4 and P7 running after a reset that promises to end them.
     effects_.stopRemainingKeyEffects();
-    flashes_.clear();
+    flashes_.stoppedAll();
     confirmCalibrate();
     state.activeColorProfile = 1;
     frames_.selectColorProfile(1);
     frames_.showColorProfile(1);
     if (singleColor()) frames_.setAllKeys(colorA());
+    // The stopped effects put back what their keys showed when they began, the whisper
+    // flash half a second later at most.
+    repaintAfter(kWhisperIntervalMs / 1000.0 + KeyFlashes::kTickSlack);
 }
 
 } // namespace et

@@ -49,7 +49,11 @@ void MessageQueue::enqueue(const std::string& message) {
         messageQueue_ += message;
         return;
     }
+    // A message that ends a state drops the start of it still waiting (and the chat's two
+    // drop each other): both go to the front, so the older would be taken after the newer.
     if (first == 'O') dropAll("C");
+    if (first == 'U' || first == 'V') dropAll("DW");
+    if (first == 'E' || first == 'e') dropAll(first == 'E' ? "e" : "E");
     if (isColorPrefix(first) && message.size() == 2) {
         // A frame tells the whole state of its six slots: an older one of the same bar still
         // waiting is stale, and taken after this one it would undo it.

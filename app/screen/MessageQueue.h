@@ -13,7 +13,8 @@ class MessageQueue {
     //
     // The strip can lose a character, so the queue does not trust the flags that hold
     // messages back to be cleared in time: an "O" drops a "C" still waiting (that fight is
-    // over), and no more than kMaxWaiting held-back messages wait; the oldest go first.
+    // over), a "U" or "V" a waiting "D" or "W", an "E" a waiting "e" and the other way
+    // round, and no more than kMaxWaiting held-back messages wait; the oldest go first.
     void enqueue(const std::string& message);
 
     struct Selection {

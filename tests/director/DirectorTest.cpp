@@ -111,11 +111,11 @@ TEST_F(DirectorTest, ChatProfileSwitchesToTwoAndBack) {
     EXPECT_EQ(state().activeColorProfile, 3);
     EXPECT_TRUE(showed(3));
 
-    // A second "E" makes profile 2 the one to return to.
+    // A second "E" (its "e" lost) keeps the profile to return to.
     h.send("E");
     h.send("E");
     h.send("e");
-    EXPECT_EQ(state().activeColorProfile, 2);
+    EXPECT_EQ(state().activeColorProfile, 3);
 }
 
 TEST_F(DirectorTest, ShadowSilencesTheChatCodesEntirely) {
