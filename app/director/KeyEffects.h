@@ -36,6 +36,7 @@ class KeyEffects {
     // its own period between 650 and 899 ms so that they drift out of step.
     void startDeadEffect();
     void stopDeadEffect();
+    bool deadEffectRunning() const { return dead_; }
 
     // Shadow form: the keyboard takes the color given as hue, saturation and brightness,
     // and each of the six rows pulses between a darker and a lighter shade of it, the row

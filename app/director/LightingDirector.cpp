@@ -86,12 +86,8 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         return true;
     case 'U':
         effects_.stopDeadEffect();
-        state.deadAnimationPlaying = false;
         state.EmberisInTheForeground = 1;
-        // Death took keys from shadow form and from the fight; they pulse with them again.
-        if (state.shadowAnimationPlaying) effects_.resumeShadowEffect();
-        if (state.combatAnimationPlaying) restartCombatPulse();
-        returnFromChatIfDue();
+        endDeath();
         return true;
     case 'G':
         animations_.rowSweep(1, SweepDirection::down, profileBitmap(), singleColor());
@@ -151,11 +147,14 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         if (resets == resets_) state.deadAnimationPlaying = true;
         return true;
     }
-    case 'V':
+    case 'V': {
+        // A revival after "D" ends the dead effect too; it would pulse on for good.
+        if (effects_.deadEffectRunning()) effects_.stopDeadEffect();
+        const uint64_t resets = resets_;
         animations_.fadeBack(profileBitmap());
-        state.deadAnimationPlaying = false;
-        returnFromChatIfDue();
+        if (resets == resets_) endDeath();
         return true;
+    }
     case 'w':
     case 'x':
     case 'y':
@@ -254,6 +253,14 @@ void LightingDirector::endCombat() {
         return;
     }
     repaintAfter(effects_.stopCombatPulse());
+}
+
+void LightingDirector::endDeath() {
+    state.deadAnimationPlaying = false;
+    // Death took keys from shadow form and from the fight; they pulse with them again.
+    if (state.shadowAnimationPlaying) effects_.resumeShadowEffect();
+    if (state.combatAnimationPlaying) restartCombatPulse();
+    returnFromChatIfDue();
 }
 
 void LightingDirector::returnFromChatIfDue() {
@@ -367,8 +374,9 @@ void LightingDirector::reset(bool silently, bool clearQueue) {
     frames_.selectColorProfile(1);
     frames_.showColorProfile(1);
     if (singleColor()) frames_.setAllKeys(colorA());
-    // The stopped effects put back what their keys showed when they began, the whisper
-    // flash half a second later at most.
+    // The stopped effects put back what their keys showed when they began: the pulses and
+    // the cooldown flashes within a tenth of a second, the whisper flash within half.
+    repaintAfter(0.1);
     repaintAfter(kWhisperIntervalMs / 1000.0 + KeyFlashes::kTickSlack);
 }
 

@@ -95,6 +95,7 @@ class LightingDirector : public MessageDispatcher {
     void showActiveProfile();
     void restartCombatPulse();
     void endCombat();
+    void endDeath();
     // The chat closed while death or shadow form held the chat profile back: the player's
     // profile returns once neither holds it any more.
     void returnFromChatIfDue();

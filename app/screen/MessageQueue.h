@@ -8,8 +8,8 @@ namespace et {
 
 class MessageQueue {
   public:
-    // Capture thread: "R" replaces everything pending but the action-bar frames; "D", "U", "O", "V", "E", "e" and
-    // color-prefixed messages go to the front; everything else to the back.
+    // Capture thread: "R" replaces everything pending but the action-bar frames; "D", "U", "O",
+    // "V", "E", "e" and color-prefixed messages go to the front; everything else to the back.
     //
     // The strip can lose a character, so the queue does not trust the flags that hold
     // messages back to be cleared in time: an "O" drops a "C" still waiting (that fight is
