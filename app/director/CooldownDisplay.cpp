@@ -157,6 +157,9 @@ void CooldownDisplay::showCooldownColor(int32_t keyName) {
 }
 
 void CooldownDisplay::endCooldown(int32_t key) {
+    // Ready from here on: the flash's wait runs the main loop, and whatever redraws the
+    // profiles meanwhile (a reset) must not paint the key as still cooling down.
+    frames_.dimmedKeys.erase(key);
     if (isLightableKey(key)) {
         const bool show = showOnKeyboard();
         const bool blink = supressCooldownBlinkCounter == 0;
@@ -176,7 +179,6 @@ void CooldownDisplay::endCooldown(int32_t key) {
             }
         }
     }
-    frames_.dimmedKeys.erase(key);
 }
 
 int CooldownDisplay::flashDurationMs() const {

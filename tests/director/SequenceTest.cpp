@@ -1,12 +1,13 @@
-// Random play sessions through the queue, the relay and the director, with characters the
-// strip loses: after every step the keyboard must agree with what the game told it. A
-// broken session is cut down to the fewest steps that still break it and printed.
+// Play sessions through the queue, the relay and the director onto a model of the keyboard,
+// with characters the strip loses: after every 50 ms the keyboard must agree with what the
+// game told it. The players' scenarios come first, then thousands of random sessions; a
+// broken one is cut down to the fewest steps that still break it and printed in the
+// notation of the scenarios.
 #include "KeyGroups.h"
 #include "LinkedDirector.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -16,10 +17,15 @@ namespace {
 
 using L = LinkedDirector;
 
+// A step is a message from the strip ("`-" and "`_" are "`" with the NUL character and with
+// a space), "#reset" (the
+// button) or "#refresh" (a refresh tick now); "~" marks a message the strip lost, "+s" the
+// seconds to the next step (0.25 when left out). A session may start with "single" (single
+// color mode), "chat" (the chat profile) and "warn" (the chat warning in combat).
 struct Step {
-    std::string message; // "#reset" is the reset button
-    bool lost = false;   // the strip missed it
-    double gap = 0.0;    // seconds until the next step
+    std::string message;
+    bool lost = false;
+    double gap = 0.25;
 };
 
 struct Session {
@@ -27,38 +33,59 @@ struct Session {
     std::vector<Step> steps;
 };
 
+Session parse(const std::string& text) {
+    Session s;
+    std::istringstream in(text);
+    for (std::string token; in >> token;) {
+        if (token == "single" || token == "chat" || token == "warn") {
+            (token == "single" ? s.singleColor
+             : token == "chat" ? s.autoChat
+                               : s.chatWarning) = true;
+            continue;
+        }
+        Step step;
+        step.lost = token[0] == '~';
+        const size_t plus = token.find('+', 1);
+        step.message = token.substr(step.lost, plus - step.lost);
+        if (plus != std::string::npos) step.gap = std::stod(token.substr(plus + 1));
+        if (step.message == "`-") step.message = std::string("`\0", 2);
+        if (step.message == "`_") step.message = "` ";
+        s.steps.push_back(step);
+    }
+    return s;
+}
+
 std::string describe(const Session& s) {
     std::ostringstream out;
-    out << (s.singleColor ? "single color, " : "") << (s.autoChat ? "chat profile, " : "")
-        << (s.chatWarning ? "chat warning, " : "") << s.steps.size() << " steps:";
-    for (const Step& step : s.steps) {
-        out << (step.lost ? " (lost)" : " ");
-        for (unsigned char c : step.message)
-            out << (c >= 0x20 && c < 0x7f ? std::string(1, static_cast<char>(c))
-                                          : "\\" + std::to_string(c));
-        out << " +" << step.gap;
-    }
+    out << (s.singleColor ? "single " : "") << (s.autoChat ? "chat " : "")
+        << (s.chatWarning ? "warn " : "");
+    for (const Step& step : s.steps)
+        out << (step.lost ? "~" : "")
+            << (step.message == std::string("`\0", 2) ? "`-"
+                : step.message == "` "                ? "`_"
+                                                      : step.message)
+            << "+" << step.gap << " ";
     return out.str();
 }
 
 Session generate(std::mt19937& rng) {
     // Weighted so that fights, deaths, shadow form, the chat and cooldowns overlap often.
     static const std::vector<std::pair<std::string, int>> alphabet = {
-        {"C", 4}, {"O", 4}, {"D", 2},  {"U", 2},  {"j", 2},     {"k", 1},
-        {"K", 2}, {"E", 2}, {"e", 2},  {"I", 1},  {"R", 1},     {"#reset", 1},
-        {"1", 1}, {"3", 1}, {"c", 1},  {"x", 1},  {"A", 1},     {"G", 1},
-        {"W", 1}, {"V", 1}, {"`@", 3}, {"` ", 2}, {"`\x60", 2}, {std::string("`\0", 2), 3},
+        {"C", 4}, {"O", 4}, {"D", 2}, {"U", 2},  {"j", 2},  {"k", 1},     {"K", 2},  {"E", 2},
+        {"e", 2}, {"I", 1}, {"R", 1}, {"1", 1},  {"3", 1},  {"c", 1},     {"x", 1},  {"A", 1},
+        {"G", 1}, {"W", 1}, {"V", 1}, {"`@", 3}, {"` ", 2}, {"`\x60", 2}, {"`-", 3}, {"#reset", 1},
     };
     std::vector<int> weights;
-    for (const auto& [m, w] : alphabet)
-        weights.push_back(w);
+    for (const auto& entry : alphabet)
+        weights.push_back(entry.second);
     std::discrete_distribution<size_t> pick(weights.begin(), weights.end());
     const double gaps[] = {0.05, 0.15, 0.3, 0.6, 1.2};
     std::uniform_int_distribution<int> gap(0, 4), length(8, 40), percent(0, 99);
     Session s{percent(rng) < 20, percent(rng) < 60, percent(rng) < 40, {}};
     for (int n = length(rng); n > 0; --n) {
         Step step{alphabet[pick(rng)].first, false, gaps[gap(rng)]};
-        step.lost = step.message != "#reset" && percent(rng) < 7;
+        if (step.message == "`-") step.message = std::string("`\0", 2);
+        step.lost = step.message[0] != '#' && percent(rng) < 7;
         s.steps.push_back(step);
     }
     s.steps.push_back({"", false, 3.0}); // a quiet end, where everything must have settled
@@ -77,7 +104,7 @@ struct Told {
         if (c == 'D' || c == 'W' || c == 'U' || c == 'V') deadByD = c == 'D';
         if (c == 'j' || c == 'k' || c == 'K') shadow = c != 'K';
         if (c == 'E' || c == 'e') chatOpen = c == 'E';
-        if (c == 'R' || c == '#') combat = dead = deadByD = shadow = false;
+        if (c == 'R' || m == "#reset") combat = dead = deadByD = shadow = false;
         if (c != '`') return;
         cooldown[L::kSpace] = (static_cast<unsigned char>(m[1]) & 64) != 0;
         cooldown[L::kOne] = (static_cast<unsigned char>(m[1]) & 32) != 0;
@@ -133,28 +160,35 @@ std::string brokenInvariant(L& h, const Session& s, const Told& told) {
     return {};
 }
 
-// Plays the session; the first broken invariant and the step after which it showed.
+// Plays the session, every step at its time on the clock (so that a reset or a message
+// can come in the middle of an animation); the first broken invariant and the step after
+// which it showed, or empty.
 std::string play(const Session& s, size_t& at) {
     L h;
     h.frames.useSingleColorMode = s.singleColor;
     h.director.state.autoToggleProfile2 = s.autoChat;
     h.director.state.combatChatWarning = s.chatWarning;
     Told told;
-    for (at = 0; at < s.steps.size(); ++at) {
-        const Step& step = s.steps[at];
-        if (step.message == "#reset") {
-            h.director.resetClicked();
-            h.recorder.lastDispatch = h.clock.now();
-            told.hear(step.message);
-        } else if (!step.message.empty() && !step.lost) {
-            h.queue.enqueue(step.message);
-            told.hear(step.message);
-        }
-        // Check every 50 ms of the gap, so that a fault that heals soon is still seen.
-        for (double t = 0.0; t < step.gap; t += 0.05) {
-            h.clock.runFor(std::min(0.05, step.gap - t));
-            if (auto broken = brokenInvariant(h, s, told); !broken.empty()) return broken;
-        }
+    double when = 0.0;
+    at = 0;
+    for (size_t i = 0; i < s.steps.size(); ++i) {
+        h.clock.after(when, [&h, &told, &at, i, step = s.steps[i]] {
+            at = i;
+            if (step.message == "#reset") {
+                h.director.resetClicked();
+                h.recorder.lastDispatch = h.clock.now();
+            } else if (step.message == "#refresh") {
+                h.director.refreshLighting();
+            } else if (!step.message.empty() && !step.lost) {
+                h.queue.enqueue(step.message);
+            }
+            if (!step.lost) told.hear(step.message);
+        });
+        when += s.steps[i].gap;
+    }
+    for (double t = 0.0; t < when; t += 0.05) {
+        h.clock.runFor(0.05);
+        if (auto broken = brokenInvariant(h, s, told); !broken.empty()) return broken;
     }
     return {};
 }
@@ -176,8 +210,37 @@ Session shrink(Session s) {
     return s;
 }
 
-TEST(SequenceTest, RandomSessionsKeepTheKeyboardRight) {
-    const char* count = std::getenv("ET_SEQUENCES");
+// What players met: a cooldown restarting in its ready flash, combat or death ending in
+// shadow form, the chat closing while dead or in shadow form, death in single-color mode's
+// red moment, a whisper in combat, a reset during an animation or before a whisper, combat
+// ending during a flash on a combat key, a lost "O", a lost "U".
+TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
+    std::string lostRevival = "D ";
+    for (int i = 0; i < 80; ++i)
+        lostRevival += "G+0.1 ";
+    const std::string scenarios[] = {
+        "`@ `- `@+1.5",
+        "j C O+1",
+        "j D U+1",
+        "chat 3 E D e U+1",
+        "chat 3 E j e K+1",
+        "single C+0.5 #refresh O+0.2 D+1.5",
+        "C I+1",
+        "3+0.5 A+0.5 #reset+0.5 C+3",
+        "I R I+1",
+        "C `@+1",
+        "C `@+0.3 `-+0.2 O+1.5",
+        "C+3 ~O C+0.15 O+0.15 G+2",
+        lostRevival + "U+3",
+    };
+    for (const std::string& scenario : scenarios) {
+        size_t at = 0;
+        EXPECT_EQ(play(parse(scenario), at), "") << scenario << " (step " << at + 1 << ")";
+    }
+}
+
+TEST(SessionTest, RandomSessionsKeepTheKeyboardRight) {
+    const char* count = std::getenv("ET_SESSIONS");
     const int sessions = count ? std::atoi(count) : 5000;
     for (int seed = 1; seed <= sessions; ++seed) {
         std::mt19937 rng(static_cast<uint32_t>(seed));
