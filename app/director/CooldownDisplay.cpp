@@ -150,6 +150,17 @@ void CooldownDisplay::startCooldown(int32_t key) {
     frames_.dimmedKeys.insert(key);
 }
 
+void CooldownDisplay::showSlotColor(int32_t key, int32_t keyName) {
+    if (frames_.dimmedKeys.count(key) != 0) {
+        showCooldownColor(keyName);
+        return;
+    }
+    const Color normal =
+        KeyboardFrames::mappedColor(frames_.keyboardColorSet, frames_.keyToColorMap, key);
+    lighting_.setLightingForKey(keyName, normal.redPercent(), normal.greenPercent(),
+                                normal.bluePercent());
+}
+
 void CooldownDisplay::showCooldownColor(int32_t keyName) {
     const Color& cooldown = frames_.keyboardColorSet[kCooldownColor];
     lighting_.setLightingForKey(keyName, cooldown.redPercent(), cooldown.greenPercent(),
@@ -176,6 +187,11 @@ void CooldownDisplay::endCooldown(int32_t key) {
                 runLoop_.runFor(kFlashDelay);
                 lighting_.flashSingleKey(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
                 flashes_.started(name, flashDurationMs(), kFlashIntervalMs);
+                // The flash ends by putting back what the key showed when it began; a reset,
+                // a fight or a new cooldown since then makes that stale.
+                runLoop_.after(flashes_.restoreDueIn(name), [this, alive = alive_, key, name] {
+                    if (*alive && showOnKeyboard()) showSlotColor(key, name);
+                });
             }
         }
     }

@@ -81,6 +81,8 @@ class CooldownDisplay {
     void startCooldown(int32_t key);
     void endCooldown(int32_t key);
     void showCooldownColor(int32_t keyName);
+    // The cooldown color or the profile's color, as the slot stands now.
+    void showSlotColor(int32_t key, int32_t keyName);
     int flashDurationMs() const;
 
     Lighting& lighting_;
