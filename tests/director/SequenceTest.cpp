@@ -224,7 +224,7 @@ Session shrink(Session s) {
 
 // What players met: a cooldown restarting in its ready flash, combat or death ending in
 // shadow form, the chat closing while dead or in shadow form, death in single-color mode's
-// red moment, a whisper in combat, a reset during an animation or before a whisper, combat
+// red moment, a whisper in shadow form, a reset during an animation or before a whisper, combat
 // ending during a flash on a combat key, a lost "O", a lost "U".
 TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
     std::string lostRevival = "D ";
@@ -237,12 +237,12 @@ TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
         "chat 3 E D e U+1",
         "chat 3 E j e K+1",
         "single C+0.5 #refresh O+0.2 D+1.5",
-        "I C+1",
+        "j I+1",
         "3+0.5 A+0.5 #reset+0.5 C+3",
         "I #reset I+1",
         "C `@+1",
         "`@ C+0.3 `-+0.2 O+1.5",
-        "C+3 ~O C+0.15 O+0.15 G+2",
+        "C+3 ~O C+0.15 O+0.15 G+4",
         lostRevival + "U+3",
     };
     for (const std::string& scenario : scenarios) {
