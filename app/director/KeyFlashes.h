@@ -20,9 +20,9 @@ class KeyFlashes {
     void started(int32_t key, int durationMs, int intervalMs) {
         const int interval = std::max(intervalMs, 1);
         // Ticks come every interval from now; the first one with no time left restores.
-        const int ticks = (std::max(durationMs, 0) + interval - 1) / interval;
+        const int64_t ticks = (int64_t{std::max(durationMs, 0)} + interval - 1) / interval;
         const double end = durationMs == 0 ? std::numeric_limits<double>::infinity()
-                                           : clock_.now() + ticks * interval / 1000.0;
+                                           : clock_.now() + double(ticks) * interval / 1000.0;
         flashes_[key] = {end, interval / 1000.0, false};
     }
     // The key was told to stop; its flash restores the key on its next tick.
