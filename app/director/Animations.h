@@ -49,13 +49,23 @@ class Animations {
     // Codes f and K: black and white in turn, leaving the keyboard black.
     void blackAndWhiteFlash();
 
+    // The animation playing now draws nothing more and stops waiting; so does every later
+    // one until resume().
+    void abandon() { abandoned_ = true; }
+    void resume() { abandoned_ = false; }
+
   private:
+    // Every frame goes through these, so an abandoned animation leaves the keyboard alone.
     void send(const LightingBitmap& bitmap);
+    void paintAll(const Color& color);
+    void target(int device);
+    void lightKey(int32_t keyName, int red, int green, int blue);
     void wait(double seconds);
 
     Lighting& lighting_;
     RunLoop& runLoop_;
     KeyboardFrames& frames_;
+    bool abandoned_ = false;
 };
 
 } // namespace et

@@ -118,7 +118,7 @@ const FiveColorPalette& fiveColorPalette(SweepPalette palette) {
 void Animations::colorStream(ColorStream stream, LightingBitmap profile, bool singleColor) {
     const std::span<const Rgb> palette = streamPalette(stream);
     const double frameTime = stream == ColorStream::A ? kStreamAFrame : kStreamFrame;
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     // The stream builds up on one bitmap: bands that a frame skips keep what the frames
     // before painted there.
     LightingBitmap working = profile;
@@ -128,12 +128,12 @@ void Animations::colorStream(ColorStream stream, LightingBitmap profile, bool si
         paintBandPair(working, 2, 4, palette[i + 2]);
         if (palette[i + 3].red != kSkipRed) paintBand(working, 3, kStreamBands, palette[i + 3]);
         if (singleColor)
-            frames_.setAllKeys(palette[i + 3].toColor());
+            paintAll(palette[i + 3].toColor());
         else
             send(working);
         wait(frameTime);
     }
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     if (singleColor) return;
 
     if (stream == ColorStream::A) {
@@ -158,12 +158,12 @@ void Animations::colorStream(ColorStream stream, LightingBitmap profile, bool si
 }
 
 void Animations::stripes(LightingBitmap profile, bool singleColor) {
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     if (singleColor) {
         for (int i = 0; i < 3; ++i) {
-            frames_.setAllKeys({0.8, 0.8, 0.8, 1.0});
+            paintAll({0.8, 0.8, 0.8, 1.0});
             wait(0.15);
-            frames_.setAllKeys(Color::blue_());
+            paintAll(Color::blue_());
             wait(0.15);
         }
         return;
@@ -188,10 +188,10 @@ void Animations::stripes(LightingBitmap profile, bool singleColor) {
 
 void Animations::fiveColorSweep(SweepPalette which, LightingBitmap profile, bool singleColor) {
     const FiveColorPalette& palette = fiveColorPalette(which);
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     if (singleColor) {
         for (const Color& c : palette.wholeKeyboard) {
-            frames_.setAllKeys(c);
+            paintAll(c);
             wait(kFiveColorFrame);
         }
         return;
@@ -216,7 +216,7 @@ void Animations::fiveColorSweep(SweepPalette which, LightingBitmap profile, bool
 
 void Animations::centerBurst(LightingBitmap profile) {
     constexpr Rgb burst{200, 230, 255};
-    lighting_.setTargetDevice(kPerKeyDevices);
+    target(kPerKeyDevices);
     for (int inner = 3; inner >= 0; --inner) {
         LightingBitmap frame = profile;
         paintBand(frame, inner, kBurstBands, burst);
@@ -225,24 +225,24 @@ void Animations::centerBurst(LightingBitmap profile) {
         wait(kBurstFrame);
     }
     send(profile);
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
 }
 
 void Animations::fadeToDark(LightingBitmap profile) {
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     LightingBitmap working = profile;
     for (int band = kFadeBands - 1; band >= 1; --band) {
         paintBand(working, band, kFadeBands, kBlack);
         send(working);
         wait(kFadeFrame);
     }
-    frames_.setAllKeys(Color::black());
+    paintAll(Color::black());
     constexpr int32_t escape = 0x01;
-    lighting_.setLightingForKey(escape, 50, 100, 50);
+    lightKey(escape, 50, 100, 50);
 }
 
 void Animations::fadeBack(LightingBitmap profile) {
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     // Column 7 stays dark in the last frame: the fade ends one step short of the profile.
     for (int first = 1; first < kFadeBands; ++first) {
         LightingBitmap frame = profile;

@@ -75,9 +75,10 @@ std::string shortestText(double value) {
 
 CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                                  Defaults& defaults, CooldownCanvas& canvas,
-                                 const ActionBarMaps& slots, const GameState& state)
+                                 const ActionBarMaps& slots, const GameState& state,
+                                 KeyFlashes& flashes)
     : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
-      slots_(slots), state_(state) {}
+      slots_(slots), state_(state), flashes_(flashes) {}
 
 CooldownDisplay::~CooldownDisplay() {
     *alive_ = false;
@@ -123,21 +124,53 @@ void CooldownDisplay::startCooldown(int32_t key) {
         const bool show = showOnKeyboard();
         const int32_t name = keyNameForId(key);
         const Color cooldown = frames_.keyboardColorSet[kCooldownColor];
+        bool painted = false;
         for (int p = 1; p <= kProfileCount; ++p) {
             if (!frames_.useSpellCooldowns[p]) continue;
             if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, cooldown);
-            if (show) {
-                // A flash from the cooldown that ended just before would paint over it.
+            if (!show) continue;
+            if (!painted && flashes_.running(name)) {
+                // The flash of the cooldown that ended just before ends on its next tick by
+                // putting back the ready color; the cooldown color goes on again after it.
+                // Only a flash is stopped: a stop would end the combat pulse otherwise.
                 lighting_.stopEffectsOnKey(name);
-                lighting_.setLightingForKey(name, cooldown.redPercent(), cooldown.greenPercent(),
-                                            cooldown.bluePercent());
+                flashes_.stopped(name);
+                if (flashStopped) flashStopped(name);
             }
+            if (const double settle = painted ? 0.0 : flashes_.restoreDueIn(name); settle > 0.0) {
+                runLoop_.after(settle, [this, alive = alive_, key, name] {
+                    if (*alive && frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
+                        showCooldownColor(name);
+                });
+            }
+            painted = true;
+            showCooldownColor(name);
         }
     }
     frames_.dimmedKeys.insert(key);
 }
 
+void CooldownDisplay::showSlotColor(int32_t key, int32_t keyName) {
+    if (frames_.dimmedKeys.count(key) != 0) {
+        showCooldownColor(keyName);
+        return;
+    }
+    const Color normal =
+        KeyboardFrames::mappedColor(frames_.keyboardColorSet, frames_.keyToColorMap, key);
+    lighting_.setLightingForKey(keyName, normal.redPercent(), normal.greenPercent(),
+                                normal.bluePercent());
+}
+
+void CooldownDisplay::showCooldownColor(int32_t keyName) {
+    const Color& cooldown = frames_.keyboardColorSet[kCooldownColor];
+    lighting_.setLightingForKey(keyName, cooldown.redPercent(), cooldown.greenPercent(),
+                                cooldown.bluePercent());
+}
+
 void CooldownDisplay::endCooldown(int32_t key) {
+    // Ready from here on: the flash's wait runs the main loop, and whatever redraws the
+    // profiles meanwhile (a reset) must not paint the key as still cooling down.
+    frames_.dimmedKeys.erase(key);
     if (isLightableKey(key)) {
         const bool show = showOnKeyboard();
         const bool blink = supressCooldownBlinkCounter == 0;
@@ -153,10 +186,15 @@ void CooldownDisplay::endCooldown(int32_t key) {
             if (blink) {
                 runLoop_.runFor(kFlashDelay);
                 lighting_.flashSingleKey(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
+                flashes_.started(name, flashDurationMs(), kFlashIntervalMs);
+                // The flash ends by putting back what the key showed when it began; a reset,
+                // a fight or a new cooldown since then makes that stale.
+                runLoop_.after(flashes_.restoreDueIn(name), [this, alive = alive_, key, name] {
+                    if (*alive && showOnKeyboard()) showSlotColor(key, name);
+                });
             }
         }
     }
-    frames_.dimmedKeys.erase(key);
 }
 
 int CooldownDisplay::flashDurationMs() const {

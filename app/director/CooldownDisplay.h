@@ -7,11 +7,13 @@
 #include "CanvasModel.h"
 #include "Defaults.h"
 #include "GameState.h"
+#include "KeyFlashes.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "RunLoop.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +33,7 @@ class CooldownDisplay {
   public:
     CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                     Defaults& defaults, CooldownCanvas& canvas, const ActionBarMaps& slots,
-                    const GameState& state);
+                    const GameState& state, KeyFlashes& flashes);
     ~CooldownDisplay();
     CooldownDisplay(const CooldownDisplay&) = delete;
     CooldownDisplay& operator=(const CooldownDisplay&) = delete;
@@ -65,6 +67,9 @@ class CooldownDisplay {
     double blinkTime = 1.0;
     // While above 0 an ending cooldown does not flash; each frame lowers it by one.
     int supressCooldownBlinkCounter = 0;
+    // Called with a key whose flash was stopped: should the flash have ended just before,
+    // the stop reached the pulse running there instead, which gets it back.
+    std::function<void(int32_t keyName)> flashStopped;
 
     static constexpr double kFlashDelay = 0.05;
     static constexpr int kFlashIntervalMs = 75;
@@ -75,6 +80,9 @@ class CooldownDisplay {
     bool showOnKeyboard() const;
     void startCooldown(int32_t key);
     void endCooldown(int32_t key);
+    void showCooldownColor(int32_t keyName);
+    // The cooldown color or the profile's color, as the slot stands now.
+    void showSlotColor(int32_t key, int32_t keyName);
     int flashDurationMs() const;
 
     Lighting& lighting_;
@@ -84,6 +92,7 @@ class CooldownDisplay {
     CooldownCanvas& canvas_;
     const ActionBarMaps& slots_;
     const GameState& state_;
+    KeyFlashes& flashes_;
     // Lets a preview timer that outlives this object do nothing.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

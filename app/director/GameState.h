@@ -8,6 +8,11 @@ struct GameState {
     // Profile now shown (1–9) and the one the chat returns to when it closes.
     int activeColorProfile = 1;
     int chatReturnColorProfile = 1;
+    // The chat closed while death or shadow form kept the profile from changing back.
+    bool chatReturnPending = false;
+    // Profile 2 is shown because the chat opened; a second opening keeps the profile to
+    // return to.
+    bool chatProfileShown = false;
 
     bool combatAnimationPlaying = false;
     // Set by the dead effect and by the fade to dark.

@@ -1,32 +1,50 @@
 #pragma once
 // The long-running per-key effects the director starts in the framework: the combat pulse,
 // the dead effect and the shadow effect. Once started they run inside the framework until
-// stopped here; nothing about them is remembered on this side.
+// stopped here. This side remembers what runs, so that an effect another one took keys
+// from can take them back, and a key a flash holds is left to it.
+#include "KeyFlashes.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "RandomSource.h"
+#include "RunLoop.h"
+
+#include <array>
+#include <memory>
+#include <optional>
 
 namespace et {
 
 class KeyEffects {
   public:
-    KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random);
+    KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random, RunLoop& runLoop,
+               KeyFlashes& flashes);
+    ~KeyEffects();
+    KeyEffects(const KeyEffects&) = delete;
+    KeyEffects& operator=(const KeyEffects&) = delete;
 
     // Combat: the 18 combat keys pulse red from full to a quarter, `periodMs` per pulse.
     void startCombatPulse(int periodMs);
     // The chat warning during combat: the same keys pulse white at a fixed 200 ms.
     void startCombatWarning();
-    void stopCombatPulse();
+    // A key that still runs a flash gets its pulse stopped once the flash has ended, or the
+    // stop would end the flash and leave the pulse running. Returns the seconds after which
+    // every stopped key has restored its lighting.
+    double stopCombatPulse();
 
     // Death: the keyboard turns a dull purple while two sets of keys pulse, each key at
     // its own period between 650 and 899 ms so that they drift out of step.
     void startDeadEffect();
     void stopDeadEffect();
+    bool deadEffectRunning() const { return dead_; }
 
     // Shadow form: the keyboard takes the color given as hue, saturation and brightness,
     // and each of the six rows pulses between a darker and a lighter shade of it, the row
     // at its own period between 800 and 1599 ms.
     void startShadowEffect(double hue, double saturation, double brightness);
+    // The shadow effect again, with the color and periods it started with, on the keys
+    // combat or death took from it.
+    void resumeShadowEffect();
     // Stops the shadow pulses on the 104 keyboard keys (also every other effect on them);
     // in single-color mode also the whole-keyboard effects.
     void stopShadowEffects(bool singleColor);
@@ -38,13 +56,39 @@ class KeyEffects {
     // reach, get two.
     void stopRemainingKeyEffects();
 
+    // A flash is to show on `key` (the whisper on Enter): its pulse stops and no pulse
+    // starts there until releaseKey, which gives the key back the pulse that is due.
+    void holdKey(int32_t key);
+    void releaseKey();
+    // The key gets the pulse due on it again (the fight's or shadow form's), if any.
+    void renewPulse(int32_t key);
+
   private:
-    void pulseCombatKeys(int red, int green, int blue, int finishRed, int finishGreen,
-                         int finishBlue, int periodMs);
+    struct Pulse {
+        int red, green, blue, finishRed, finishGreen, finishBlue, periodMs;
+    };
+    struct Shadow {
+        Color base, dark, light;
+        std::array<int, 6> periodMs;
+    };
+    void pulseCombatKeys(const Pulse& pulse);
+    void pulseKey(int32_t key, const Pulse& pulse);
+    void pulseShadowRows();
+    // The pulse the key should show now, if any.
+    bool pulseDue(int32_t key) const;
+    void stopPulseOnKey(int32_t key, double& settle);
 
     Lighting& lighting_;
     KeyboardFrames& frames_;
     RandomSource& random_;
+    RunLoop& runLoop_;
+    KeyFlashes& flashes_;
+    std::optional<Pulse> combat_;
+    std::optional<Shadow> shadow_;
+    bool dead_ = false;
+    int32_t heldKey_ = 0;
+    // Lets a deferred stop that outlives this object do nothing.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace et

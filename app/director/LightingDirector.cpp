@@ -7,6 +7,7 @@ namespace et {
 namespace {
 
 constexpr int32_t kEnterKey = 0x1C;
+constexpr int kWhisperIntervalMs = 500;
 constexpr int kChatProfile = 2;
 constexpr int kLeaveGameProfile = 2;
 constexpr double kCombatRedSeconds = 1.0;
@@ -36,9 +37,13 @@ LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& lo
                                    Defaults& defaults, KeyboardFrames& frames,
                                    CooldownCanvas& canvas, const ActionBarMaps& slots,
                                    RandomSource& random, Hooks hooks)
-    : cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state), lighting_(lighting),
-      runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
-      effects_(lighting, frames, random), animations_(lighting, runLoop, frames) {}
+    : flashes_(runLoop),
+      cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state, flashes_),
+      lighting_(lighting), runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
+      effects_(lighting, frames, random, runLoop, flashes_),
+      animations_(lighting, runLoop, frames) {
+    cooldowns.flashStopped = [this](int32_t key) { effects_.renewPulse(key); };
+}
 
 LightingDirector::~LightingDirector() {
     *alive_ = false;
@@ -52,26 +57,28 @@ void LightingDirector::evaluateMessage(const std::string& message) {
     }
     const std::string hex = hexBytes(message);
     if (debug()) log_.appendLine("evaluating message " + message + " (" + hex + ")");
+    // A reset while the last animation played left it to finish without drawing.
+    animations_.resume();
     if (!dispatch(message.front(), message) && debug())
         log_.appendLine("Ignored message " + message + " (" + hex + ") from buffer");
 }
 
 bool LightingDirector::dispatch(char code, const std::string& message) {
     switch (code) {
+    // The queue dropped what came before these when they arrived; what came after them is
+    // meant for the state after the reset and stays.
     case 'R':
-        resetClicked(false);
+        reset(false, false);
         return true;
     case '-':
-        resetClicked(true);
+        reset(true, false);
         return true;
     case 'C':
         effects_.startCombatPulse(state.combatPulseMs);
         state.combatAnimationPlaying = true;
         return true;
     case 'O':
-        effects_.stopCombatPulse();
-        state.combatAnimationPlaying = false;
-        state.EmberisInTheForeground = 0;
+        endCombat();
         return true;
     case 'D':
         effects_.startDeadEffect();
@@ -79,8 +86,8 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         return true;
     case 'U':
         effects_.stopDeadEffect();
-        state.deadAnimationPlaying = false;
         state.EmberisInTheForeground = 1;
+        endDeath();
         return true;
     case 'G':
         animations_.rowSweep(1, SweepDirection::down, profileBitmap(), singleColor());
@@ -134,14 +141,20 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     case 'J':
         animations_.rainbow(profileBitmap(), singleColor());
         return true;
-    case 'W':
+    case 'W': {
+        const uint64_t resets = resets_;
         animations_.fadeToDark(profileBitmap());
-        state.deadAnimationPlaying = true;
+        if (resets == resets_) state.deadAnimationPlaying = true;
         return true;
-    case 'V':
+    }
+    case 'V': {
+        // A revival after "D" ends the dead effect too; it would pulse on for good.
+        if (effects_.deadEffectRunning()) effects_.stopDeadEffect();
+        const uint64_t resets = resets_;
         animations_.fadeBack(profileBitmap());
-        state.deadAnimationPlaying = false;
+        if (resets == resets_) endDeath();
         return true;
+    }
     case 'w':
     case 'x':
     case 'y':
@@ -161,11 +174,16 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         state.shadowAnimationPlaying = true;
         return true;
     }
-    case 'K':
+    case 'K': {
         effects_.stopShadowEffects(singleColor());
         state.shadowAnimationPlaying = false;
+        const uint64_t resets = resets_;
         animations_.blackAndWhiteFlash();
+        // Shadow form took the combat keys; the fight goes on.
+        if (resets == resets_ && state.combatAnimationPlaying) restartCombatPulse();
+        if (resets == resets_) returnFromChatIfDue();
         return true;
+    }
     case 'L':
         animations_.fiveColorSweep(SweepPalette::L, profileBitmap(), singleColor());
         return true;
@@ -173,25 +191,33 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
         animations_.centerBurst(profileBitmap());
         return true;
     case 'E':
+        state.chatReturnPending = false;
         if (state.shadowAnimationPlaying) return true;
         if (state.combatAnimationPlaying && state.combatChatWarning) effects_.startCombatWarning();
         if (state.autoToggleProfile2 && !state.deadAnimationPlaying) {
-            state.chatReturnColorProfile = state.activeColorProfile;
+            if (!state.chatProfileShown) state.chatReturnColorProfile = state.activeColorProfile;
+            state.chatProfileShown = true;
             state.activeColorProfile = kChatProfile;
             showActiveProfile();
         }
         return true;
     case 'e':
-        if (state.shadowAnimationPlaying) return true;
+        if (state.shadowAnimationPlaying || state.deadAnimationPlaying) {
+            state.chatReturnPending = state.autoToggleProfile2;
+            return true;
+        }
         if (state.combatAnimationPlaying && state.combatChatWarning) restartCombatPulse();
-        if (state.autoToggleProfile2 && !state.deadAnimationPlaying) {
+        state.chatProfileShown = false;
+        if (state.autoToggleProfile2) {
             state.activeColorProfile = state.chatReturnColorProfile;
             showActiveProfile();
         }
         return true;
     case 'I':
         if (state.whisperLightActive) return true;
-        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, 500);
+        // The pulse on Enter (combat, shadow form) would paint over the flash every 10 ms.
+        effects_.holdKey(kEnterKey);
+        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, kWhisperIntervalMs);
         state.whisperLightActive = true;
         return true;
     case 'i':
@@ -201,6 +227,7 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     }
     if (code >= '1' && code <= '9') {
         state.activeColorProfile = state.chatReturnColorProfile = code - '0';
+        state.chatReturnPending = state.chatProfileShown = false;
         showActiveProfile();
         return true;
     }
@@ -214,6 +241,59 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
 
 void LightingDirector::restartCombatPulse() {
     effects_.startCombatPulse(state.combatPulseMs);
+}
+
+void LightingDirector::endCombat() {
+    state.combatAnimationPlaying = false;
+    state.EmberisInTheForeground = 0;
+    if (state.shadowAnimationPlaying) {
+        // The combat keys go back to shadow form's pulse; a stop would leave them static.
+        effects_.stopCombatPulse();
+        effects_.resumeShadowEffect();
+        return;
+    }
+    repaintAfter(effects_.stopCombatPulse());
+}
+
+void LightingDirector::endDeath() {
+    state.deadAnimationPlaying = false;
+    // Death took keys from shadow form and from the fight; they pulse with them again.
+    if (state.shadowAnimationPlaying) effects_.resumeShadowEffect();
+    if (state.combatAnimationPlaying) restartCombatPulse();
+    returnFromChatIfDue();
+}
+
+void LightingDirector::returnFromChatIfDue() {
+    if (!state.chatReturnPending || state.deadAnimationPlaying || state.shadowAnimationPlaying)
+        return;
+    state.chatReturnPending = false;
+    state.chatProfileShown = false;
+    if (!state.autoToggleProfile2) return;
+    state.activeColorProfile = state.chatReturnColorProfile;
+    showActiveProfile();
+}
+
+void LightingDirector::repaintAfter(double settleSeconds) {
+    // The stopped pulses end by putting back what the keys showed when they began, which
+    // misses the cooldowns that started or ended meanwhile.
+    runLoop_.after(settleSeconds, [this, alive = alive_] {
+        if (!*alive || state.combatAnimationPlaying || state.deadAnimationPlaying ||
+            state.shadowAnimationPlaying)
+            return;
+        if (singleColor())
+            frames_.setAllKeys(colorA());
+        else
+            frames_.showColorProfile(state.activeColorProfile);
+    });
+}
+
+void LightingDirector::setWhisperLightActive(bool active) {
+    if (state.whisperLightActive && !active) effects_.releaseKey();
+    state.whisperLightActive = active;
+}
+
+void LightingDirector::messagesDropped(const std::string& messages) {
+    if (debug()) log_.appendLine("Dropped stale messages " + hexBytes(messages) + " from buffer");
 }
 
 LightingBitmap LightingDirector::profileBitmap() const {
@@ -248,7 +328,9 @@ void LightingDirector::refreshLighting() {
         // A red moment on the whole keyboard, then back to the profile's color.
         frames_.setAllKeys(Color::red_());
         runLoop_.after(kCombatRedSeconds, [this, alive = alive_] {
-            if (*alive) frames_.setAllKeys(colorA());
+            // Death or shadow form since then has its own color, which this must not cover.
+            if (*alive && !state.deadAnimationPlaying && !state.shadowAnimationPlaying)
+                frames_.setAllKeys(colorA());
         });
     } else {
         frames_.setAllKeys(colorA());
@@ -267,20 +349,35 @@ void LightingDirector::leaveGameLighting() {
 }
 
 void LightingDirector::resetClicked(bool silently) {
+    reset(silently, true);
+}
+
+void LightingDirector::reset(bool silently, bool clearQueue) {
     if (!silently) log_.appendLine("Reset the message queue, color profile, and animated keys.");
-    if (hooks_.resetMessageQueue) hooks_.resetMessageQueue();
+    if (clearQueue && hooks_.resetMessageQueue) hooks_.resetMessageQueue();
+    ++resets_;
+    // An animation playing now would go on drawing and end on the profile it began with.
+    animations_.abandon();
     state.combatAnimationPlaying = false;
     state.deadAnimationPlaying = false;
     state.shadowAnimationPlaying = false;
+    // The key stops below end the whisper flash with the rest.
+    state.whisperLightActive = false;
+    state.chatReturnPending = state.chatProfileShown = false;
     effects_.stopShadowEffects(singleColor());
     // The shadow stop alone would leave the combat pulse on the logo and the badge and the
     // dead pulses on P1, P4 and P7 running after a reset that promises to end them.
     effects_.stopRemainingKeyEffects();
+    flashes_.stoppedAll();
     confirmCalibrate();
     state.activeColorProfile = 1;
     frames_.selectColorProfile(1);
     frames_.showColorProfile(1);
     if (singleColor()) frames_.setAllKeys(colorA());
+    // The stopped effects put back what their keys showed when they began: the pulses and
+    // the cooldown flashes within a tenth of a second, the whisper flash within half.
+    repaintAfter(0.1);
+    repaintAfter(kWhisperIntervalMs / 1000.0 + KeyFlashes::kTickSlack);
 }
 
 } // namespace et

@@ -20,6 +20,7 @@
 #include "CooldownDisplay.h"
 #include "GameState.h"
 #include "KeyEffects.h"
+#include "KeyFlashes.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "Log.h"
@@ -34,6 +35,10 @@
 namespace et {
 
 class LightingDirector : public MessageDispatcher {
+    // Shared by the cooldown display, which starts the flashes, and the key effects; built
+    // before both.
+    KeyFlashes flashes_;
+
   public:
     // What the director reaches in other subsystems. Each may be left empty.
     struct Hooks {
@@ -58,10 +63,13 @@ class LightingDirector : public MessageDispatcher {
     bool combatAnimationPlaying() const override { return state.combatAnimationPlaying; }
     bool deadAnimationPlaying() const override { return state.deadAnimationPlaying; }
     bool whisperLightActive() const override { return state.whisperLightActive; }
-    void setWhisperLightActive(bool active) override { state.whisperLightActive = active; }
+    // The relay stops the whisper flash before it clears the flag; the pulse the Enter key
+    // had comes back.
+    void setWhisperLightActive(bool active) override;
     void setSupressCooldownBlinkCounter(int count) override {
         cooldowns.supressCooldownBlinkCounter = count;
     }
+    void messagesDropped(const std::string& messages) override;
 
     // A drain tick with the game in front: the lighting refresh when it is due, else one
     // step of the countdown to it (frozen while the character is dead).
@@ -83,8 +91,17 @@ class LightingDirector : public MessageDispatcher {
   private:
     // Codes; false for a code that has no meaning.
     bool dispatch(char code, const std::string& message);
+    void reset(bool silently, bool clearQueue);
     void showActiveProfile();
     void restartCombatPulse();
+    void endCombat();
+    void endDeath();
+    // The chat closed while death or shadow form held the chat profile back: the player's
+    // profile returns once neither holds it any more.
+    void returnFromChatIfDue();
+    // Once the stopped effects have restored their keys (`settleSeconds`), the keyboard
+    // shows the current state again.
+    void repaintAfter(double settleSeconds);
     // A copy of the active profile's bitmap for an animation to draw on.
     LightingBitmap profileBitmap() const;
     bool singleColor() const { return frames_.useSingleColorMode; }
@@ -99,6 +116,9 @@ class LightingDirector : public MessageDispatcher {
     Hooks hooks_;
     KeyEffects effects_;
     Animations animations_;
+    // Counts resets, so that a message whose animation a reset cut short leaves its state
+    // alone.
+    uint64_t resets_ = 0;
     // Lets a refresh timer that outlives this object do nothing.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -49,26 +49,38 @@ Animations::Animations(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& fra
     : lighting_(lighting), runLoop_(runLoop), frames_(frames) {}
 
 void Animations::send(const LightingBitmap& bitmap) {
-    lighting_.setLightingFromBitmap(bitmap.data());
+    if (!abandoned_) lighting_.setLightingFromBitmap(bitmap.data());
+}
+
+void Animations::paintAll(const Color& color) {
+    if (!abandoned_) frames_.setAllKeys(color);
+}
+
+void Animations::target(int device) {
+    if (!abandoned_) lighting_.setTargetDevice(device);
+}
+
+void Animations::lightKey(int32_t keyName, int red, int green, int blue) {
+    if (!abandoned_) lighting_.setLightingForKey(keyName, red, green, blue);
 }
 
 void Animations::wait(double seconds) {
-    runLoop_.runFor(seconds);
+    if (!abandoned_) runLoop_.runFor(seconds);
 }
 
 void Animations::rowSweep(int colorSet, SweepDirection direction, LightingBitmap profile,
                           bool singleColor) {
     const RowSweepColors& colors =
         kRowSweepColors[colorSet >= 1 && colorSet <= 4 ? colorSet - 1 : 0];
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     if (singleColor) {
-        frames_.setAllKeys(Color::black());
+        paintAll(Color::black());
         wait(0.2);
-        frames_.setAllKeys(colors.bright.toColor());
+        paintAll(colors.bright.toColor());
         wait(0.1);
-        frames_.setAllKeys(Color::black());
+        paintAll(Color::black());
         wait(0.1);
-        frames_.setAllKeys(colors.bright.toColor());
+        paintAll(colors.bright.toColor());
         wait(0.1);
         return;
     }
@@ -88,11 +100,11 @@ void Animations::rowSweep(int colorSet, SweepDirection direction, LightingBitmap
 }
 
 void Animations::checkerboard(LightingBitmap profile, bool singleColor) {
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     for (int f = -6; f <= 8; ++f) {
         if (singleColor) {
             const double g = (8 - std::abs(f)) * 31 / 255.0;
-            frames_.setAllKeys({0.0, g, g, 1.0});
+            paintAll({0.0, g, g, 1.0});
         } else {
             LightingBitmap frame = profile;
             for (int row = 0; row < kBitmapRows; ++row) {
@@ -105,16 +117,16 @@ void Animations::checkerboard(LightingBitmap profile, bool singleColor) {
         }
         wait(kRowFrame);
     }
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     send(profile);
 }
 
 void Animations::rainbow(LightingBitmap profile, bool singleColor) {
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     if (singleColor) {
         for (const Color& c : {Color::red_(), Color::orange(), Color::yellow(), Color::green_(),
                                Color::cyan(), Color::purple()}) {
-            frames_.setAllKeys(c);
+            paintAll(c);
             wait(kSingleColorFrame);
         }
         return;
@@ -132,7 +144,7 @@ void Animations::rainbow(LightingBitmap profile, bool singleColor) {
 }
 
 void Animations::banner(const Color& color) {
-    frames_.setAllKeys(color);
+    paintAll(color);
     LightingBitmap frame = blankBitmap();
     const Rgb band{color.redByte(), color.greenByte(), color.blueByte()};
     for (int row = 2; row <= 4; ++row)
@@ -140,23 +152,23 @@ void Animations::banner(const Color& color) {
     constexpr Rgb white{255, 255, 255};
     paintBand(frame, 0, 8, white);
     paintBand(frame, 7, 8, white);
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
     send(frame);
     wait(kBannerHold);
 }
 
 void Animations::blackAndWhiteFlash() {
-    frames_.setAllKeys(Color::black());
+    paintAll(Color::black());
     wait(0.2);
-    frames_.setAllKeys(Color::white());
+    paintAll(Color::white());
     wait(0.1);
-    frames_.setAllKeys(Color::black());
+    paintAll(Color::black());
     wait(0.1);
-    frames_.setAllKeys(Color::white());
+    paintAll(Color::white());
     wait(0.1);
-    frames_.setAllKeys(Color::black());
+    paintAll(Color::black());
     wait(0.1);
-    lighting_.setTargetDevice(kAllDevices);
+    target(kAllDevices);
 }
 
 } // namespace et

@@ -26,6 +26,7 @@ void ColorProfiles::saveColorProfile(int profile) {
 void ColorProfiles::showWorkingProfileInCanvas() {
     canvas_.keyColorSet = frames_.keyboardColorSet;
     canvas_.keysToColors = frames_.keyToColorMap;
+    canvasProfile = activeColorProfile;
     if (frames_.useSingleColorMode) frames_.setAllKeys(frames_.keyboardColorSet[kColorA]);
     profileTouched = false;
 }

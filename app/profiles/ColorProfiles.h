@@ -19,6 +19,9 @@ class ColorProfiles {
     int chatReturnColorProfile = 1;
     // The canvas holds edits that are not saved.
     bool profileTouched = false;
+    // The profile whose colors the canvas holds. Its edits are saved there even when the
+    // game switched the active profile while the color programmer was open.
+    int canvasProfile = 1;
 
     // Stores the canvas's colors, map and the working cooldown flag as profile `profile`
     // and rebuilds that profile's bitmap from the canvas. The working set and map stay as

@@ -3,6 +3,7 @@
 #include "PixelDecoder.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace et {
 
@@ -12,10 +13,13 @@ MessageRelay::MessageRelay(MessageQueue& messageQueue, MessageDispatcher& dispat
       foregroundCheck_(std::move(foregroundCheck)) {}
 
 void MessageRelay::handleMessageQueue() {
-    if (!currentMessage_.empty()) return;
+    // A message being played keeps the next one in the queue, where a reset meanwhile
+    // still finds it.
+    if (!currentMessage_.empty() || dispatching_) return;
     const bool animationPlaying =
         dispatcher_.combatAnimationPlaying() || dispatcher_.deadAnimationPlaying();
-    auto taken = messageQueue_.select(animationPlaying);
+    auto taken = messageQueue_.select(animationPlaying, dispatcher_.deadAnimationPlaying());
+    if (!taken.dropped.empty()) dispatcher_.messagesDropped(taken.dropped);
     if (taken.cooldownBlinkSuppressed)
         dispatcher_.setSupressCooldownBlinkCounter(kCooldownBlinkSuppression);
     currentMessage_ = std::move(taken.message);
@@ -35,11 +39,12 @@ void MessageRelay::readMsgQueue() {
             lighting_.stopEffectsOnKey(kEnterKeyName);
             dispatcher_.setWhisperLightActive(false);
         } else {
-            // Stays current while it plays, so the selection tick takes nothing new meanwhile.
+            // Taken out before it plays: a reset inside the play must not be undone by
+            // clearing afterwards what the reset left current.
+            const std::string message = std::exchange(currentMessage_, {});
             dispatching_ = true;
-            dispatcher_.evaluateMessage(currentMessage_);
+            dispatcher_.evaluateMessage(message);
             dispatching_ = false;
-            currentMessage_.clear();
         }
     }
     if (foregroundCheck_) foregroundCheck_();
@@ -47,7 +52,9 @@ void MessageRelay::readMsgQueue() {
 
 void MessageRelay::resetQueue() {
     messageQueue_.clear();
-    currentMessage_.clear();
+    // An action-bar frame stays, as in the queue.
+    if (currentMessage_.size() != 2 || !isColorPrefix(currentMessage_.front()))
+        currentMessage_.clear();
 }
 
 } // namespace et

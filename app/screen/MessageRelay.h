@@ -29,6 +29,9 @@ class MessageDispatcher {
     virtual void setWhisperLightActive(bool active) = 0;
     // A "c" from the add-on silences the cooldown blink for the next few updates.
     virtual void setSupressCooldownBlinkCounter(int count) = 0;
+    // The queue dropped these stale or surplus messages (one character each, or a prefix
+    // and its data character).
+    virtual void messagesDropped(const std::string& /*messages*/) {}
 };
 
 class MessageRelay {
@@ -40,7 +43,7 @@ class MessageRelay {
     void handleMessageQueue();
     // 0.2 s timer: dispatches the chosen message, then checks which application is in front.
     void readMsgQueue();
-    // Reset: drops everything pending, queued or chosen.
+    // Reset: drops everything pending, queued or chosen, but the action-bar frames.
     void resetQueue();
 
     const std::string& currentMessage() const { return currentMessage_; }

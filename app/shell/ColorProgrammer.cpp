@@ -27,6 +27,7 @@ void ColorProgrammer::setColorsBtn() {
     p_.frames.loadColorProfile(active);
     p_.canvas.keyColorSet = p_.frames.keyboardColorSet;
     p_.canvas.keysToColors = p_.frames.keyToColorMap;
+    p_.profiles.canvasProfile = active;
     showProfileInEditor();
     p_.window.actionBarEffectCheckbox->setChecked(p_.frames.useSpellCooldowns[0]);
     applyCanvasColors();
@@ -68,7 +69,7 @@ void ColorProgrammer::colorWellDropped(ColorWell* well) {
 
 void ColorProgrammer::colorOK() {
     pullActiveProfile();
-    p_.profiles.saveColorProfile(p_.profiles.activeColorProfile);
+    p_.profiles.saveColorProfile(p_.profiles.canvasProfile);
     p_.window.hide();
     p_.profiles.profileTouched = false;
     blinkTimeChanged();
@@ -92,7 +93,7 @@ void ColorProgrammer::profileSelectPopup(int index) {
     if (profiles.profileTouched) {
         const int answer = p_.alert.run(profiles.activeColorProfile);
         if (answer == ProfileChangeAlert::kSave) {
-            profiles.saveColorProfile(profiles.activeColorProfile);
+            profiles.saveColorProfile(profiles.canvasProfile);
         } else if (answer != ProfileChangeAlert::kDrop) {
             p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
             return;
@@ -131,10 +132,11 @@ void ColorProgrammer::copyProfile() {
 void ColorProgrammer::applyCanvasColors() {
     pullActiveProfile();
     const int active = p_.profiles.activeColorProfile;
-    if (active >= 1 && active <= kProfileCount)
-        p_.frames.keyboardColorBitmap[static_cast<size_t>(active)] =
+    const int edited = p_.profiles.canvasProfile;
+    if (edited >= 1 && edited <= kProfileCount)
+        p_.frames.keyboardColorBitmap[static_cast<size_t>(edited)] =
             KeyboardFrames::composeBitmap(p_.canvas.keyColorSet, p_.canvas.keysToColors);
-    if (!p_.frames.useSingleColorMode) p_.frames.showColorProfile(active);
+    if (!p_.frames.useSingleColorMode && edited == active) p_.frames.showColorProfile(active);
     p_.mainWindow.autoChatProfileCheckbox->setEnabled(true);
     p_.mainWindow.singleColorModeBtn->setEnabled(true);
     p_.defaults.setBool("autoToggleProfile", p_.director.state.autoToggleProfile2);

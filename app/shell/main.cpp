@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
     et::LinuxPlatform linuxPlatform(defaults);
     et::AppDelegate delegate(linuxPlatform.platform());
     linuxPlatform.reportScreenReadingTo(delegate.log());
+    defaults.reportWriteFailures(
+        [&delegate](const std::string& line) { delegate.log().appendLine(line); });
     delegate.debugMode = cl.debug;
     linuxPlatform.setLog(delegate.log());
 

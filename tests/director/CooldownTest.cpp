@@ -56,9 +56,8 @@ class CooldownTest : public ::testing::Test {
 TEST_F(CooldownTest, SlotsGoOnCooldownThenFlashWhiteWhenReady) {
     ASSERT_NE(bytes(cooldownColor()), bytes(normalColor(kKey2)));
     frame('`', 96); // slots 1 and 2
-    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {kKey1}, {}},
-                                                           setKey(kKey1, cooldownColor()),
-                                                           {"stopEffectsOnKey", {kKey2}, {}},
+    // No stop: with no flash on the key it would end the combat pulse.
+    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(kKey1, cooldownColor()),
                                                            setKey(kKey2, cooldownColor())}));
     EXPECT_EQ(cell(1, kKey2), bytes(cooldownColor()));
     EXPECT_EQ(h.frames.dimmedKeys, (std::set<int32_t>{kKey1, kKey2}));
@@ -138,7 +137,6 @@ TEST_F(CooldownTest, DisplayOffDeadAndShadowUpdateTheBitmapsButSendNothing) {
 TEST_F(CooldownTest, EveryEnabledProfileRepeatsTheKeyCommands) {
     showCooldownsOn({1, 5});
     frame('`', 64);
-    EXPECT_EQ(h.lighting.named("stopEffectsOnKey").size(), 2u);
     EXPECT_EQ(h.lighting.named("setLightingForKey").size(), 2u);
     h.lighting.clear();
     frame('`', 0);
@@ -153,8 +151,7 @@ TEST_F(CooldownTest, ExtraKeysAreSentByKeyNameAndHaveNoCell) {
     h.slots.barMapC.set('4', 0);   // no key
     const auto before = h.frames.keyboardColorBitmap[1];
     frame('}', 16 | 8);
-    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {0xFFF3}, {}},
-                                                           setKey(0xFFF3, cooldownColor())}));
+    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(0xFFF3, cooldownColor())}));
     EXPECT_EQ(h.frames.keyboardColorBitmap[1], before);
     h.lighting.clear();
     frame('}', 0);

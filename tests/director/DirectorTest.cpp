@@ -111,11 +111,11 @@ TEST_F(DirectorTest, ChatProfileSwitchesToTwoAndBack) {
     EXPECT_EQ(state().activeColorProfile, 3);
     EXPECT_TRUE(showed(3));
 
-    // A second "E" makes profile 2 the one to return to.
+    // A second "E" (its "e" lost) keeps the profile to return to.
     h.send("E");
     h.send("E");
     h.send("e");
-    EXPECT_EQ(state().activeColorProfile, 2);
+    EXPECT_EQ(state().activeColorProfile, 3);
 }
 
 TEST_F(DirectorTest, ShadowSilencesTheChatCodesEntirely) {
@@ -276,7 +276,7 @@ TEST_F(DirectorTest, LeavingTheGameShowsProfileTwoOnceWithoutSelectingIt) {
     EXPECT_EQ(state().EmberisInTheForeground, 0);
 }
 
-TEST_F(DirectorTest, ResetReturnsToProfileOneAndKeepsWhisperSpeedAndChatReturn) {
+TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatReturn) {
     h.send("C");
     h.send("D");
     h.send("l");
@@ -288,11 +288,12 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneAndKeepsWhisperSpeedAndChatReturn) 
 
     EXPECT_EQ(h.log.lines(), std::vector<std::string>{
                                  "Reset the message queue, color profile, and animated keys."});
-    EXPECT_EQ(h.queueResets, 1);
+    // The queue dropped what came before "R" when it arrived; what came after stays.
+    EXPECT_EQ(h.queueResets, 0);
     EXPECT_FALSE(state().combatAnimationPlaying);
     EXPECT_FALSE(state().deadAnimationPlaying);
     EXPECT_FALSE(state().shadowAnimationPlaying);
-    EXPECT_TRUE(state().whisperLightActive);
+    EXPECT_FALSE(state().whisperLightActive); // its flash ended with the rest
     EXPECT_EQ(state().combatPulseMs, 100);
     EXPECT_EQ(state().chatReturnColorProfile, 7);
     EXPECT_EQ(state().activeColorProfile, 1);
@@ -303,7 +304,8 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneAndKeepsWhisperSpeedAndChatReturn) 
     h.log.clear();
     h.send("-");
     EXPECT_TRUE(h.log.lines().empty());
-    EXPECT_EQ(h.queueResets, 2);
+    h.director.resetClicked(); // the button empties the queue
+    EXPECT_EQ(h.queueResets, 1);
 }
 
 TEST_F(DirectorTest, ResetStopsThePulsesOutsideTheKeyboardRowsBeforeShowingTheProfile) {
@@ -398,7 +400,7 @@ TEST_F(DirectorTest, RelayDispatchesOneMessageAtATimeThroughAnAnimation) {
     queue.enqueue("T");
     queue.enqueue("R"); // replaces everything pending
     h.clock.runFor(1.0);
-    EXPECT_EQ(h.queueResets, 1);
+    EXPECT_EQ(queue.contents(), "");
     EXPECT_EQ(h.log.count("Reset the message queue, color profile, and animated keys."), 1);
     EXPECT_GT(foregroundChecks, 0);
 }

@@ -14,7 +14,8 @@ class EffectsTest : public ::testing::Test {
   protected:
     EffectsTest() { h.lighting.clear(); }
     DirectorHarness h;
-    KeyEffects effects{h.lighting, h.frames, h.random};
+    KeyFlashes flashes{h.clock};
+    KeyEffects effects{h.lighting, h.frames, h.random, h.runLoop, flashes};
 };
 
 TEST_F(EffectsTest, DeadEffectDrawsAPeriodForEveryKey) {

@@ -174,13 +174,19 @@ TEST_F(QSettingsDefaultsTest, DamagedProfileLoadsWhatItCan) {
     EXPECT_EQ(keys[CLK_W], kColorF);
 }
 
-TEST_F(QSettingsDefaultsTest, UnwritableLocationKeepsValuesInMemory) {
+TEST_F(QSettingsDefaultsTest, UnwritableLocationKeepsValuesInMemoryAndSaysSoOnce) {
     const std::string blocker = dir.path().toStdString() + "/not-a-folder";
     writeFile(blocker, "x");
     QSettingsDefaults d(blocker + "/EmberTalon.conf");
+    std::vector<std::string> reports;
+    d.reportWriteFailures([&](const std::string& line) { reports.push_back(line); });
     d.setInt("key101", 3);
     d.sync();
+    d.setInt("key102", 4);
+    d.sync();
     EXPECT_FALSE(d.ok());
+    EXPECT_EQ(reports, std::vector<std::string>{"Settings could not be saved to " + blocker +
+                                                "/EmberTalon.conf; changes last until quit."});
     EXPECT_THAT(d.getInt("key101"), Optional(3));
     EXPECT_EQ(readFile(blocker), "x");
 }

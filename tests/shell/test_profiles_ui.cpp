@@ -92,6 +92,24 @@ TEST_F(ProfileUiTest, SavingOrDroppingTheEditsSwitchesProfile) {
     EXPECT_EQ(escColor(), kColorD) << "profile 1 as saved";
 }
 
+TEST_F(ProfileUiTest, OkSavesTheProfileOnScreenWhateverTheGameSwitchedTo) {
+    for (const char* game : {"1", "R", "E"}) {
+        SCOPED_TRACE(game);
+        app->director.state.autoToggleProfile2 = std::string(game) == "E";
+        app->director.evaluateMessage("3");
+        app->colorProgrammer.setColorsBtn();
+        app->colorProgrammerWindow.colorButtonGroup->button(4)->click();
+        paintEsc();
+        app->director.evaluateMessage(game); // while the player still edits
+        app->colorProgrammer.colorOK();
+        ASSERT_TRUE(h.defaults.getIntArray("savedKeyToColorMap3"));
+        EXPECT_EQ((*h.defaults.getIntArray("savedKeyToColorMap3"))[1], kColorD);
+        EXPECT_FALSE(h.defaults.contains("savedKeyToColorMap1"));
+        EXPECT_FALSE(h.defaults.contains("savedKeyToColorMap2"));
+        h.defaults.remove("savedKeyToColorMap3");
+    }
+}
+
 TEST_F(ProfileUiTest, CopyProposesTheNextProfileAndCopiesOnConfirm) {
     // From profile 9 the dialog proposes 1, and Copy is off while both menus agree.
     choose(8);

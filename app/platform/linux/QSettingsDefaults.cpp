@@ -132,6 +132,9 @@ void QSettingsDefaults::setColor(const std::string& key, const Color& value) {
 
 void QSettingsDefaults::sync() {
     settings_->sync();
+    if (reported_ || !report_ || ok()) return;
+    reported_ = true;
+    report_("Settings could not be saved to " + path_ + "; changes last until quit.");
 }
 
 } // namespace et

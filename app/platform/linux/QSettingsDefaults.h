@@ -5,6 +5,7 @@
 // leaves the previous file intact.
 #include "Defaults.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,11 @@ class QSettingsDefaults : public Defaults {
     // The file held lines that are not settings (a damaged hand edit). They were skipped,
     // and the next write leaves them out.
     bool hadUnreadableLines() const { return unreadableLines_; }
+    // `report` gets one line, the first time a sync finds the file cannot be written (a
+    // read-only folder, a full disk), saying where; later failures are not repeated.
+    void reportWriteFailures(std::function<void(const std::string&)> report) {
+        report_ = std::move(report);
+    }
 
     bool contains(const std::string& key) const override;
     void remove(const std::string& key) override;
@@ -63,6 +69,8 @@ class QSettingsDefaults : public Defaults {
     std::string path_;
     std::unique_ptr<QSettings> settings_;
     bool unreadableLines_ = false;
+    std::function<void(const std::string&)> report_;
+    bool reported_ = false;
 };
 
 } // namespace et
