@@ -168,6 +168,9 @@ TEST_F(X11Test, HelperStartsFromTheDesktopEntryThenFromPath) {
     EXPECT_EQ(Scratch::waitForFile(s.dir / "from-path"), "");
 
     EXPECT_NE(runHelper(server.display(), s, "No Such Game"), 0);
+    std::ofstream(s.dir / "data/applications/broken.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Broken Game\nExec=/nonexistent/broken\n";
+    EXPECT_NE(runHelper(server.display(), s, "Broken Game"), 0);
 }
 
 TEST(HelperLauncherTest, RunsTheHelperWithTheNameAndDoesNotWait) {

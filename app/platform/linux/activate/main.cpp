@@ -83,7 +83,11 @@ int main(int argc, char** argv) {
     case et::activate::Plan::Kind::NotFound:
         break;
     }
-    std::cerr << "ember-talon-activate: no window, desktop entry or program named \"" << name
-              << "\"\n";
+    if (!plan.source.empty())
+        std::cerr << "ember-talon-activate: no window or program named \"" << name << "\"; "
+                  << plan.source << "\n";
+    else
+        std::cerr << "ember-talon-activate: no window, desktop entry or program named \"" << name
+                  << "\"\n";
     return 1;
 }
