@@ -47,4 +47,10 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         true,
                                         std::nullopt} {}
 
+void LinuxPlatform::reportScreenReadingTo(Log& log) {
+    captureSource_.setReport([this, &log](const std::string& line) {
+        mainThread_.post([&log, line] { log.appendLine(line); });
+    });
+}
+
 } // namespace et

@@ -23,6 +23,9 @@ class LinuxPlatform {
 
     ShellPlatform& platform() { return platform_; }
     QtRunLoop& runLoop() { return runLoop_; }
+    // What the capture reads from (game window, screen, nothing) goes to `log`, which must
+    // outlive the capture thread. Call before the capture starts.
+    void reportScreenReadingTo(Log& log);
 
   private:
     void exitApplication();
@@ -36,7 +39,8 @@ class LinuxPlatform {
     BeepSound sound_;
     IdleInhibitor activity_;
     X11ScreenSource captureSource_;
-    X11ScreenSource calibrationSource_;
+    // Used only while calibrating: it follows no events, which would pile up unread.
+    X11ScreenSource calibrationSource_{{}, false};
     ShellPlatform platform_;
 };
 

@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
     et::QSettingsDefaults defaults;
     et::LinuxPlatform linuxPlatform(defaults);
     et::AppDelegate delegate(linuxPlatform.platform());
+    linuxPlatform.reportScreenReadingTo(delegate.log());
     delegate.debugMode = cl.debug;
 
     et::SignalBridge signalBridge;

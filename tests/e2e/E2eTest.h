@@ -49,7 +49,10 @@ class E2eTest : public ::testing::Test {
 
     // A session with `settings`; the application is not started yet.
     AppSession& prepare(const SettingsFile& settings, double cellWidth = 8.0) {
-        session_ = std::make_unique<AppSession>(settings, cellWidth);
+        return prepare(settings, SessionOptions::withCellWidth(cellWidth));
+    }
+    AppSession& prepare(const SettingsFile& settings, const SessionOptions& options) {
+        session_ = std::make_unique<AppSession>(settings, options);
         EXPECT_TRUE(session_->ok()) << session_->error();
         return *session_;
     }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace et::test {
 namespace {
 
@@ -43,6 +45,12 @@ TEST(StripScript, CommandsAndTheirErrors) {
     EXPECT_EQ(std::get<Send>(*parseLine("send  two words").command).text, "two words");
     EXPECT_EQ(std::get<SetWidth>(*parseLine("width 7.3").command).pixels, 7.3);
     EXPECT_TRUE(std::holds_alternative<Nothing>(*parseLine("  # note").command));
+    EXPECT_FALSE(std::get<Visibility>(*parseLine("hide").command).shown);
+    const auto at = parseGeometry("640x400-20+150");
+    ASSERT_TRUE(at);
+    EXPECT_EQ((std::array{at->width, at->height, at->x, at->y}), (std::array{640, 400, -20, 150}));
+    for (const char* bad : {"640", "0x400", "640x400+1", "640x400+1+2+3", "99999x10", "axb"})
+        EXPECT_FALSE(parseGeometry(bad)) << bad;
     const auto frame = parseLine("frame white black red #00ff00 black black black black black "
                                  "white #0e0000");
     ASSERT_TRUE(frame.command);

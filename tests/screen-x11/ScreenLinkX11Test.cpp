@@ -27,15 +27,18 @@ class SilentSpeech : public Speech {
 
 struct X11Fixture : ::testing::Test {
     // A white desktop: whatever lies right of the strip is not mistaken for a dark cell.
-    XvfbServer server{{"-screen", "0", "320x40x24", "-wr"}};
+    XvfbServer server{{"-screen", "0", "640x400x24", "-wr"}};
     RealTimeRunLoop runLoop;
     RecordingLog log;
 
     void SetUp() override { ASSERT_TRUE(server.running()) << "Xvfb did not start"; }
 
-    std::unique_ptr<ChildProcess> strip(double cellWidth) {
-        auto p = std::make_unique<ChildProcess>(std::vector<std::string>{
-            TALON_STRIP, "--display", server.display(), "--width", std::to_string(cellWidth)});
+    // With `game` ("WxH+X+Y") the strip is painted inside a game window standing there.
+    std::unique_ptr<ChildProcess> strip(double cellWidth, const std::string& game = {}) {
+        std::vector<std::string> argv = {TALON_STRIP, "--display", server.display(), "--width",
+                                         std::to_string(cellWidth)};
+        if (!game.empty()) argv.insert(argv.end(), {"--game", "--geometry", game});
+        auto p = std::make_unique<ChildProcess>(argv);
         EXPECT_TRUE(p->started());
         return p;
     }
@@ -124,6 +127,97 @@ TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
     runLoop.runUntil([&] { return queue.contents() == "AB"; }, 3.0);
     EXPECT_EQ(queue.contents(), "AB");
     EXPECT_EQ(log.count(line), 1);
+}
+
+// The capture as the application runs it, with the source's lines in the log.
+struct GameWindowFixture : X11Fixture {
+    ScanGeometry geometry;
+    MessageQueue queue;
+    X11ScreenSource source{server.display()};
+    std::unique_ptr<ScreenReader> reader;
+
+    static constexpr const char* kGameLine =
+        "Screen link: reading the strip from the game window (emberfall.exe).";
+    static constexpr const char* kScreenLine = "Screen link: no game window found; reading the "
+                                               "strip from the top-left corner of the screen.";
+    static constexpr const char* kHiddenPrefix = "Screen link: the game window is minimised";
+
+    void startReading(int cellWidth) {
+        geometry.scanOffset = (cellWidth - 1) / 2;
+        geometry.scanWidth = 11 * cellWidth;
+        geometry.applyScanRect();
+        source.setReport([this](const std::string& line) { log.appendLine(line); });
+        reader = std::make_unique<ScreenReader>(source, geometry, queue, runLoop, log);
+        reader->start();
+        // A game shows nothing in its first instant; the window is found within a pass or so.
+        runLoop.runUntil([&] { return log.count(kGameLine) > 0; }, 5.0);
+    }
+    bool queued(ChildProcess& painter, const std::string& text, const std::string& expected) {
+        // Frames held long enough that a busy machine does not make the capture miss one.
+        run(painter, "hold 250\nsend " + text);
+        runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
+        return queue.contents() == expected;
+    }
+    void waitForLine(const std::string& prefix, int count) {
+        runLoop.runUntil([&] { return log.countStartingWith(prefix) >= count; }, 5.0);
+        EXPECT_EQ(log.countStartingWith(prefix), count) << prefix;
+    }
+};
+
+TEST_F(GameWindowFixture, AWindowedGameIsCalibratedAndReadInItsOwnCoordinates) {
+    // The desktop's corner is white: only the window's own pixels hold a strip.
+    constexpr int kCell = 7;
+    auto painter = strip(kCell, "400x200+200+150");
+    run(*painter, "calibrate");
+    X11ScreenSource calibrationSource(server.display(), /*followEvents=*/false);
+    SilentSound sound;
+    SilentSpeech speech;
+    MemoryDefaults defaults;
+    Calibration calibration(calibrationSource, geometry, runLoop, sound, speech, defaults, log,
+                            [] { return false; });
+    calibration.calibrateScreen();
+    calibration.calibrateScreen();
+    EXPECT_EQ(geometry.scanOffset, (kCell - 1) / 2);
+    EXPECT_EQ(log.countStartingWith("\nCalibration successful!"), 1);
+
+    run(*painter, "clear");
+    startReading(kCell);
+    EXPECT_TRUE(queued(*painter, "Hi", "Hi"));
+    EXPECT_EQ(log.count(kGameLine), 1);
+    EXPECT_EQ(log.countStartingWith("Screen link:"), 1);
+}
+
+TEST_F(GameWindowFixture, TheGameWindowIsFoundAgainAfterItClosesAndReopens) {
+    auto painter = strip(8, "300x120+200+150");
+    startReading(8);
+    ASSERT_TRUE(queued(*painter, "A", "A"));
+
+    // The game quits: the screen's corner is read, and a new game window elsewhere is
+    // read without a restart.
+    ASSERT_TRUE(painter->write("quit\n"));
+    EXPECT_EQ(painter->wait(5.0), 0);
+    // Until the first window was found the corner was read as well.
+    waitForLine(kScreenLine, 2);
+    painter = strip(8, "500x300+40+60");
+    waitForLine(kGameLine, 2);
+    EXPECT_TRUE(queued(*painter, "B", "AB")) << queue.contents();
+    // Closing may show as unmapped an instant before it shows as gone.
+    EXPECT_LE(log.countStartingWith(kHiddenPrefix), 1);
+}
+
+TEST_F(GameWindowFixture, AMinimisedGameReadsAsNoFrameUntilItIsShown) {
+    auto painter = strip(8, "300x120+200+150");
+    startReading(8);
+    ASSERT_TRUE(queued(*painter, "A", "A"));
+    run(*painter, "hide");
+    waitForLine(kHiddenPrefix, 1);
+    run(*painter, "send C");
+    runLoop.runFor(0.3);
+    EXPECT_EQ(queue.contents(), "A") << "read from a hidden window";
+    run(*painter, "show");
+    waitForLine(kGameLine, 2);
+    EXPECT_TRUE(queued(*painter, "B", "AB")) << queue.contents();
+    EXPECT_EQ(log.countStartingWith(kHiddenPrefix), 1);
 }
 
 } // namespace

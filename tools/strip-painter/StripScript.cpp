@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 namespace et::strip {
@@ -155,7 +156,30 @@ Parsed parseLine(const std::string& rawLine) {
     }
     if (verb == "echo") return {Echo{argument}, {}};
     if (verb == "quit") return {Quit{}, {}};
+    if (verb == "hide" || verb == "show") return {Visibility{verb == "show"}, {}};
     return {std::nullopt, "unknown command '" + verb + "'"};
+}
+
+std::optional<GameGeometry> parseGeometry(const std::string& text) {
+    GameGeometry g;
+    char sx = '+', sy = '+';
+    int consumed = 0;
+    const char* p = text.c_str();
+    if (std::sscanf(p, "%dx%d%n", &g.width, &g.height, &consumed) != 2) return std::nullopt;
+    p += consumed;
+    if (*p) {
+        consumed = 0;
+        if (std::sscanf(p, "%c%d%c%d%n", &sx, &g.x, &sy, &g.y, &consumed) != 4 || p[consumed] ||
+            (sx != '+' && sx != '-') || (sy != '+' && sy != '-'))
+            return std::nullopt;
+        if (sx == '-') g.x = -g.x;
+        if (sy == '-') g.y = -g.y;
+    }
+    const auto inRange = [](int v, int low, int high) { return v >= low && v <= high; };
+    if (!inRange(g.width, 1, 16384) || !inRange(g.height, 1, 16384) ||
+        !inRange(g.x, -16384, 16384) || !inRange(g.y, -16384, 16384))
+        return std::nullopt;
+    return g;
 }
 
 Cells offerFrame(unsigned char value, const Color& data) {

@@ -12,6 +12,7 @@
 //   clear               all cells black
 //   sleep <ms>          keep the current frame
 //   echo <text>         print the text on stdout (a sync point for whoever drives us)
+//   hide, show          unmap the window (as a minimised game is) and map it again
 //   quit
 //
 // Blank lines and lines starting with # are skipped.
@@ -48,10 +49,13 @@ struct Echo {
     std::string text;
 };
 struct Quit {};
+struct Visibility {
+    bool shown;
+};
 struct Nothing {};
 
-using Command =
-    std::variant<Nothing, SetWidth, SetHold, SetColor, Send, ShowFrame, Sleep, Echo, Quit>;
+using Command = std::variant<Nothing, SetWidth, SetHold, SetColor, Send, ShowFrame, Sleep, Echo,
+                             Quit, Visibility>;
 
 struct Parsed {
     std::optional<Command> command; // empty when the line is wrong
@@ -61,6 +65,13 @@ struct Parsed {
 Parsed parseLine(const std::string& line);
 
 std::optional<Color> parseColor(const std::string& word);
+
+// Size and wished-for place of the game window; the window manager may place it elsewhere.
+struct GameGeometry {
+    int width = 800, height = 500, x = 0, y = 0;
+};
+// "WIDTHxHEIGHT+X+Y" or "WIDTHxHEIGHT"; empty when malformed or out of range.
+std::optional<GameGeometry> parseGeometry(const std::string& text);
 
 // The frames the add-on shows for one character.
 Cells offerFrame(unsigned char value, const Color& data);

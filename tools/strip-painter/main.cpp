@@ -3,17 +3,24 @@
 #include "StripScript.h"
 #include "StripWindow.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
 
 void usage() {
-    std::cerr << "usage: talon-strip [--display NAME] [--width PIXELS] [--hold MS] [SCRIPT]\n"
+    std::cerr << "usage: talon-strip [--display NAME] [--width PIXELS] [--hold MS]\n"
+                 "                   [--game [--geometry WxH+X+Y]] [SCRIPT]\n"
                  "Reads commands from SCRIPT, or from standard input when it is absent or -.\n"
+                 "--game paints inside an ordinary window with the game's WM_CLASS\n"
+                 "(emberfall.exe), at its top-left, as the game shows the strip; without it\n"
+                 "the strip sits in a borderless window at the screen's top-left corner.\n"
                  "Commands: width, hold, color, send, calibrate, frame, clear, sleep, echo, "
-                 "quit.\n";
+                 "hide, show, quit.\n";
 }
 
 struct Options {
@@ -21,6 +28,8 @@ struct Options {
     double width = 8.0;
     int hold = 150;
     std::string script = "-";
+    bool game = false;
+    std::optional<et::strip::GameGeometry> geometry;
 };
 
 bool parseArgs(int argc, char** argv, Options& options) {
@@ -37,6 +46,11 @@ bool parseArgs(int argc, char** argv, Options& options) {
             auto parsed = et::strip::parseLine(std::string("hold ") + argv[++i]);
             if (!parsed.command) return false;
             options.hold = std::get<et::strip::SetHold>(*parsed.command).ms;
+        } else if (arg == "--game") {
+            options.game = true;
+        } else if (arg == "--geometry" && hasValue) {
+            options.geometry = et::strip::parseGeometry(argv[++i]);
+            if (!options.geometry) return false;
         } else if (arg == "-h" || arg == "--help" || (arg.size() > 1 && arg[0] == '-')) {
             return false;
         } else {
@@ -49,6 +63,8 @@ bool parseArgs(int argc, char** argv, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Our own buffer for standard input, so that what is already read is seen as such.
+    std::ios::sync_with_stdio(false);
     using namespace et::strip;
     Options options;
     if (!parseArgs(argc, argv, options)) {
@@ -65,7 +81,13 @@ int main(int argc, char** argv) {
     }
     std::istream& in = options.script == "-" ? std::cin : file;
 
-    StripWindow window(options.display, options.width);
+    if (options.geometry && !options.game) {
+        usage();
+        return 2;
+    }
+    std::optional<GameGeometry> game;
+    if (options.game) game = options.geometry.value_or(GameGeometry{});
+    StripWindow window(options.display, options.width, game);
     if (!window.ok()) {
         std::cerr << "talon-strip: " << window.error() << "\n";
         return 1;
@@ -79,7 +101,15 @@ int main(int argc, char** argv) {
     };
 
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+    // Between commands from standard input the window is kept painted: a window manager
+    // that frames the game window, or a compositor, exposes it after it was first drawn.
+    const auto nextLine = [&](std::string& text) -> bool {
+        if (&in == &std::cin)
+            while (std::cin.rdbuf()->in_avail() <= 0 && !window.waitForInput(STDIN_FILENO)) {
+            }
+        return static_cast<bool>(std::getline(in, text));
+    };
+    for (int number = 1; nextLine(line); ++number) {
         auto parsed = parseLine(line);
         if (!parsed.command) {
             std::cerr << "talon-strip: line " << number << ": " << parsed.error << "\n";
@@ -107,6 +137,9 @@ int main(int argc, char** argv) {
             if (!window.hold(z->ms)) return lost();
         } else if (auto* e = std::get_if<Echo>(&command)) {
             std::cout << e->text << std::endl;
+        } else if (auto* v = std::get_if<Visibility>(&command)) {
+            window.setShown(v->shown);
+            if (!window.hold(0)) return lost();
         } else if (std::holds_alternative<Quit>(command)) {
             break;
         }

@@ -62,15 +62,16 @@ uint32_t PixelFormat::fromColor(const Color& color) const {
            toField(color.blue, blueMask);
 }
 
-std::optional<PixelFormat> rootPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen) {
+std::optional<PixelFormat> visualPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen,
+                                             xcb_visualid_t visual, uint8_t depth) {
     const xcb_setup_t* setup = xcb_get_setup(connection);
     PixelFormat format;
     format.msbFirst = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
     for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
-        if (f.data->depth == screen->root_depth) format.bitsPerPixel = f.data->bits_per_pixel;
+        if (f.data->depth == depth) format.bitsPerPixel = f.data->bits_per_pixel;
     for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
         for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
-            if (v.data->visual_id != screen->root_visual) continue;
+            if (v.data->visual_id != visual) continue;
             if (v.data->_class != XCB_VISUAL_CLASS_TRUE_COLOR &&
                 v.data->_class != XCB_VISUAL_CLASS_DIRECT_COLOR)
                 return std::nullopt;
@@ -81,6 +82,10 @@ std::optional<PixelFormat> rootPixelFormat(xcb_connection_t* connection, xcb_scr
     }
     if (format.bitsPerPixel < 8 || format.bitsPerPixel > 32 || !format.redMask) return std::nullopt;
     return format;
+}
+
+std::optional<PixelFormat> rootPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen) {
+    return visualPixelFormat(connection, screen, screen->root_visual, screen->root_depth);
 }
 
 Monitors queryMonitors(xcb_connection_t* connection, xcb_screen_t* screen) {

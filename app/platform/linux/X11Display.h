@@ -1,6 +1,6 @@
 #pragma once
-// Small pieces of X11 shared by the screen source and the strip painter: the root
-// visual's pixel layout and the main (primary) monitor.
+// Small pieces of X11 shared by the screen source and the strip painter: a visual's pixel
+// layout and the main (primary) monitor.
 #include "Color.h"
 
 #include <xcb/xcb.h>
@@ -23,7 +23,11 @@ struct PixelFormat {
     int bytesPerPixel() const { return (bitsPerPixel + 7) / 8; }
 };
 
-// The root visual's layout; empty when it is not a true- or direct-color visual.
+// The layout of images of a window with `visual` and `depth`; empty when it is not a true- or
+// direct-color visual.
+std::optional<PixelFormat> visualPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen,
+                                             xcb_visualid_t visual, uint8_t depth);
+// The root visual's layout.
 std::optional<PixelFormat> rootPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen);
 
 struct Monitor {

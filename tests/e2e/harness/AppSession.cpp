@@ -6,7 +6,8 @@
 namespace et::e2e {
 
 AppSession::AppSession(const SettingsFile& settings, const SessionOptions& options)
-    : desktop_(options.display.empty()
+    : desktop_(options.weston ? std::make_unique<Desktop>(Desktop::OnWeston{})
+               : options.display.empty()
                    ? std::make_unique<Desktop>()
                    : std::make_unique<Desktop>(Desktop::OnDisplay{options.display})),
       host_(std::make_unique<HostSim>(ProgramPaths::fromBuild().hostSim, desktop_->socketPath())) {
@@ -20,7 +21,7 @@ AppSession::AppSession(const SettingsFile& settings, const SessionOptions& optio
         return;
     }
     strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_->display(),
-                                     options.cellWidth);
+                                     options.cellWidth, options.gameGeometry);
     if (!strip_->ok() || !strip_->run("clear")) error_ = "talon-strip did not start";
 }
 

@@ -14,8 +14,18 @@ namespace et::e2e {
 
 struct SessionOptions {
     double cellWidth = 8.0;            // pixels a cell of the strip
-    std::string display;               // empty: a private Xvfb
+    std::string display;               // empty: a private Xvfb (or weston, below)
     std::vector<std::string> hostArgs; // e.g. {"--window"}
+    // Where the game window stands, in which the strip is painted at its top-left, as the
+    // game shows it; empty: a borderless strip at the screen's corner.
+    std::string gameGeometry = "640x400+200+150";
+    bool weston = false; // a private headless weston with XWayland instead of Xvfb
+
+    static SessionOptions withCellWidth(double pixels) {
+        SessionOptions options;
+        options.cellWidth = pixels;
+        return options;
+    }
 };
 
 class AppSession {
@@ -23,7 +33,7 @@ class AppSession {
     // `settings` go into the settings file before the application starts; the strip is
     // painted at `cellWidth` pixels a cell.
     explicit AppSession(const SettingsFile& settings, double cellWidth = 8.0)
-        : AppSession(settings, SessionOptions{cellWidth, {}, {}}) {}
+        : AppSession(settings, SessionOptions::withCellWidth(cellWidth)) {}
     AppSession(const SettingsFile& settings, const SessionOptions& options);
     ~AppSession();
 

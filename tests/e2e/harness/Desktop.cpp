@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <xcb/xcb.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +32,36 @@ Desktop::Desktop(const OnDisplay& existing) {
     if (!prepareFolders()) return;
     display_ = existing.display;
     startDesktop();
+}
+
+Desktop::Desktop(const OnWeston&) {
+    if (!prepareFolders() || !startWeston()) return;
+    startDesktop();
+}
+
+bool Desktop::startWeston() {
+    // XWayland's listening socket goes where every X server puts it.
+    fs::create_directories("/tmp/.X11-unix");
+    ::chmod("/tmp/.X11-unix", 01777);
+    const std::string socket = "et-" + fs::path(folder_).filename().string();
+    weston_ = std::make_unique<LineCollector>(
+        std::vector<std::string>{"weston", "--backend=headless-backend.so", "--xwayland",
+                                 "--no-config", "--idle-time=0", "--socket=" + socket,
+                                 "--width=1280", "--height=800"},
+        /*mergeErrors=*/true);
+    // It names the X display it serves once XWayland is ready to be started.
+    const std::string tag = "xserver listening on display ";
+    if (!weston_->started() || !weston_->waitForText(tag, 30.0)) {
+        error_ = "weston with XWayland did not start (are weston and xwayland installed?)";
+        return false;
+    }
+    for (const auto& line : weston_->lines())
+        if (auto at = line.text.find(tag); at != std::string::npos)
+            display_ = line.text.substr(at + tag.size());
+    while (!display_.empty() && std::isspace(static_cast<unsigned char>(display_.back())))
+        display_.pop_back();
+    if (display_.empty()) error_ = "weston named no X display";
+    return !display_.empty();
 }
 
 bool Desktop::prepareFolders() {
@@ -77,6 +108,8 @@ Desktop::~Desktop() {
     systemBus_.reset();
     sessionBus_.reset();
     xvfb_.reset();
+    if (weston_) weston_->stop(10.0);
+    weston_.reset();
     for (const auto& [name, value] : savedEnv_) {
         if (value)
             ::setenv(name.c_str(), value->c_str(), 1);

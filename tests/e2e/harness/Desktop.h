@@ -4,6 +4,7 @@
 // temporary folder that goes with the object. The process environment points at all of
 // them while the object lives, so every program started meanwhile sees only this desktop.
 #include "ChildProcess.h"
+#include "LineCollector.h"
 #include "WindowStage.h"
 #include "XvfbServer.h"
 
@@ -23,6 +24,10 @@ class Desktop {
         std::string display;
     };
     explicit Desktop(const OnDisplay& existing);
+    // A Wayland desktop: weston, headless, with XWayland serving the X11 programs, as GNOME,
+    // Plasma or a Steam Deck do. It has no seat, so nothing gets focus on its own.
+    struct OnWeston {};
+    explicit Desktop(const OnWeston&);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -52,6 +57,7 @@ class Desktop {
   private:
     bool prepareFolders();
     bool startDesktop();
+    bool startWeston();
     bool startBus(std::unique_ptr<test::ChildProcess>& bus, const std::string& name,
                   const char* variable);
     void setEnv(const char* name, const std::string& value);
@@ -62,6 +68,7 @@ class Desktop {
     std::string display_;
     std::map<std::string, std::optional<std::string>> savedEnv_;
     std::unique_ptr<test::XvfbServer> xvfb_;
+    std::unique_ptr<LineCollector> weston_;
     std::unique_ptr<test::ChildProcess> sessionBus_;
     std::unique_ptr<test::ChildProcess> systemBus_;
     std::unique_ptr<WindowStage> windows_;

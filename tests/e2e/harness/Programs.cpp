@@ -152,9 +152,19 @@ std::vector<std::string> HostSim::notes() const {
     return notes_;
 }
 
-Strip::Strip(const std::string& program, const std::string& display, double cellWidth)
-    : process_({program, "--display", display, "--width", std::to_string(cellWidth)},
-               /*mergeErrors=*/true) {}
+namespace {
+std::vector<std::string> stripArgs(const std::string& program, const std::string& display,
+                                   double cellWidth, const std::string& gameGeometry) {
+    std::vector<std::string> argv = {program, "--display", display, "--width",
+                                     std::to_string(cellWidth)};
+    if (!gameGeometry.empty()) argv.insert(argv.end(), {"--game", "--geometry", gameGeometry});
+    return argv;
+}
+} // namespace
+
+Strip::Strip(const std::string& program, const std::string& display, double cellWidth,
+             const std::string& gameGeometry)
+    : process_(stripArgs(program, display, cellWidth, gameGeometry), /*mergeErrors=*/true) {}
 
 bool Strip::runAsync(const std::string& commands) {
     return process_.write(commands + "\n");

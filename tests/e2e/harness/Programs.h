@@ -71,7 +71,10 @@ class HostSim {
 // talon-strip driven line by line through its standard input.
 class Strip {
   public:
-    Strip(const std::string& program, const std::string& display, double cellWidth);
+    // With `gameGeometry` ("WxH+X+Y") it paints inside a game window, as the game does;
+    // without, in a borderless window at the screen's top-left corner.
+    Strip(const std::string& program, const std::string& display, double cellWidth,
+          const std::string& gameGeometry = {});
     bool ok() const { return process_.started(); }
     // Runs the commands and waits until the painter has carried them all out.
     bool run(const std::string& commands, double timeout = 60.0);

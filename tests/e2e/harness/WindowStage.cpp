@@ -1,5 +1,7 @@
 #include "WindowStage.h"
 
+#include "X11WindowSearch.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -22,6 +24,7 @@ WindowStage::WindowStage(const std::string& display) {
         return;
     }
     connection_ = c;
+    screen_ = it.data;
     root_ = it.data->root;
     const char name[] = "_NET_ACTIVE_WINDOW";
     auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
@@ -67,6 +70,9 @@ void WindowStage::activate(uint32_t window) {
 }
 
 uint32_t WindowStage::game() {
+    if (connection_)
+        if (auto painted = x11::findClientWindow(connection_, screen_, kGameClass))
+            return painted->id;
     if (!game_) game_ = createWindow(kGameClass, "Emberfall");
     return game_;
 }

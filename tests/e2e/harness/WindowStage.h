@@ -6,6 +6,7 @@
 #include <string>
 
 struct xcb_connection_t;
+struct xcb_screen_t;
 
 namespace et::e2e {
 
@@ -24,7 +25,8 @@ class WindowStage {
     uint32_t createWindow(const std::string& windowClass, const std::string& title);
     // Makes `window` the active one; 0 says no window is active.
     void activate(uint32_t window);
-    // The game's window, made on first use.
+    // The game's window: the one talon-strip paints in when it plays the game, else one
+    // made on first use.
     uint32_t game();
     // Another program's window, made on first use.
     uint32_t other();
@@ -35,6 +37,7 @@ class WindowStage {
     bool windowManagerRuns();
 
     xcb_connection_t* connection_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
     uint32_t root_ = 0;
     uint32_t activeAtom_ = 0;
     uint32_t game_ = 0;
