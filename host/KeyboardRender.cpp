@@ -3,6 +3,8 @@
 #include "CanvasLayout.h"
 #include "KeyGrid.h"
 #include "KeyList.h"
+#include "LegendFont.h"
+#include "Utf8.h"
 
 #include <png.h>
 
@@ -49,6 +51,31 @@ uint8_t toByte(int commandUnits) {
     return static_cast<uint8_t>(std::clamp(commandUnits, 0, 100) * 255 / 100);
 }
 
+// The key's legend as the color programmer prints it, in the top-left corner as on a
+// keycap and above the key's middle, which shows its color undisturbed. Black on light
+// colors, white on dark ones; left out on a key too small for it at this scale.
+void drawLegend(Image& image, const PixelRect& key, int32_t keyId, int scale,
+                const uint8_t fill[3]) {
+    const auto text = corvjson::decodeUtf8(et::keyLegend(keyId));
+    if (!text || text->empty()) return;
+    const int dot = std::max(1, scale / 2);
+    const int left = 2 * scale, top = scale + 1;
+    const int width = static_cast<int>(text->size()) * kGlyphAdvance * dot - dot;
+    if (width > key.w - 2 * left || top + kGlyphHeight * dot > key.h / 2) return;
+    const bool light = fill[0] * 299 + fill[1] * 587 + fill[2] * 114 > 128 * 1000;
+    const uint8_t ink = light ? 0 : 255;
+    int x = key.x + left;
+    for (wchar_t c : *text) {
+        if (const auto rows = glyph(static_cast<char32_t>(c))) {
+            for (int row = 0; row < kGlyphHeight; ++row)
+                for (int col = 0; col < kGlyphWidth; ++col)
+                    if ((*rows)[row] & (0x10 >> col))
+                        image.fill(x + col * dot, key.y + top + row * dot, dot, dot, ink, ink, ink);
+        }
+        x += kGlyphAdvance * dot;
+    }
+}
+
 } // namespace
 
 void Image::fill(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
@@ -80,12 +107,12 @@ Image renderKeyboard(const KeyboardState& state, int scale) {
         const PixelRect p = toPixels(r, extent, scale);
         image.fill(p.x, p.y, p.w, p.h, kEdge[0], kEdge[1], kEdge[2]);
         const int inset = std::max(1, scale);
-        if (color)
-            image.fill(p.x + inset, p.y + inset, p.w - 2 * inset, p.h - 2 * inset,
-                       toByte(color->red), toByte(color->green), toByte(color->blue));
-        else
-            image.fill(p.x + inset, p.y + inset, p.w - 2 * inset, p.h - 2 * inset, kUnlit[0],
-                       kUnlit[1], kUnlit[2]);
+        const uint8_t fill[3] = {color ? toByte(color->red) : kUnlit[0],
+                                 color ? toByte(color->green) : kUnlit[1],
+                                 color ? toByte(color->blue) : kUnlit[2]};
+        image.fill(p.x + inset, p.y + inset, p.w - 2 * inset, p.h - 2 * inset, fill[0], fill[1],
+                   fill[2]);
+        drawLegend(image, p, r.id, scale, fill);
     }
     return image;
 }

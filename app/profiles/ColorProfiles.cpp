@@ -23,10 +23,14 @@ void ColorProfiles::saveColorProfile(int profile) {
     store_.defaults().sync();
 }
 
-void ColorProfiles::showWorkingProfileInCanvas() {
+void ColorProfiles::holdWorkingProfileInCanvas() {
     canvas_.keyColorSet = frames_.keyboardColorSet;
     canvas_.keysToColors = frames_.keyToColorMap;
     canvasProfile = activeColorProfile;
+}
+
+void ColorProfiles::showWorkingProfileInCanvas() {
+    holdWorkingProfileInCanvas();
     if (frames_.useSingleColorMode) frames_.setAllKeys(frames_.keyboardColorSet[kColorA]);
     profileTouched = false;
 }

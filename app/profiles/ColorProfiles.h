@@ -28,8 +28,13 @@ class ColorProfiles {
     // they were loaded. Profiles outside 1–9 are ignored.
     void saveColorProfile(int profile);
 
-    // Canvas copies := the working profile (independent copies); in single-color mode the
-    // whole keyboard takes color A; the edits count as saved.
+    // Canvas copies := the working profile (independent copies). Start-up calls it once the
+    // profiles are loaded: "Control all lights" and single-color mode compose the active
+    // profile from the canvas, which must never be its placeholder of one black color.
+    void holdWorkingProfileInCanvas();
+
+    // holdWorkingProfileInCanvas; in single-color mode the whole keyboard takes color A;
+    // the edits count as saved.
     void showWorkingProfileInCanvas();
 
     // The profile menu chose `profile`: load it and make it active, then show it in the

@@ -171,6 +171,34 @@ std::optional<std::string_view> labelForKey(int32_t id) {
     return std::string_view(it->second);
 }
 
+std::string keyLegend(int32_t id) {
+    static const std::map<std::string_view, std::string_view> shortForms = {
+        {"Print Scrn", "PrtSc"},  {"Scroll Lock", "ScrLk"},
+        {"Pause|Break", "Pause"}, {"Backspace", "Back"},
+        {"Insert", "Ins"},        {"Delete", "Del"},
+        {"Page Up", "PgUp"},      {"Page Down", "PgDn"},
+        {"Num Lock", "Num"},      {"Caps Lock", "Caps"},
+        {"Left Shift", "Shift"},  {"Right Shift", "Shift"},
+        {"Left Control", "Ctrl"}, {"Right Control", "Ctrl"},
+        {"Left Alt", "Alt"},      {"Right Alt", "Alt"},
+        {"Left Windows", "Win"},  {"Right Windows", "Win"},
+        {"Context Menu", "Menu"}, {"Spacebar", "Space"},
+        {"Arrow Up", "\u2191"},   {"Arrow Down", "\u2193"},
+        {"Arrow Left", "\u2190"}, {"Arrow Right", "\u2192"},
+        {"Crest Logo", "Crest"},  {"Talon Badge", "Talon Badge"},
+    };
+    const auto label = labelForKey(id);
+    if (!label || id == kNoKey) return {};
+    std::string text(*label);
+    // The key menus mark the keys that pulse in combat; a drawing shows the key only.
+    if (const auto mark = text.rfind(" \u00A9"); mark != std::string::npos) text.erase(mark);
+    text.erase(0, text.find_first_not_of(' '));
+    if (text.rfind("NumPad ", 0) == 0) return text.substr(7);
+    if (auto it = shortForms.find(text); it != shortForms.end()) return std::string(it->second);
+    std::erase(text, ' ');
+    return text;
+}
+
 std::optional<int32_t> keyForLabel(std::string_view label) {
     for (const KeyLabel& k : kKeyList) {
         if (k.label == label) return k.id;

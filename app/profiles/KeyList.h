@@ -32,6 +32,10 @@ std::span<const KeyLabel> keyList();
 const std::map<int32_t, std::string>& keyNameTable();
 
 std::optional<std::string_view> labelForKey(int32_t id);
+// What a drawing of the keyboard prints on the key (UTF-8): the label without its mark and
+// spaces, shortened to fit a small key ("PrtSc", "Shift", "↑", "7" for NumPad 7). Empty
+// for an identifier that names no key.
+std::string keyLegend(int32_t id);
 // The identifier whose label equals `label` exactly.
 std::optional<int32_t> keyForLabel(std::string_view label);
 

@@ -17,33 +17,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <map>
-
 namespace et {
 
 namespace {
-
-// The legend printed on a key: the key list's label, shortened to fit a small key.
-QString legend(int32_t id) {
-    static const std::map<QString, QString> shortForms = {
-        {"Print Scrn", "PrtSc"},   {"Scroll Lock", "ScrLk"},  {"Pause|Break", "Pause"},
-        {"Backspace", "Back"},     {"Insert", "Ins"},         {"Delete", "Del"},
-        {"Page Up", "PgUp"},       {"Page Down", "PgDn"},     {"Num Lock", "Num"},
-        {"Caps Lock", "Caps"},     {"Left Shift", "Shift"},   {"Right Shift", "Shift"},
-        {"Left Control", "Ctrl"},  {"Right Control", "Ctrl"}, {"Left Alt", "Alt"},
-        {"Right Alt", "Alt"},      {"Left Windows", "Win"},   {"Right Windows", "Win"},
-        {"Context Menu", "Menu"},  {"Spacebar", "Space"},     {"Arrow Up", "↑"},
-        {"Arrow Down", "↓"},       {"Arrow Left", "←"},       {"Arrow Right", "→"},
-        {"NumPad Enter", "Enter"}, {"Crest Logo", "Crest"},   {"Talon Badge", "Talon Badge"},
-    };
-    const auto text = labelForKey(id);
-    if (!text) return {};
-    QString label = QString::fromUtf8(text->data(), static_cast<int>(text->size())).trimmed();
-    label.remove(QStringLiteral(" ©"));
-    if (label.startsWith("NumPad ")) return label.mid(7);
-    if (auto it = shortForms.find(label); it != shortForms.end()) return it->second;
-    return label.remove(' ');
-}
 
 // Under the canvas: a dark keyboard case with the key legends, which show through the
 // translucent key colors.
@@ -71,7 +47,7 @@ class KeyboardBackdrop : public QWidget {
             p.setBrush(QColor(12, 13, 16));
             p.drawRoundedRect(r, 2, 2);
             p.setPen(QColor(255, 255, 255));
-            p.drawText(r, Qt::AlignCenter, legend(key.id));
+            p.drawText(r, Qt::AlignCenter, QString::fromStdString(keyLegend(key.id)));
         }
     }
 };

@@ -21,7 +21,7 @@ void LauncherControl::autorunAtStartup() {
     if (!name) {
         ui_.setAutorunChecked(AutorunItem::None, true);
     } else if (!name->empty() && *name != "None") {
-        launcher_.activate(*name);
+        activate(*name);
         log_.appendLine("Launching " + *name);
     } else {
         ui_.setAutorunChecked(AutorunItem::None, true);
@@ -33,7 +33,13 @@ void LauncherControl::launchNamedApplication(const std::string& name) {
         editApplicationNames();
         return;
     }
-    launcher_.activate(name);
+    activate(name);
+}
+
+void LauncherControl::activate(const std::string& name) {
+    launcher_.activate(name, [this, alive = alive_, name](const std::string& reason) {
+        if (*alive) log_.appendLine("Unable to launch " + name + ": " + reason);
+    });
 }
 
 void LauncherControl::editApplicationNames() {

@@ -5,6 +5,7 @@
 #include "Launcher.h"
 #include "Log.h"
 
+#include <memory>
 #include <string>
 
 namespace et {
@@ -39,6 +40,9 @@ class LauncherUi {
 class LauncherControl {
   public:
     LauncherControl(Launcher& launcher, Defaults& defaults, Log& log, LauncherUi& ui);
+    ~LauncherControl() { *alive_ = false; }
+    LauncherControl(const LauncherControl&) = delete;
+    LauncherControl& operator=(const LauncherControl&) = delete;
 
     ApplicationNames names;
 
@@ -62,10 +66,15 @@ class LauncherControl {
     void autorunClassic() { setAutorun(AutorunItem::Classic, names.EmberClassicAppName); }
 
   private:
+    // Hands `name` to the launcher; a launch that cannot be done is logged with its reason.
+    void activate(const std::string& name);
+
     Launcher& launcher_;
     Defaults& defaults_;
     Log& log_;
     LauncherUi& ui_;
+    // A failure can arrive after this object is gone (the launcher lives on).
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace et

@@ -65,6 +65,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 9–11: action-bar keys, the nine profiles (profile 1 ends up working), profile 1 shown.
     barMaps.loadActionBarKeyMaps();
     frames.loadAllColorProfiles();
+    profiles.holdWorkingProfileInCanvas();
     director.state.activeColorProfile = 1;
     profiles.activeColorProfile = 1;
     frames.keyboardColorBitmap[0][0] = 69;

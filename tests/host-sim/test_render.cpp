@@ -1,6 +1,10 @@
-// Pictures of the virtual keyboard: each key in the color the host shows, PNG files that
-// read back to the same pixels, and clear failures.
+// Pictures of the virtual keyboard: each key in the color the host shows with its legend,
+// PNG files that read back to the same pixels, and clear failures.
+#include "CanvasLayout.h"
+#include "KeyList.h"
 #include "KeyboardRender.h"
+#include "LegendFont.h"
+#include "Utf8.h"
 #include "WireFormat.h"
 
 #include <CorvaneLED.h>
@@ -105,6 +109,41 @@ TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
     EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
     EXPECT_FALSE(hostsim::writePng(hostsim::Image{}, path.string(), &error));
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Every key of the picture carries its legend in ink that stands out from the key, whether
+// the key is lit light or dark, and the font can write every legend.
+TEST(KeyboardRender, EveryKeyCarriesItsLegendInInkThatStandsOut) {
+    for (const auto& [level, ink] : {std::pair{100, 0}, std::pair{5, 255}}) {
+        hostsim::KeyboardState state;
+        state.apply(message(corvwire::kSetLighting, {level, level, level}));
+        const auto image = hostsim::renderKeyboard(state, 2);
+        for (const et::KeyRect& key : et::canvasKeyRects()) {
+            const int32_t keyName = et::keyNameForId(key.id);
+            SCOPED_TRACE(et::keyLegend(key.id));
+            // The key's inside, found from its middle outwards by its fill color.
+            const auto mid = hostsim::keyCenter(keyName, 2);
+            ASSERT_GE(mid.x, 0);
+            const Rgb8 fill = at(image, keyName, 2);
+            auto same = [&](int x, int y) {
+                const uint8_t* px = image.pixel(x, y);
+                return Rgb8{px[0], px[1], px[2]} == fill;
+            };
+            int left = mid.x, top = mid.y;
+            while (same(left - 1, mid.y))
+                --left;
+            while (same(left, top - 1))
+                --top;
+            int inked = 0;
+            for (int y = top; y < mid.y; ++y)
+                for (int x = left; x < mid.x; ++x)
+                    inked += image.pixel(x, y)[0] == ink && image.pixel(x, y)[1] == ink;
+            EXPECT_GT(inked, 3);
+        }
+    }
+    for (const et::KeyRect& key : et::canvasKeyRects())
+        for (wchar_t c : corvjson::decodeUtf8(et::keyLegend(key.id)).value_or(L"?"))
+            EXPECT_TRUE(hostsim::glyph(static_cast<char32_t>(c))) << et::keyLegend(key.id);
 }
 
 } // namespace

@@ -111,5 +111,34 @@ TEST_F(ProfileWindowsTest, KeyMenusShowStoredBindingsAfterTheAlertSavedTheColors
     EXPECT_EQ(shown(101), " 1") << "not stored: the default";
 }
 
+// Before the color programmer was ever opened, the main window's lighting switches compose
+// the active profile from the canvas: it must hold profile 1 as stored, not a black
+// placeholder.
+TEST(LightingSwitchesTest, BeforeTheColorProgrammerOpensTheyShowTheStoredProfile) {
+    ShellHarness h;
+    KeyMap stored = ProfileStore::defaultKeyToColorMap();
+    stored[1] = kColorL;
+    h.defaults.setIntArray(ProfileStore::keyFor(kKeyMapStem, 1),
+                           std::vector<int64_t>(stored.begin(), stored.end()));
+    h.defaults.setColor(ProfileStore::keyFor("colorAColor", 1), kOlive);
+    AppDelegate& app = h.start();
+    ColorSet colors;
+    app.profileStore.loadProfileColors(colors, 1);
+    const LightingBitmap expected = KeyboardFrames::composeBitmap(colors, stored);
+
+    MainWindow& w = app.mainWindow;
+    // Single-color mode on and off again: the way back shows the profile.
+    for (auto* button : {w.controlAllLightsCheckbox, w.singleColorModeBtn, w.singleColorModeBtn}) {
+        h.lighting.lastBitmap.clear();
+        button->click();
+        h.spin(0.02);
+        if (w.singleColorModeBtn->isChecked()) continue;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), h.lighting.lastBitmap.begin(),
+                               h.lighting.lastBitmap.end()))
+            << button->text().toStdString();
+    }
+    EXPECT_FALSE(app.colorProgrammerWindow.isVisible());
+}
+
 } // namespace
 } // namespace et::test

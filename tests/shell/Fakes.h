@@ -81,7 +81,11 @@ class FakeWorkspace : public Workspace {
 class RecordingLauncher : public Launcher {
   public:
     std::vector<std::string> activated;
-    void activate(const std::string& name) override { activated.push_back(name); }
+    std::vector<Failed> failures; // one per activation, to report a failure with
+    void activate(const std::string& name, Failed onFailure) override {
+        activated.push_back(name);
+        failures.push_back(std::move(onFailure));
+    }
 };
 
 class RecordingSpeech : public Speech {

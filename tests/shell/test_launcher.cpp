@@ -1,8 +1,10 @@
 // Launching by name, the names window, autorun and the game-foreground check.
 #include "Fakes.h"
 #include "ForegroundCheck.h"
+#include "HelperLauncher.h"
 #include "LauncherControl.h"
 #include "MemoryDefaults.h"
+#include "QtRunLoop.h"
 #include "ShellHarness.h"
 
 #include <QAction>
@@ -140,6 +142,42 @@ TEST_F(LauncherTest, AutorunAtStartup) {
     EXPECT_TRUE(ui.checked[AutorunItem::Classic]);
     EXPECT_FALSE(ui.checked[AutorunItem::None]);
     EXPECT_EQ(ui.optionRuns, 0);
+}
+
+// A launch that cannot be done says why, after the description's own line, whether the
+// name matches nothing or the helper is missing; a launcher outliving the log stays quiet.
+TEST_F(LauncherTest, ALaunchThatFailsIsLoggedWithTheHelpersReason) {
+    struct Case {
+        std::string helper, expected;
+    } cases[] = {
+        {ACTIVATE_HELPER,
+         "Unable to launch No Such Game: no window, desktop entry or program named \"No Such "
+         "Game\""},
+        {"", "Unable to launch No Such Game: the launch helper ember-talon-activate is not "
+             "installed"},
+        {"/nonexistent/ember-talon-activate",
+         "Unable to launch No Such Game: cannot run the launch helper "
+         "/nonexistent/ember-talon-activate: "},
+    };
+    QtRunLoop runLoop;
+    for (const Case& c : cases) {
+        HelperLauncher helper(c.helper);
+        LauncherControl real{helper, defaults, log, ui};
+        log.lines.clear();
+        defaults.setString("AutorunName", "No Such Game");
+        real.autorunAtStartup();
+        for (int i = 0; i < 500 && log.lines.size() < 2; ++i)
+            runLoop.runFor(0.02);
+        ASSERT_EQ(log.lines.size(), 2u) << c.helper;
+        EXPECT_EQ(log.lines[0], "Launching No Such Game");
+        EXPECT_EQ(log.lines[1].substr(0, c.expected.size()), c.expected) << c.helper;
+    }
+
+    auto gone = std::make_unique<LauncherControl>(launcher, defaults, log, ui);
+    gone->launchEmber();
+    gone.reset();
+    launcher.failures.back()("too late");
+    EXPECT_EQ(log.lines.size(), 2u);
 }
 
 TEST(ForegroundCheckTest, OnlyTheExactIdentifierIsTheGame) {

@@ -3,14 +3,22 @@
 #include "ShellHarness.h"
 #include "TextViewLog.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 
 namespace et::test {
@@ -87,6 +95,47 @@ TEST(InfoWindowsTest, MissingGuideLeavesANote) {
     AppDelegate& app = h.make();
     app.helpWindow.loadHelpText(":/no/such/document.html");
     EXPECT_TRUE(app.helpWindow.helpTextView->toPlainText().contains("missing"));
+}
+
+// The user guide sends the player to buttons and menus by name: each name it marks, and
+// each Menu ▸ Item path it writes, must be found in the windows as they are built.
+TEST(HelpTextTest, EveryControlItNamesExists) {
+    ShellHarness h;
+    h.start();
+    h.app->keyMapping.openWindowToMapKeys(); // fills the key menus
+    std::set<QString> names;
+    auto plain = [](QString text) { return text.remove('&').trimmed(); };
+    for (QWidget* w : QApplication::allWidgets()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) names.insert(plain(button->text()));
+        if (auto* combo = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                names.insert(plain(combo->itemText(i)));
+    }
+    std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& path) {
+        names.insert(plain(menu->title()));
+        for (QAction* a : menu->actions()) {
+            if (a->menu()) walk(a->menu(), path + plain(a->menu()->title()) + " ▸ ");
+            names.insert(plain(a->text()));
+            names.insert(path + plain(a->text()));
+        }
+    };
+    for (QAction* top : h.app->mainWindow.menuBar()->actions())
+        if (top->menu()) walk(top->menu(), plain(top->menu()->title()) + " ▸ ");
+
+    QFile file(":/help/HelpText.html");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    const QRegularExpression marked(R"(<([bi]) class="ui">([^<]+)</\1>)");
+    const QRegularExpression menuPath(R"([A-Z]\w* ▸ [A-Z]\w*(?: [A-Z]\w*)*…?)");
+    int checked = 0;
+    for (const auto* pattern : {&marked, &menuPath}) {
+        for (const auto& m : pattern->globalMatch(html)) {
+            const QString name = m.lastCapturedIndex() == 2 ? m.captured(2) : m.captured(0);
+            EXPECT_TRUE(names.count(name.simplified())) << name.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 15) << "the guide names the controls it explains";
 }
 
 } // namespace

@@ -168,19 +168,22 @@ TEST_F(X11Test, HelperStartsFromTheDesktopEntryThenFromPath) {
     EXPECT_EQ(Scratch::waitForFile(s.dir / "from-path"), "");
 
     EXPECT_NE(runHelper(server.display(), s, "No Such Game"), 0);
+    std::ofstream(s.dir / "data/applications/broken.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Broken Game\nExec=/nonexistent/broken\n";
+    EXPECT_NE(runHelper(server.display(), s, "Broken Game"), 0);
 }
 
 TEST(HelperLauncherTest, RunsTheHelperWithTheNameAndDoesNotWait) {
     Scratch s;
     const auto helper = s.recorder("fake-helper", s.dir / "args", /*delay=*/0.5);
     HelperLauncher launcher(helper.string());
-    launcher.activate("Emberfall Classic");
+    launcher.activate("Emberfall Classic", nullptr);
     // The helper is still sleeping when activate has returned.
     EXPECT_FALSE(fs::exists(s.dir / "args"));
     EXPECT_EQ(Scratch::waitForFile(s.dir / "args"), "Emberfall Classic\n");
 
     HelperLauncher none("");
-    none.activate("Emberfall"); // no helper installed: nothing happens
+    none.activate("Emberfall", nullptr); // no helper installed, nobody to tell: nothing
 }
 
 TEST(SpeechAndBeepTest, SpeakAndBeepThroughWhateverIsInstalledElseStaySilent) {

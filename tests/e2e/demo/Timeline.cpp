@@ -15,14 +15,22 @@ std::string seconds(double t) {
     return text;
 }
 
-// The key's label as the application's key menus show it, else its number.
+// The key as the pictures print it; where two keys print the same (Shift, 1 and NumPad 1),
+// as the key menus name it, without their mark. Unknown keys by number.
 std::string keyLabel(int32_t keyName) {
     int32_t id = keyName;
     for (const et::ExtraKey& extra : et::extraKeys())
         if (extra.keyName == keyName) id = extra.id;
-    if (auto label = et::labelForKey(id)) {
+    static const std::map<std::string, int> printed = [] {
+        std::map<std::string, int> count;
+        for (const et::KeyLabel& k : et::keyList())
+            ++count[et::keyLegend(k.id)];
+        return count;
+    }();
+    if (auto label = et::labelForKey(id); label && id != et::kNoKey) {
+        std::string legend = et::keyLegend(id);
+        if (printed.at(legend) == 1) return legend;
         std::string text(*label);
-        // The key menus mark some keys with a trailing sign; the timeline names keys only.
         if (const auto mark = text.rfind(" \u00A9"); mark != std::string::npos) text.erase(mark);
         const auto first = text.find_first_not_of(' ');
         return first == std::string::npos ? text : text.substr(first);

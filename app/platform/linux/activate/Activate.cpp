@@ -41,6 +41,10 @@ Plan planActivation(const std::string& appName, WindowRaiser& raiser) {
             plan.source = entry->file.string();
             return plan;
         }
+        // Kept for the complaint should nothing else be found either.
+        plan.source = "the desktop entry " + entry->file.string() + " starts " +
+                      (argv.empty() ? std::string("nothing") : argv[0]) +
+                      ", which is not installed";
     }
     for (const auto& candidate : executableCandidates(appName)) {
         std::string found = findOnPath(candidate);

@@ -11,7 +11,8 @@ struct Plan {
     enum class Kind { RaiseWindow, Run, NotFound } kind = Kind::NotFound;
     uint32_t window = 0;           // RaiseWindow
     std::vector<std::string> argv; // Run
-    std::string source;            // what was found, for the message on stderr
+    std::string source;            // what was found, for the message on stderr; for
+                                   // NotFound, a desktop entry that could not be used
 };
 
 class WindowRaiser;
