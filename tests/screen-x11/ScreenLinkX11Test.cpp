@@ -64,7 +64,8 @@ TEST_F(X11Fixture, TextSentByTheStripIsQueuedWithItsPrefixes) {
         reader.start();
         run(*painter, "hold 250\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
                       "send Q\ncolor blue\nsend \\x00\nclear");
-        const std::string expected = std::string("{Q`7Hi") + '\0';
+        // Action-bar frames go ahead of the text, among themselves in the order they came.
+        const std::string expected = std::string("`7{QHi") + '\0';
         runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
         EXPECT_EQ(queue.contents(), expected);
     }
