@@ -4,6 +4,8 @@ function(et_add_existing_subdirs)
     foreach(dir ${ARGN})
         if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
             add_subdirectory(${dir})
+            # The folder's name is a ctest label: `ctest -L screen` runs one subsystem's tests.
+            set_property(DIRECTORY ${dir} PROPERTY LABELS ${dir})
         endif()
     endforeach()
 endfunction()
