@@ -1,17 +1,25 @@
 #pragma once
-// A real host simulator on a private socket, with XDG_DATA_HOME pointing the library at it.
+// A real host simulator on a private socket, with XDG_DATA_HOME pointing the library at it,
+// and ways to read back what reached it. Effects tick on this thread's GLib context: tests
+// pump it until a condition holds and count messages, never milliseconds; the deadline only
+// keeps a broken effect from hanging the suite.
 #include "CorvaneLED.h"
 #include "HostServer.h"
 
+#include <glib.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 class HostFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/et-fw-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
@@ -32,16 +40,84 @@ protected:
         ASSERT_TRUE(host_->waitForMessages(2, 5));
         host_->clear();
     }
-
     // Waits for `n` messages and returns them; fails the test when they do not come.
     std::vector<hostsim::Message> expectMessages(size_t n) {
         EXPECT_TRUE(host_->waitForMessages(n, 5)) << "got " << host_->messageCount();
         return host_->messages();
     }
-
     // Gives a stray message time to arrive, then checks that none did.
-    void expectNothingSent() {
-        EXPECT_FALSE(host_->waitForMessages(1, 0.2));
+    void expectNothingSent() { EXPECT_FALSE(host_->waitForMessages(1, 0.2)); }
+
+    // Runs this thread's GLib context until `done` holds; false after ten seconds.
+    static bool pumpUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (; !done(); g_usleep(200)) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            g_main_context_iteration(nullptr, FALSE);
+        }
+        return true;
+    }
+    bool pumpUntilMessages(size_t n) {
+        return pumpUntil([&] { return host_->messageCount() >= n; });
+    }
+    // Gives an effect that should be over every chance to send more.
+    static void pumpFor(int milliseconds) {
+        const gint64 end = g_get_monotonic_time() + milliseconds * 1000;
+        pumpUntil([end] { return g_get_monotonic_time() >= end; });
+    }
+
+    // Everything the host received so far, as "Set 1,2,3", "Save", "Restore",
+    // "Key 28 1,2,3", "SaveKey 28", "RestoreKey 28", "Target 6" or the command's name.
+    std::vector<std::string> received() const {
+        std::vector<std::string> out;
+        for (const auto& m : host_->messages()) {
+            const auto rgb = [&m](size_t at) {
+                return std::to_string(m.field(at)) + "," + std::to_string(m.field(at + 4)) + "," +
+                       std::to_string(m.field(at + 8));
+            };
+            const std::string key = std::to_string(m.field(8));
+            switch (m.command) {
+            case 0x802:
+                out.push_back("Set " + rgb(8));
+                break;
+            case 0x803:
+                out.push_back("Target " + key);
+                break;
+            case 0x804:
+                out.push_back("Save");
+                break;
+            case 0x805:
+                out.push_back("Restore");
+                break;
+            case 0x809:
+                out.push_back("Key " + key + " " + rgb(12));
+                break;
+            case 0x811:
+                out.push_back("SaveKey " + key);
+                break;
+            case 0x812:
+                out.push_back("RestoreKey " + key);
+                break;
+            default:
+                out.push_back(m.name() ? m.name() : "?");
+            }
+        }
+        return out;
+    }
+    // Sends a marker command, waits for it and returns what arrived before it, then forgets
+    // it all: proves what was (not) sent without waiting for a quiet period.
+    std::vector<std::string> receivedBeforeMarker() {
+        EXPECT_FALSE(CorvLedSetTargetDevice(6)); // the inverted result: false means sent
+        // Waits without running the context, so no effect ticks in the meantime.
+        std::vector<std::string> out = received();
+        for (int i = 0; i < 1000 && (out.empty() || out.back() != "Target 6"); ++i) {
+            host_->waitForMessages(out.size() + 1, 0.01);
+            out = received();
+        }
+        EXPECT_EQ(out.empty() ? "" : out.back(), "Target 6") << "the marker never arrived";
+        if (!out.empty()) out.pop_back();
+        host_->clear();
+        return out;
     }
 
     std::string dir_;

@@ -6,10 +6,16 @@
 
 namespace {
 
-std::vector<uint8_t> bytesOf(std::initializer_list<uint32_t> words) {
+// Little-endian words, zero-filled to `length` bytes with `last` as the final word.
+std::vector<uint8_t> wire(std::vector<uint32_t> words, size_t length = 0, uint32_t last = 0) {
+    if (length) {
+        words.resize(length / 4);
+        words.back() = last;
+    }
     std::vector<uint8_t> out;
     for (uint32_t w : words)
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(w >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<uint8_t>(w >> (8 * i)));
     return out;
 }
 
@@ -17,31 +23,74 @@ using Commands = HostFixture;
 
 TEST_F(Commands, InitSendsHelloThenAsksToSaveTheLighting) {
     ASSERT_TRUE(CorvLedInit());
-    auto m = expectMessages(2);
+    const auto m = expectMessages(2);
     ASSERT_EQ(m.size(), 2u);
-    ASSERT_EQ(m[0].bytes.size(), 1032u);
-    EXPECT_EQ(std::vector<uint8_t>(m[0].bytes.begin(), m[0].bytes.begin() + 8),
-              bytesOf({1032, 0x801}));
-    for (size_t i = 8; i < 1032; ++i) ASSERT_EQ(m[0].bytes[i], 0) << "reserved byte " << i;
-    EXPECT_EQ(m[1].bytes, (std::vector<uint8_t>{8, 0, 0, 0, 4, 8, 0, 0}));
+    EXPECT_EQ(m[0].bytes, wire({1032, 0x801}, 1032));
+    EXPECT_EQ(m[1].bytes, wire({8, 0x804}));
 }
 
-TEST_F(Commands, WholeKeyboardAndSaveRestoreMessages) {
+// Every colour component differs from the others, so a value in the wrong field shows.
+TEST_F(Commands, EachCommandSendsExactlyItsBytes) {
     initAndClear();
-    EXPECT_TRUE(CorvLedSetLighting(100, 0, 0));
-    EXPECT_TRUE(CorvLedSetLighting(255, 255, 255));
-    EXPECT_TRUE(CorvLedSaveCurrentLighting());
-    EXPECT_TRUE(CorvLedRestoreLighting());
-    auto m = expectMessages(4);
-    ASSERT_EQ(m.size(), 4u);
-    EXPECT_EQ(m[0].bytes, (std::vector<uint8_t>{0x14, 0, 0, 0, 2, 8, 0, 0, 0x64, 0, 0, 0, 0, 0,
-                                                0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(m[1].bytes, bytesOf({20, 0x802, 255, 255, 255}));
-    EXPECT_EQ(m[2].bytes, bytesOf({8, 0x804}));
-    EXPECT_EQ(m[3].bytes, bytesOf({8, 0x805}));
+    std::array<unsigned char, CORVLED_BITMAP_SIZE> bitmap{};
+    for (size_t i = 0; i < bitmap.size(); ++i)
+        bitmap[i] = static_cast<unsigned char>(i * 7);
+    auto bitmapBytes = wire({512, 0x810});
+    bitmapBytes.insert(bitmapBytes.end(), bitmap.begin(), bitmap.end());
+    KeyName two[] = {CLK_Escape, CLK_F1};
+    std::vector<KeyName> many(126);
+    std::vector<uint32_t> manyWords{2028, 0x813};
+    for (size_t i = 0; i < many.size(); ++i) {
+        many[i] = static_cast<KeyName>(i + 1);
+        manyWords.push_back(static_cast<uint32_t>(i + 1));
+    }
+    struct Row {
+        const char* name;
+        std::function<bool()> call;
+        std::vector<uint8_t> bytes;
+    } rows[] = {
+        {"whole", [] { return CorvLedSetLighting(255, 17, 34); }, wire({20, 0x802, 255, 17, 34})},
+        {"whole low", [] { return CorvLedSetLighting(0, 100, 1); }, wire({20, 0x802, 0, 100, 1})},
+        {"save", CorvLedSaveCurrentLighting, wire({8, 0x804})},
+        {"restore", CorvLedRestoreLighting, wire({8, 0x805})},
+        {"target (inverted result)", [] { return !CorvLedSetTargetDevice(4); },
+         wire({12, 0x803, 4})},
+        {"target 0", [] { return !CorvLedSetTargetDevice(0); }, wire({12, 0x803, 0})},
+        {"target 7", [] { return !CorvLedSetTargetDevice(7); }, wire({12, 0x803, 7})},
+        {"scan code", [] { return CorvLedSetLightingForKeyWithScanCode(0x1E, 1, 2, 3); },
+         wire({24, 0x806, 0x1E, 1, 2, 3})},
+        {"hid code", [] { return CorvLedSetLightingForKeyWithHidCode(4, 255, 5, 6); },
+         wire({24, 0x807, 4, 255, 5, 6})},
+        {"quartz code", [] { return CorvLedSetLightingForKeyWithQuartzCode(0, 7, 8, 9); },
+         wire({24, 0x808, 0, 7, 8, 9})},
+        {"key name carried as given",
+         [] {
+             return CorvLedSetLightingForKeyWithKeyName(static_cast<KeyName>(0x7FF), 100, 50, 0);
+         },
+         wire({24, 0x809, 0x7FF, 100, 50, 0})},
+        {"save key", [] { return CorvLedSaveLightingForKey(CLK_TalonBadge); },
+         wire({12, 0x811, 0xFFFF2})},
+        {"restore key", [] { return CorvLedRestoreLightingForKey(CLK_P3); },
+         wire({12, 0x812, 0xFFF3})},
+        {"bitmap", [&] { return CorvLedSetLightingFromBitmap(bitmap.data()); }, bitmapBytes},
+        {"exclude two", [&] { return CorvLedExcludeKeysFromBitmap(two, 2); },
+         wire({2028, 0x813, 1, 0x3B}, 2028, 2)},
+        {"exclude count only", [] { return CorvLedExcludeKeysFromBitmap(nullptr, 5); },
+         wire({2028, 0x813}, 2028, 5)},
+        {"exclude the most", [&] { return CorvLedExcludeKeysFromBitmap(many.data(), 126); },
+         wire(manyWords, 2028, 126)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host_->clear();
+        EXPECT_TRUE(row.call());
+        const auto m = expectMessages(1);
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].bytes, row.bytes);
+    }
 }
 
-TEST_F(Commands, ColorsOutsideTheByteRangeAreRefusedAndNothingIsSent) {
+TEST_F(Commands, ArgumentsOutOfRangeAreRefusedAndNothingIsSent) {
     initAndClear();
     EXPECT_FALSE(CorvLedSetLighting(256, 0, 0));
     EXPECT_FALSE(CorvLedSetLighting(0, -1, 0));
@@ -51,87 +100,9 @@ TEST_F(Commands, ColorsOutsideTheByteRangeAreRefusedAndNothingIsSent) {
     EXPECT_FALSE(CorvLedSetLightingFromBitmap(nullptr));
     EXPECT_FALSE(CorvLedExcludeKeysFromBitmap(nullptr, 127));
     EXPECT_FALSE(CorvLedExcludeKeysFromBitmap(nullptr, -1));
-    expectNothingSent();
-}
-
-TEST_F(Commands, TargetDeviceResultIsInverted) {
-    initAndClear();
-    EXPECT_FALSE(CorvLedSetTargetDevice(4)); // sent
-    EXPECT_FALSE(CorvLedSetTargetDevice(0));
-    EXPECT_FALSE(CorvLedSetTargetDevice(7));
-    auto m = expectMessages(3);
-    ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(m[0].bytes, bytesOf({12, 0x803, 4}));
-    EXPECT_EQ(m[2].field(8), 7);
-    host_->clear();
-    EXPECT_TRUE(CorvLedSetTargetDevice(8)); // refused
+    EXPECT_TRUE(CorvLedSetTargetDevice(8)); // inverted: refused
     EXPECT_TRUE(CorvLedSetTargetDevice(-1));
     expectNothingSent();
-}
-
-TEST_F(Commands, SingleKeyMessagesCarryTheirAddressingMode) {
-    initAndClear();
-    EXPECT_TRUE(CorvLedSetLightingForKeyWithScanCode(0x1E, 1, 2, 3));
-    EXPECT_TRUE(CorvLedSetLightingForKeyWithHidCode(4, 1, 2, 3));
-    EXPECT_TRUE(CorvLedSetLightingForKeyWithQuartzCode(0, 1, 2, 3));
-    EXPECT_TRUE(CorvLedSetLightingForKeyWithKeyName(static_cast<KeyName>(0x7FF), 100, 50, 0));
-    EXPECT_TRUE(CorvLedSaveLightingForKey(CLK_TalonBadge));
-    EXPECT_TRUE(CorvLedRestoreLightingForKey(CLK_P3));
-    auto m = expectMessages(6);
-    ASSERT_EQ(m.size(), 6u);
-    EXPECT_EQ(m[0].bytes, bytesOf({24, 0x806, 0x1E, 1, 2, 3}));
-    EXPECT_EQ(m[1].bytes, bytesOf({24, 0x807, 4, 1, 2, 3}));
-    EXPECT_EQ(m[2].bytes, bytesOf({24, 0x808, 0, 1, 2, 3}));
-    EXPECT_EQ(m[3].bytes, bytesOf({24, 0x809, 0x7FF, 100, 50, 0}));
-    EXPECT_EQ(m[4].bytes, bytesOf({12, 0x811, 0xFFFF2}));
-    EXPECT_EQ(m[5].bytes, bytesOf({12, 0x812, 0xFFF3}));
-}
-
-TEST_F(Commands, BitmapIsCopiedByteForByte) {
-    initAndClear();
-    std::array<unsigned char, CORVLED_BITMAP_SIZE> bitmap{};
-    for (size_t i = 0; i < bitmap.size(); ++i) bitmap[i] = static_cast<unsigned char>(i * 7);
-    EXPECT_TRUE(CorvLedSetLightingFromBitmap(bitmap.data()));
-    auto m = expectMessages(1);
-    ASSERT_EQ(m.size(), 1u);
-    ASSERT_EQ(m[0].bytes.size(), 512u);
-    EXPECT_EQ(m[0].field(0), 512);
-    EXPECT_EQ(m[0].field(4), 0x810);
-    EXPECT_TRUE(std::equal(bitmap.begin(), bitmap.end(), m[0].bytes.begin() + 8));
-}
-
-TEST_F(Commands, ExclusionListIsAlwaysTheFullAreaWithItsCount) {
-    initAndClear();
-    KeyName two[] = {CLK_Escape, CLK_F1};
-    std::vector<KeyName> many(126);
-    for (size_t i = 0; i < many.size(); ++i) many[i] = static_cast<KeyName>(i + 1);
-    EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(two, 2));
-    EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(nullptr, 5));
-    EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(many.data(), 126));
-    auto m = expectMessages(3);
-    ASSERT_EQ(m.size(), 3u);
-    for (const auto& msg : m) ASSERT_EQ(msg.bytes.size(), 2028u);
-    EXPECT_EQ(std::vector<uint8_t>(m[0].bytes.begin() + 8, m[0].bytes.begin() + 16),
-              (std::vector<uint8_t>{1, 0, 0, 0, 0x3B, 0, 0, 0}));
-    for (size_t i = 16; i < 2024; ++i) ASSERT_EQ(m[0].bytes[i], 0) << i;
-    EXPECT_EQ(m[0].field(2024), 2);
-    for (size_t i = 8; i < 2024; ++i) ASSERT_EQ(m[1].bytes[i], 0) << i;
-    EXPECT_EQ(m[1].field(2024), 5);
-    EXPECT_EQ(m[2].field(8 + 4 * 125), 126);
-    EXPECT_EQ(m[2].field(8 + 4 * 126), 0);
-    EXPECT_EQ(m[2].field(2024), 126);
-}
-
-TEST(Version, ReportsTheBuildsVersion) {
-    int major = -1, minor = -1, build = -1;
-    EXPECT_TRUE(CorvLedGetSdkVersion(&major, &minor, &build));
-    EXPECT_EQ(major, 1);
-    EXPECT_EQ(minor, 2);
-    EXPECT_EQ(build, 0);
-    EXPECT_FALSE(CorvLedGetSdkVersion(nullptr, &minor, &build));
-    EXPECT_DOUBLE_EQ(CorvaneLEDVersionNumber, 1.0);
-    EXPECT_STREQ(reinterpret_cast<const char*>(CorvaneLEDVersionString),
-                 "@(#)PROGRAM:CorvaneLED  PROJECT:CorvaneLED-1\n");
 }
 
 } // namespace

@@ -1,0 +1,129 @@
+// The ticks of each effect, what stops them and what the framework refuses to start.
+#include "EffectsTest.h"
+
+namespace effects_test {
+namespace {
+
+// Effects that end by themselves, each tick read back from the host.
+TEST_F(Effects, EachEffectSendsItsTicksThenRestores) {
+    const struct {
+        const char* name;
+        std::function<bool()> start;
+        Sent sent;
+    } rows[] = {
+        {"key pulse of 10 ms: start, finish, restore",
+         [] { return CorvLedPulseSingleKey(CLK_Enter, 100, 0, 0, 25, 0, 0, 10, false); },
+         {"SaveKey 28", "Key 28 100,0,0", "Key 28 25,0,0", "RestoreKey 28"}},
+        // f = 20/30 gives red 75 in single precision (74 in double); the sweep back uses
+        // w = 1 − f, so it does not retrace the way out exactly.
+        {"key pulse blends in single precision and truncates",
+         [] { return CorvLedPulseSingleKey(CLK_A, 100, 0, 40, 25, 60, 0, 30, false); },
+         {"SaveKey 30", "Key 30 100,0,40", "Key 30 75,19,26", "Key 30 50,39,13", "Key 30 25,60,0",
+          "Key 30 50,40,13", "Key 30 75,20,26", "RestoreKey 30"}},
+        // The key goes dark between flashes; its saved lighting comes back only at the end.
+        {"key flash alternates colour and dark",
+         [] { return CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 30, 10); },
+         {"SaveKey 28", "Key 28 100,0,100", "Key 28 0,0,0", "Key 28 100,0,100", "RestoreKey 28"}},
+        {"key flash of negative duration only restores",
+         [] { return CorvLedFlashSingleKey(CLK_F1, 100, 0, 0, -1, 5); },
+         {"SaveKey 59", "RestoreKey 59"}},
+        {"whole flash alternates colour and restore",
+         [] { return CorvLedFlashLighting(100, 0, 50, 40, 10); },
+         {"Save", "Set 100,0,50", "Restore", "Set 100,0,50", "Restore", "Restore"}},
+        {"whole flash of negative duration",
+         [] { return CorvLedFlashLighting(1, 1, 1, -5, 1); },
+         {"Save", "Restore"}},
+        // Colours are checked per tick: the colour ticks send nothing, the rest runs its course.
+        {"whole flash with a refused colour",
+         [] { return CorvLedFlashLighting(256, 0, 0, 4, 1); },
+         {"Save", "Restore", "Restore", "Restore"}},
+        // Levels 0 and 5 (components × 5 / 100, truncated), then the restore on the third tick.
+        {"whole pulse",
+         [] { return CorvLedPulseLighting(100, 60, 21, 200, 50); },
+         {"Save", "Set 0,0,0", "Set 5,3,1", "Restore"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(row.start());
+        ASSERT_TRUE(pumpUntil(idle));
+        EXPECT_EQ(receivedBeforeMarker(), row.sent);
+    }
+    pumpFor(40);
+    EXPECT_EQ(receivedBeforeMarker(), Sent{}) << "a tick after the end";
+}
+
+TEST_F(Effects, EndlessEffectsRepeatUntilStopped) {
+    ASSERT_TRUE(CorvLedPulseSingleKey(CLK_Space, 100, 0, 0, 0, 0, 100, 20, true));
+    ASSERT_TRUE(pumpUntilMessages(1 + 9));
+    const auto sweeps = received();
+    EXPECT_EQ(Sent(sweeps.begin(), sweeps.begin() + 10),
+              (Sent{"SaveKey 57", "Key 57 100,0,0", "Key 57 50,0,50", "Key 57 0,0,100",
+                    "Key 57 50,0,50", "Key 57 100,0,0", "Key 57 50,0,50", "Key 57 0,0,100",
+                    "Key 57 50,0,50", "Key 57 100,0,0"}));
+    receivedBeforeMarker(); // forgets what came before, ticks on their way included
+    EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Space));
+    ASSERT_TRUE(pumpUntil(idle));
+    EXPECT_EQ(receivedBeforeMarker(), Sent{"RestoreKey 57"});
+
+    // A whole flash of duration zero does not count down.
+    ASSERT_TRUE(CorvLedFlashLighting(1, 2, 3, 0, 1));
+    ASSERT_TRUE(pumpUntilMessages(1 + 21));
+    const auto flashes = received();
+    for (size_t i = 1; i < flashes.size(); ++i)
+        EXPECT_EQ(flashes[i], i % 2 ? "Set 1,2,3" : "Restore") << "tick " << i;
+    receivedBeforeMarker();
+    EXPECT_TRUE(CorvLedStopEffects());
+    EXPECT_TRUE(CorvLedStopEffects()); // nothing left to stop: sends nothing
+    EXPECT_EQ(receivedBeforeMarker(), Sent{"Restore"});
+
+    // A whole pulse runs up to the full colour and down again in forty ticks.
+    ASSERT_TRUE(CorvLedPulseLighting(200, 100, 0, 0, 1));
+    ASSERT_TRUE(pumpUntilMessages(1 + 42));
+    EXPECT_TRUE(CorvLedStopEffects());
+    Sent expected{"Save"};
+    for (int tick = 0; tick <= 41; ++tick) {
+        const int level = tick <= 20 ? 5 * tick : tick <= 40 ? 200 - 5 * tick : 5;
+        expected.push_back("Set " + std::to_string(2 * level) + "," + std::to_string(level) + ",0");
+    }
+    const auto pulses = received();
+    ASSERT_GE(pulses.size(), expected.size());
+    EXPECT_EQ(Sent(pulses.begin(), pulses.begin() + expected.size()), expected);
+}
+
+TEST_F(Effects, RefusedEffectsStartAndSaveNothing) {
+    EXPECT_FALSE(CorvLedPulseSingleKey(CLK_Q, 100, 0, 0, 0, 0, 0, 0, true));
+    EXPECT_FALSE(CorvLedPulseSingleKey(CLK_Q, 100, 0, 0, 0, 0, 0, -400, false));
+    EXPECT_FALSE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 0, 0));
+    EXPECT_FALSE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 500, -75));
+    for (int interval : {0, -1, -250}) {
+        EXPECT_FALSE(CorvLedFlashLighting(100, 0, 0, 1000, interval)) << interval;
+        EXPECT_FALSE(CorvLedPulseLighting(100, 0, 0, 1000, interval)) << interval;
+    }
+    EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Enter)); // nothing to stop
+    EXPECT_TRUE(idle());
+    EXPECT_EQ(receivedBeforeMarker(), Sent{});
+
+    // A refused restart leaves the running flash as it was.
+    ASSERT_TRUE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 0, 500));
+    EXPECT_FALSE(CorvLedFlashSingleKey(CLK_Enter, 0, 100, 0, 0, 0));
+    EXPECT_EQ(g_singleKeyFlashingMap.at(CLK_Enter).interval, 500);
+    EXPECT_EQ(g_singleKeyFlashingMap.at(CLK_Enter).red, 100);
+
+    // One whole-keyboard effect at a time; the refused ones save nothing.
+    ASSERT_TRUE(CorvLedFlashLighting(100, 0, 0, 0, 1000));
+    EXPECT_FALSE(CorvLedFlashLighting(0, 100, 0, 0, 1000));
+    EXPECT_FALSE(CorvLedPulseLighting(0, 100, 0, 0, 1000));
+    EXPECT_TRUE(CorvLedStopEffects());
+    ASSERT_TRUE(CorvLedPulseLighting(0, 0, 100, 0, 1000));
+    EXPECT_FALSE(CorvLedFlashLighting(0, 100, 0, 0, 1000));
+    EXPECT_TRUE(CorvLedStopEffects());
+    EXPECT_TRUE(CorvLedFlashLighting(0, 100, 0, 0, 1000));
+    const auto sent = receivedBeforeMarker();
+    Sent whole;
+    std::copy_if(sent.begin(), sent.end(), std::back_inserter(whole),
+                 [](const std::string& s) { return s == "Save" || s == "Restore"; });
+    EXPECT_EQ(whole, (Sent{"Save", "Restore", "Save", "Restore", "Save"}));
+}
+
+} // namespace
+} // namespace effects_test
