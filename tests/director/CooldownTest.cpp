@@ -15,90 +15,102 @@ constexpr int32_t kKey1 = 0x02, kKey2 = 0x03, kQ = 0x10, kW = 0x11;
 class CooldownTest : public ::testing::Test {
   protected:
     CooldownTest() {
-        const char* low = "123456";
-        for (int i = 0; i < 6; ++i)
-            h.slots.barMapA.set(low[i], 0x02 + i); // the keys 1 to 6
+        for (char slot = '1'; slot <= '6'; ++slot)
+            h.slots.barMapA.set(slot, 0x02 + (slot - '1')); // the keys 1 to 6
         h.slots.barMapA.set('7', kQ);
         h.slots.barMapA.set('<', kW);
         showCooldownsOn({1});
     }
-
     void showCooldownsOn(std::initializer_list<int> profiles) {
         h.frames.useSpellCooldowns.fill(false);
         h.frames.useSpellCooldowns[0] = true;
         for (int p : profiles)
             h.frames.useSpellCooldowns[p] = true;
     }
-
     void frame(char code, int value) { h.send(std::string{code, static_cast<char>(value)}); }
-
-    std::array<int, 3> percent(const Color& c) const {
-        return {c.redPercent(), c.greenPercent(), c.bluePercent()};
-    }
-    Color cooldownColor() const { return h.frames.keyboardColorSet[kCooldownColor]; }
-    Color normalColor(int32_t key) const {
+    const Color& cooldown() const { return h.frames.keyboardColorSet[kCooldownColor]; }
+    Color normal(int32_t key) const {
         return KeyboardFrames::mappedColor(h.frames.keyboardColorSet, h.frames.keyToColorMap, key);
     }
-    LightingCall setKey(int32_t key, const Color& c) const {
-        const auto p = percent(c);
-        return {"setLightingForKey", {key, p[0], p[1], p[2]}, {}};
+    static LightingCall setKey(int32_t key, const Color& c) {
+        return {"setLightingForKey", {key, c.redPercent(), c.greenPercent(), c.bluePercent()}, {}};
     }
-    std::array<int, 3> cell(int profile, int32_t key) const {
-        return keyColor(h.frames.keyboardColorBitmap[profile], key);
-    }
-    static std::array<int, 3> bytes(const Color& c) {
-        return {c.redByte(), c.greenByte(), c.blueByte()};
+    // Whether the key's cell in the profile's bitmap shows the colour.
+    bool cellShows(int profile, int32_t key, const Color& c) const {
+        return keyColor(h.frames.keyboardColorBitmap[profile], key) ==
+               std::array<int, 3>{c.redByte(), c.greenByte(), c.blueByte()};
     }
 
     DirectorHarness h;
 };
 
+// Each frame code carries six slots of one bar, the highest bit first; the lowest bit is
+// unused.
+TEST_F(CooldownTest, EachFrameCodeReachesItsBarAndSlots) {
+    const struct {
+        char code;
+        BarMap ActionBarMaps::*bar;
+        const char* slots;
+    } rows[] = {{'`', &ActionBarMaps::barMapA, "123456"},
+                {'[', &ActionBarMaps::barMapA, "789:;<"},
+                {']', &ActionBarMaps::barMapB, "123456"},
+                {'{', &ActionBarMaps::barMapB, "789:;<"},
+                {'}', &ActionBarMaps::barMapC, "123456"}};
+    int32_t key = 0x10;
+    for (BarMap* bar : {&h.slots.barMapA, &h.slots.barMapB, &h.slots.barMapC})
+        for (char slot : std::string("123456789:;<"))
+            bar->set(slot, key++);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.code);
+        const BarMap& bar = h.slots.*row.bar;
+        frame(row.code, 64 | 2 | 1);
+        EXPECT_EQ(h.frames.dimmedKeys,
+                  (std::set<int32_t>{bar[char32_t(row.slots[0])], bar[char32_t(row.slots[5])]}));
+        frame(row.code, 16);
+        EXPECT_EQ(h.frames.dimmedKeys, std::set<int32_t>{bar[char32_t(row.slots[2])]});
+        frame(row.code, 0);
+    }
+}
+
 TEST_F(CooldownTest, SlotsGoOnCooldownThenFlashWhiteWhenReady) {
-    ASSERT_NE(bytes(cooldownColor()), bytes(normalColor(kKey2)));
+    h.lighting.clear();
     frame('`', 96); // slots 1 and 2
     // No stop: with no flash on the key it would end the combat pulse.
-    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(kKey1, cooldownColor()),
-                                                           setKey(kKey2, cooldownColor())}));
-    EXPECT_EQ(cell(1, kKey2), bytes(cooldownColor()));
+    EXPECT_EQ(h.lighting.calls,
+              (std::vector<LightingCall>{setKey(kKey1, cooldown()), setKey(kKey2, cooldown())}));
+    EXPECT_TRUE(cellShows(1, kKey2, cooldown()));
     EXPECT_EQ(h.frames.dimmedKeys, (std::set<int32_t>{kKey1, kKey2}));
 
     h.lighting.clear();
     frame('`', 64); // slot 2 is ready again
     EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{
-                                    setKey(kKey2, normalColor(kKey2)),
+                                    setKey(kKey2, normal(kKey2)),
                                     {"wait", {50}, {}},
                                     {"flashSingleKey", {kKey2, 100, 100, 100, 1000, 75}, {}}}));
-    EXPECT_EQ(cell(1, kKey2), bytes(normalColor(kKey2)));
-    EXPECT_EQ(cell(1, kKey1), bytes(cooldownColor()));
+    EXPECT_TRUE(cellShows(1, kKey2, normal(kKey2)));
+    EXPECT_TRUE(cellShows(1, kKey1, cooldown()));
     EXPECT_EQ(h.frames.dimmedKeys, std::set<int32_t>{kKey1});
 
-    // A frame that changes no bit sends nothing.
     h.lighting.clear();
-    frame('`', 64);
+    frame('`', 64); // a frame that changes no bit sends nothing
     EXPECT_TRUE(h.lighting.calls.empty());
-}
 
-TEST_F(CooldownTest, HighSlotsAndTheUnusedLowBit) {
-    for (char argument : {'B', 'C'}) {
-        DirectorHarness fresh;
-        fresh.slots.barMapA = h.slots.barMapA;
-        fresh.frames.useSpellCooldowns[0] = fresh.frames.useSpellCooldowns[1] = true;
-        fresh.send(std::string{'[', argument});
-        EXPECT_EQ(fresh.frames.dimmedKeys, (std::set<int32_t>{kQ, kW})) << argument;
-        EXPECT_EQ(fresh.lighting.named("setLightingForKey").size(), 2u);
-    }
+    // Every enabled profile repeats the key commands.
+    showCooldownsOn({1, 5});
+    frame('`', 0);
+    EXPECT_EQ(h.lighting.named("setLightingForKey").size(), 2u);
+    EXPECT_EQ(h.lighting.named("flashSingleKey").size(), 2u);
+    EXPECT_TRUE(cellShows(5, kKey1, normal(kKey1)));
 }
 
 TEST_F(CooldownTest, FiveFramesAfterTheSuppressionEndCooldownsWithoutFlashing) {
     frame('`', 126);
-    ASSERT_EQ(h.frames.dimmedKeys.size(), 6u);
     h.director.setSupressCooldownBlinkCounter(5);
     h.lighting.clear();
     for (int value : {62, 30, 14, 6, 2})
         frame('`', value);
     EXPECT_TRUE(h.lighting.named("flashSingleKey").empty());
     EXPECT_EQ(h.lighting.named("setLightingForKey").size(), 5u);
-    EXPECT_EQ(h.director.cooldowns.supressCooldownBlinkCounter, 0);
     frame('`', 0);
     const auto flashes = h.lighting.named("flashSingleKey");
     ASSERT_EQ(flashes.size(), 1u);
@@ -111,91 +123,65 @@ TEST_F(CooldownTest, FiveFramesAfterTheSuppressionEndCooldownsWithoutFlashing) {
 }
 
 TEST_F(CooldownTest, DisplayOffDeadAndShadowUpdateTheBitmapsButSendNothing) {
-    auto checkSilentButPainted = [&](const char* why) {
+    showCooldownsOn({1, 4});
+    const std::pair<const char*, std::function<void()>> states[] = {
+        {"display off", [&] { h.frames.useSpellCooldowns[0] = false; }},
+        {"dead", [&] { h.frames.useSpellCooldowns[0] = true, h.send("D"); }},
+        {"shadow", [&] { h.send("U"), h.send("j"); }},
+    };
+    for (const auto& [why, enter] : states) {
+        SCOPED_TRACE(why);
+        enter();
         h.lighting.clear();
         frame('`', 64);
-        EXPECT_TRUE(h.lighting.calls.empty()) << why;
-        EXPECT_EQ(cell(1, kKey1), bytes(cooldownColor())) << why;
-        EXPECT_EQ(cell(4, kKey1), bytes(cooldownColor())) << why;
+        EXPECT_TRUE(cellShows(4, kKey1, cooldown()));
         frame('`', 0);
-        EXPECT_TRUE(h.lighting.calls.empty()) << why;
-        EXPECT_EQ(cell(4, kKey1), bytes(normalColor(kKey1))) << why;
-    };
-    showCooldownsOn({1, 4});
-    h.frames.useSpellCooldowns[0] = false;
-    checkSilentButPainted("display off");
-
-    h.frames.useSpellCooldowns[0] = true;
-    h.send("D");
-    checkSilentButPainted("dead");
-    h.send("U");
-
-    h.send("j");
-    checkSilentButPainted("shadow");
-}
-
-TEST_F(CooldownTest, EveryEnabledProfileRepeatsTheKeyCommands) {
-    showCooldownsOn({1, 5});
-    frame('`', 64);
-    EXPECT_EQ(h.lighting.named("setLightingForKey").size(), 2u);
-    h.lighting.clear();
-    frame('`', 0);
-    EXPECT_EQ(h.lighting.named("flashSingleKey").size(), 2u);
-    EXPECT_EQ(waits(h.lighting.calls), (std::vector<int64_t>{50, 50}));
-    // A profile whose flag is off keeps its bitmap.
-    EXPECT_EQ(h.lighting.named("setLightingFromBitmap").size(), 0u);
+        EXPECT_TRUE(cellShows(4, kKey1, normal(kKey1)));
+        EXPECT_TRUE(h.lighting.calls.empty());
+    }
 }
 
 TEST_F(CooldownTest, ExtraKeysAreSentByKeyNameAndHaveNoCell) {
     h.slots.barMapC.set('3', 514); // P3
     h.slots.barMapC.set('4', 0);   // no key
     const auto before = h.frames.keyboardColorBitmap[1];
+    h.lighting.clear();
     frame('}', 16 | 8);
-    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(0xFFF3, cooldownColor())}));
+    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(0xFFF3, cooldown())}));
     EXPECT_EQ(h.frames.keyboardColorBitmap[1], before);
     h.lighting.clear();
     frame('}', 0);
-    EXPECT_EQ(h.lighting.named("flashSingleKey").front().args[0], 0xFFF3);
+    EXPECT_EQ(h.lighting.named("flashSingleKey").at(0).args[0], 0xFFF3);
     EXPECT_EQ(h.lighting.named("setLightingForKey").size(), 1u);
 }
 
 TEST_F(CooldownTest, BlinkTimeSetsTheFlashDuration) {
-    auto flashDuration = [&] {
+    auto& cd = h.director.cooldowns;
+    const auto flashAfter = [&](const char* text) {
+        cd.blinkTimeChanged(text);
         h.lighting.clear();
         frame('`', 64);
         frame('`', 0);
         return h.lighting.named("flashSingleKey").at(0).args[4];
     };
-    h.director.cooldowns.blinkTime = 0.25;
-    EXPECT_EQ(flashDuration(), 250);
-
-    EXPECT_EQ(h.director.cooldowns.blinkTimeChanged("0"), "0.01");
+    EXPECT_EQ(flashAfter("0.25"), 250);
+    EXPECT_EQ(flashAfter("0"), 10);
     EXPECT_EQ(h.defaults.getDouble("blinkTimePref"), 0.01);
-    EXPECT_EQ(flashDuration(), 10);
-
-    EXPECT_EQ(h.director.cooldowns.blinkTimeChanged(" 2.5 s"), "2.5");
-    EXPECT_EQ(h.director.cooldowns.blinkTime, 2.5);
-    for (const char* text : {"", "abc", "-3", "nan", "inf", "0.004"})
-        EXPECT_EQ(h.director.cooldowns.blinkTimeChanged(text), "0.01") << text;
-    EXPECT_EQ(h.director.cooldowns.blinkTimeChanged("+1"), "1");
-
-    // A duration beyond what the framework takes is held at its largest value.
-    h.director.cooldowns.blinkTimeChanged("1e10");
-    EXPECT_EQ(flashDuration(), INT_MAX);
-}
-
-TEST_F(CooldownTest, StoredBlinkTimeFollowsTheBlinkRule) {
-    using CD = CooldownDisplay;
-    EXPECT_EQ(CD::blinkTimeFromSetting(std::nullopt), 1.0);
-    EXPECT_EQ(CD::blinkTimeFromSetting(0.0), 1.0);
-    EXPECT_EQ(CD::blinkTimeFromSetting(0.004), 0.01);
-    EXPECT_EQ(CD::blinkTimeFromSetting(-2.0), 0.01);
-    EXPECT_EQ(CD::blinkTimeFromSetting(2.5), 2.5);
-    EXPECT_EQ(CD::blinkTimeFromSetting(std::nan("")), 1.0);
-
+    // Beyond what the framework takes, the duration is held at its largest value.
+    EXPECT_EQ(flashAfter("1e10"), INT_MAX);
+    const std::pair<const char*, const char*> texts[] = {
+        {" 2.5 s", "2.5"}, {"+1", "1"},     {"", "0.01"},    {"abc", "0.01"},
+        {"-3", "0.01"},    {"nan", "0.01"}, {"inf", "0.01"}, {"0.004", "0.01"}};
+    for (const auto& [text, shown] : texts)
+        EXPECT_EQ(cd.blinkTimeChanged(text), shown) << text;
+    const std::pair<std::optional<double>, double> stored[] = {
+        {std::nullopt, 1.0}, {0.0, 1.0}, {0.004, 0.01},
+        {-2.0, 0.01},        {2.5, 2.5}, {std::nan(""), 1.0}};
+    for (const auto& [setting, time] : stored)
+        EXPECT_EQ(CooldownDisplay::blinkTimeFromSetting(setting), time);
     h.defaults.setDouble("blinkTimePref", 0.5);
-    h.director.cooldowns.loadBlinkTime();
-    EXPECT_EQ(h.director.cooldowns.blinkTime, 0.5);
+    cd.loadBlinkTime();
+    EXPECT_EQ(cd.blinkTime, 0.5);
 }
 
 TEST_F(CooldownTest, SwitchRebuildsTheActiveBitmapFromTheCanvasAndStoresTheFlag) {
@@ -204,12 +190,10 @@ TEST_F(CooldownTest, SwitchRebuildsTheActiveBitmapFromTheCanvasAndStoresTheFlag)
     h.canvasModel.keyColorSet.fill({0.0, 0.0, 1.0, 1.0});
     h.canvasModel.keysToColors = KeyMap(kKeyIdLimit, kColorB);
     h.lighting.clear();
-
     h.director.cooldowns.cooldownCheck(true);
     const LightingBitmap expected =
         KeyboardFrames::composeBitmap(h.canvasModel.keyColorSet, h.canvasModel.keysToColors);
     EXPECT_EQ(h.frames.keyboardColorBitmap[3], expected);
-    EXPECT_TRUE(h.frames.useSpellCooldowns[0]);
     EXPECT_TRUE(h.frames.useSpellCooldowns[3]);
     EXPECT_TRUE(h.canvasModel.usingActionbarCooldowns);
     EXPECT_EQ(sentBitmaps(h.lighting.calls), std::vector<LightingBitmap>{expected});
@@ -218,7 +202,6 @@ TEST_F(CooldownTest, SwitchRebuildsTheActiveBitmapFromTheCanvasAndStoresTheFlag)
     EXPECT_EQ(h.frames.dimmedKeys, std::set<int32_t>{kKey1});
 
     h.frames.useSingleColorMode = true;
-    h.lighting.clear();
     h.director.cooldowns.cooldownCheck(false);
     EXPECT_EQ(h.defaults.getBool("useActionBarCooldowns3"), false);
     EXPECT_FALSE(h.canvasModel.usingActionbarCooldowns);
@@ -229,16 +212,14 @@ TEST_F(CooldownTest, PreviewShowsEveryBoundKeyOnTheCanvasForOneSecond) {
     h.slots.barMapB.set('<', 0x1E);
     h.slots.barMapC.set('9', 514);
     h.director.cooldowns.revealCooldownColors();
-    std::set<int32_t> expected{0x02, 0x03, 0x04, 0x05, 0x06, 0x07, kQ, kW, 0x1E, 514};
-    EXPECT_EQ(h.canvasModel.dimmedKeys, expected);
-    EXPECT_EQ(h.canvas.redraws, 1);
+    const std::set<int32_t> bound{0x02, 0x03, 0x04, 0x05, 0x06, 0x07, kQ, kW, 0x1E, 514};
+    EXPECT_EQ(h.canvasModel.dimmedKeys, bound);
     h.clock.runFor(0.99);
-    EXPECT_EQ(h.canvasModel.dimmedKeys, expected);
+    EXPECT_EQ(h.canvasModel.dimmedKeys, bound);
     h.clock.runFor(0.02);
     EXPECT_TRUE(h.canvasModel.dimmedKeys.empty());
     EXPECT_EQ(h.canvas.redraws, 2);
-    EXPECT_TRUE(h.lighting.calls.empty());
-    EXPECT_TRUE(h.frames.dimmedKeys.empty());
+    EXPECT_TRUE(h.frames.dimmedKeys.empty()); // the keyboard is not touched
 }
 
 } // namespace

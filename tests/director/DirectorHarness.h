@@ -15,6 +15,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <ostream>
 #include <utility>
 
 namespace et::test {
@@ -113,6 +114,12 @@ struct DirectorHarness {
 
     void send(const std::string& message) { director.evaluateMessage(message); }
 };
+
+inline void PrintTo(const LightingCall& call, std::ostream* out) {
+    *out << call.name;
+    for (int64_t a : call.args)
+        *out << " " << a;
+}
 
 // The bitmaps a call list sent, in order.
 inline std::vector<LightingBitmap> sentBitmaps(const std::vector<LightingCall>& calls) {
