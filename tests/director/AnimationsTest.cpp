@@ -29,6 +29,7 @@ Probe K(size_t frame, int32_t key, Rgb3 color) {
 Probe C(size_t frame, int row, int column, Rgb3 color) {
     return {frame, row, column, color};
 }
+using Play = std::function<void(Animations&, const LightingBitmap&)>;
 
 std::vector<Rgb3> wholeColors(const std::vector<LightingCall>& calls) {
     std::vector<Rgb3> out;
@@ -51,137 +52,62 @@ class AnimationsTest : public ::testing::Test {
 };
 
 TEST_F(AnimationsTest, EachAnimationPaintsItsFrames) {
-    using Run = std::function<void(Animations&, const LightingBitmap&)>;
-    const Rgb3 dimGold{128, 118, 50}, gold{255, 230, 0}, orange{202, 81, 0}, dimOrange{94, 39, 0};
-    const Rgb3 streamRed{255, 25, 25}, blue{0, 0, 255}, cyan{0, 255, 255}, head{255, 255, 0},
+    const Rgb3 dimGold{128, 118, 50}, gold{255, 230, 0}, orange{202, 81, 0}, dimOrange{94, 39, 0},
+        streamRed{255, 25, 25}, blue{0, 0, 255}, cyan{0, 255, 255}, head{255, 255, 0},
         trail{230, 204, 153}, burst{200, 230, 255};
     const LightingCall dev4{"setTargetDevice", {4}, {}}, dev7{"setTargetDevice", {7}, {}};
+    const auto every = [](size_t n, int64_t ms) { return std::vector<int64_t>(n, ms); };
     const struct {
         const char* name;
-        Run run;
+        Play run;
         size_t frames;
         std::vector<int64_t> waits;
         bool restores; // the last frame is the profile
         std::vector<Probe> probes;
         std::vector<LightingCall> first, last; // calls expected at the start and the end
     } rows[] = {
+        // clang-format off
         // Enters with its dim edge and never lights row 0; cells of no key go with their row.
-        {"row sweep up",
-         [](auto& a, auto& p) { a.rowSweep(1, SweepDirection::up, p, false); },
-         7,
-         std::vector<int64_t>(6, 80),
-         true,
+        {"row sweep up", [](auto& a, auto& p) { a.rowSweep(1, SweepDirection::up, p, false); }, 7, every(6, 80), true,
          {C(0, 5, 3, dimGold), C(0, 4, 0, P), C(0, 0, 0, P), C(5, 0, 7, dimGold), C(5, 1, 7, gold),
-          C(5, 2, 7, dimGold), C(5, 3, 7, P), C(5, 1, 20, gold)},
-         {dev7},
-         {}},
+          C(5, 2, 7, dimGold), C(5, 3, 7, P), C(5, 1, 20, gold)}, {dev7}, {}},
         // Each frame starts from the profile: nothing is left over from the one before.
-        {"row sweep down",
-         [](auto& a, auto& p) { a.rowSweep(3, SweepDirection::down, p, false); },
-         7,
-         std::vector<int64_t>(6, 80),
-         true,
+        {"row sweep down", [](auto& a, auto& p) { a.rowSweep(3, SweepDirection::down, p, false); }, 7, every(6, 80), true,
          {C(0, 0, 2, orange), C(0, 1, 2, dimOrange), C(3, 3, 2, orange), C(3, 2, 2, dimOrange),
-          C(3, 4, 2, dimOrange), C(3, 0, 2, P), C(5, 5, 2, orange), C(5, 4, 2, dimOrange)},
-         {},
-         {}},
+          C(3, 4, 2, dimOrange), C(3, 0, 2, P), C(5, 5, 2, orange), C(5, 4, 2, dimOrange)}, {}, {}},
         // Flows outward from the centre band, then is wiped back to the profile row by row.
-        {"stream A",
-         [](auto& a, auto& p) { a.colorStream(ColorStream::A, p, false); },
-         26 + 6,
-         std::vector<int64_t>(32, 75),
-         true,
+        {"stream A", [](auto& a, auto& p) { a.colorStream(ColorStream::A, p, false); }, 26 + 6, every(32, 75), true,
          {K(0, kF9, kWhite), K(0, kEsc, P), K(0, kQ, P), K(3, kEsc, kWhite), K(4, kF9, streamRed),
-          C(26, 0, 0, P), C(28, 2, 0, P), C(31, 5, 0, P)},
-         {},
-         {}},
-        {"stream F closes in four frames",
-         [](auto& a, auto& p) { a.colorStream(ColorStream::F, p, false); },
-         24 + 4 + 1,
-         std::vector<int64_t>(28, 65),
-         true,
-         {K(24, kEsc, {255, 220, 0}), K(24, kF9, streamRed), K(27, kEsc, streamRed), K(27, kF9, P)},
-         {},
-         {}},
-        {"stream n",
-         [](auto& a, auto& p) { a.colorStream(ColorStream::n, p, false); },
-         15 + 4 + 1,
-         std::vector<int64_t>(19, 65),
-         true,
-         {K(15, kEsc, {90, 148, 255}), K(15, kF9, kWhite), K(18, kEsc, kWhite)},
-         {},
-         {}},
+          C(26, 0, 0, P), C(28, 2, 0, P), C(31, 5, 0, P)}, {}, {}},
+        {"stream F", [](auto& a, auto& p) { a.colorStream(ColorStream::F, p, false); }, 24 + 4 + 1, every(28, 65), true,
+         {K(24, kEsc, {255, 220, 0}), K(24, kF9, streamRed), K(27, kEsc, streamRed), K(27, kF9, P)}, {}, {}},
+        {"stream n", [](auto& a, auto& p) { a.colorStream(ColorStream::n, p, false); }, 15 + 4 + 1, every(19, 65), true,
+         {K(15, kEsc, {90, 148, 255}), K(15, kF9, kWhite), K(18, kEsc, kWhite)}, {}, {}},
         // The 2 key sits on bands 0 and 1 and shows the blue of band 1, painted last.
-        {"stripes",
-         [](auto& a, auto& p) { a.stripes(p, false); },
-         19 + 1,
-         std::vector<int64_t>(19, 75),
-         true,
-         {K(0, kEsc, blue), K(0, kE, P), K(9, kKey2, blue), K(9, kKey1, kWhite)},
-         {},
-         {}},
-        {"checkerboard rolls down",
-         [](auto& a, auto& p) { a.checkerboard(p, false); },
-         15 + 1,
-         std::vector<int64_t>(15, 75),
-         true,
-         {C(0, 0, 0, cyan), C(0, 0, 1, P), C(0, 0, 18, cyan), C(0, 1, 1, P), C(10, 0, 0, P),
-          C(10, 1, 19, cyan), C(10, 1, 0, P), C(10, 5, 1, cyan), C(14, 4, 0, P), C(14, 5, 1, cyan)},
-         {},
-         {}},
-        {"rainbow rows top to bottom",
-         [](auto& a, auto& p) { a.rainbow(p, false); },
-         10 + 1,
-         std::vector<int64_t>(10, 75),
-         true,
+        {"stripes", [](auto& a, auto& p) { a.stripes(p, false); }, 19 + 1, every(19, 75), true,
+         {K(0, kEsc, blue), K(0, kE, P), K(9, kKey2, blue), K(9, kKey1, kWhite)}, {}, {}},
+        {"checkerboard", [](auto& a, auto& p) { a.checkerboard(p, false); }, 15 + 1, every(15, 75), true,
+         {C(0, 0, 0, cyan), C(0, 0, 1, P), C(0, 0, 18, cyan), C(0, 1, 1, P), C(10, 0, 0, P), C(10, 1, 19, cyan),
+          C(10, 1, 0, P), C(10, 5, 1, cyan), C(14, 4, 0, P), C(14, 5, 1, cyan)}, {}, {}},
+        {"rainbow", [](auto& a, auto& p) { a.rainbow(p, false); }, 10 + 1, every(10, 75), true,
          {C(0, 0, 4, kRed), C(0, 1, 4, P), C(9, 0, 4, P), C(9, 3, 4, P), C(9, 4, 4, {0, 90, 255}),
-          C(9, 5, 4, {128, 0, 255})},
-         {},
-         {}},
+          C(9, 5, 4, {128, 0, 255})}, {}, {}},
         // The head runs right keeping its trail, which then withdraws band by band.
-        {"five-colour sweep",
-         [](auto& a, auto& p) { a.fiveColorSweep(SweepPalette::N, p, false); },
-         6 + 5 + 1,
-         std::vector<int64_t>(11, 75),
-         true,
+        {"five-colour sweep", [](auto& a, auto& p) { a.fiveColorSweep(SweepPalette::N, p, false); }, 6 + 5 + 1, every(11, 75), true,
          {K(0, kE, head), K(0, kQ, trail), K(0, kInsert, P), K(5, kQ, trail), K(5, kNumPlus, trail),
-          K(6, kQ, P), K(6, kE, trail), K(10, kInsert, P), K(10, kNumPlus, trail)},
-         {},
-         {}},
-        {"banner stays on a white frame",
-         [](auto& a, auto&) { a.banner(Color::red_()); },
-         1,
-         {1250},
-         false,
-         {C(0, 0, 5, kWhite), C(0, 2, 10, kRed), C(0, 3, 10, kRed), K(0, kTab, kWhite),
-          K(0, kNumPad9, kWhite), K(0, kNumPad7, kRed), C(0, 5, 10, kWhite)},
-         {dev4, {"setLighting", {100, 0, 0}, {}}, dev7},
-         {}},
-        {"centre burst on the per-key devices",
-         [](auto& a, auto& p) { a.centerBurst(p); },
-         4 + 1,
-         std::vector<int64_t>(4, 65),
-         true,
-         {K(0, kKey8, burst), K(0, kKey7, P), K(3, kEsc, burst), K(3, kKey8, P)},
-         {dev4},
-         {dev7}},
+          K(6, kQ, P), K(6, kE, trail), K(10, kInsert, P), K(10, kNumPlus, trail)}, {}, {}},
+        {"banner", [](auto& a, auto&) { a.banner(Color::red_()); }, 1, {1250}, false,
+         {C(0, 0, 5, kWhite), C(0, 2, 10, kRed), C(0, 3, 10, kRed), K(0, kTab, kWhite), K(0, kNumPad9, kWhite),
+          K(0, kNumPad7, kRed), C(0, 5, 10, kWhite)}, {dev4, {"setLighting", {100, 0, 0}, {}}, dev7}, {}},
+        {"centre burst", [](auto& a, auto& p) { a.centerBurst(p); }, 4 + 1, every(4, 65), true,
+         {K(0, kKey8, burst), K(0, kKey7, P), K(3, kEsc, burst), K(3, kKey8, P)}, {dev4}, {dev7}},
         // Band 0 is never painted: Esc stays lit, then alone on a black keyboard.
-        {"fade to dark",
-         [](auto& a, auto& p) { a.fadeToDark(p); },
-         7,
-         std::vector<int64_t>(7, 60),
-         false,
+        {"fade to dark", [](auto& a, auto& p) { a.fadeToDark(p); }, 7, every(7, 60), false,
          {K(0, kNumPlus, kBlack), K(0, kNumLock, P), K(6, kNumLock, kBlack), K(6, kEsc, P)},
-         {},
-         {dev4, {"setLighting", {0, 0, 0}, {}}, {"setLightingForKey", {0x01, 50, 100, 50}, {}}}},
-        {"fade back",
-         [](auto& a, auto& p) { a.fadeBack(p); },
-         7,
-         std::vector<int64_t>(7, 60),
-         false,
-         {K(0, kKey3, kBlack), K(0, kEsc, P), K(6, kNumPlus, kBlack), K(6, kNumLock, P)},
-         {},
-         {{"wait", {60}, {}}}},
+         {}, {dev4, {"setLighting", {0, 0, 0}, {}}, {"setLightingForKey", {0x01, 50, 100, 50}, {}}}},
+        {"fade back", [](auto& a, auto& p) { a.fadeBack(p); }, 7, every(7, 60), false,
+         {K(0, kKey3, kBlack), K(0, kEsc, P), K(6, kNumPlus, kBlack), K(6, kNumLock, P)}, {}, {{"wait", {60}, {}}}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -196,8 +122,7 @@ TEST_F(AnimationsTest, EachAnimationPaintsItsFrames) {
             EXPECT_EQ(p.column < 0 ? keyColor(frames[p.frame], p.keyOrRow)
                                    : cellColor(frames[p.frame], p.keyOrRow, p.column),
                       p.color)
-                << "frame " << p.frame << (p.column < 0 ? " key " : " row ") << p.keyOrRow << " "
-                << p.column;
+                << "frame " << p.frame << (p.column < 0 ? " key " : " row ") << p.keyOrRow;
         ASSERT_GE(calls.size(), row.first.size() + row.last.size());
         EXPECT_EQ(std::vector(calls.begin(), calls.begin() + row.first.size()), row.first);
         EXPECT_EQ(std::vector(calls.end() - row.last.size(), calls.end()), row.last);
@@ -206,41 +131,28 @@ TEST_F(AnimationsTest, EachAnimationPaintsItsFrames) {
 
 TEST_F(AnimationsTest, InSingleColorModeTheWholeKeyboardChangesColor) {
     h.frames.useSingleColorMode = true;
-    using Run = std::function<void(Animations&, const LightingBitmap&)>;
     const struct {
         const char* name;
-        Run run;
+        Play run;
         std::vector<Rgb3> colors; // all, or the first two and the last
         std::vector<int64_t> waits;
     } rows[] = {
-        {"row sweep flashes",
-         [](auto& a, auto& p) { a.rowSweep(1, SweepDirection::down, p, true); },
-         {kBlack, {100, 90, 0}, kBlack, {100, 90, 0}},
-         {200, 100, 100, 100}},
-        {"stream F: its 24 centre colours",
-         [](auto& a, auto& p) { a.colorStream(ColorStream::F, p, true); },
-         {{100, 9, 9}, {19, 11, 0}, {100, 86, 0}},
-         std::vector<int64_t>(24, 65)},
-        {"stripes alternate grey and blue",
-         [](auto& a, auto& p) { a.stripes(p, true); },
-         {{80, 80, 80}, {0, 0, 100}, {80, 80, 80}, {0, 0, 100}, {80, 80, 80}, {0, 0, 100}},
-         std::vector<int64_t>(6, 150)},
-        {"checkerboard",
-         [](auto& a, auto& p) { a.checkerboard(p, true); },
-         {{0, 24, 24}, {0, 36, 36}, kBlack},
-         std::vector<int64_t>(15, 75)},
-        {"rainbow",
-         [](auto& a, auto& p) { a.rainbow(p, true); },
-         {{100, 0, 0}, {100, 50, 0}, {100, 100, 0}, {0, 100, 0}, {0, 100, 100}, {50, 0, 50}},
-         std::vector<int64_t>(6, 150)},
-        {"five-colour sweep",
-         [](auto& a, auto& p) { a.fiveColorSweep(SweepPalette::L, p, true); },
-         {{20, 50, 50}, {40, 70, 70}, {60, 90, 90}},
-         std::vector<int64_t>(3, 170)},
-        {"black and white flash ends black",
-         [](auto& a, auto&) { a.blackAndWhiteFlash(); },
-         {kBlack, {100, 100, 100}, kBlack, {100, 100, 100}, kBlack},
-         {200, 100, 100, 100, 100}},
+        // clang-format off
+        {"row sweep", [](auto& a, auto& p) { a.rowSweep(1, SweepDirection::down, p, true); },
+         {kBlack, {100, 90, 0}, kBlack, {100, 90, 0}}, {200, 100, 100, 100}},
+        {"stream F: its 24 centre colours", [](auto& a, auto& p) { a.colorStream(ColorStream::F, p, true); },
+         {{100, 9, 9}, {19, 11, 0}, {100, 86, 0}}, std::vector<int64_t>(24, 65)},
+        {"stripes", [](auto& a, auto& p) { a.stripes(p, true); },
+         {{80, 80, 80}, {0, 0, 100}, {80, 80, 80}, {0, 0, 100}, {80, 80, 80}, {0, 0, 100}}, std::vector<int64_t>(6, 150)},
+        {"checkerboard", [](auto& a, auto& p) { a.checkerboard(p, true); },
+         {{0, 24, 24}, {0, 36, 36}, kBlack}, std::vector<int64_t>(15, 75)},
+        {"rainbow", [](auto& a, auto& p) { a.rainbow(p, true); },
+         {{100, 0, 0}, {100, 50, 0}, {100, 100, 0}, {0, 100, 0}, {0, 100, 100}, {50, 0, 50}}, std::vector<int64_t>(6, 150)},
+        {"five-colour sweep", [](auto& a, auto& p) { a.fiveColorSweep(SweepPalette::L, p, true); },
+         {{20, 50, 50}, {40, 70, 70}, {60, 90, 90}}, std::vector<int64_t>(3, 170)},
+        {"black and white flash", [](auto& a, auto&) { a.blackAndWhiteFlash(); },
+         {kBlack, {100, 100, 100}, kBlack, {100, 100, 100}, kBlack}, {200, 100, 100, 100, 100}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

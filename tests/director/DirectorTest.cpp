@@ -1,12 +1,67 @@
 // Message codes and the game state: the lighting each code sends and what it changes.
 #include "DirectorHarness.h"
 #include "KeyGroups.h"
-#include "LinkedDirector.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace et::test {
 namespace {
+
+// Every combat key as the combat pulse (or its stop) should reach it, after device 4.
+std::vector<LightingCall> combat(std::vector<int64_t> colors, int periodMs) {
+    std::vector<LightingCall> out{{"setTargetDevice", {4}, {}}};
+    for (int32_t key : combatKeys()) {
+        std::vector<int64_t> args{key};
+        args.insert(args.end(), colors.begin(), colors.end());
+        if (periodMs) args.insert(args.end(), {periodMs, 1});
+        out.push_back({periodMs ? "pulseSingleKey" : "stopEffectsOnKey", args, {}});
+    }
+    return out;
+}
+std::vector<LightingCall> red(int periodMs) {
+    return combat({100, 0, 0, 25, 0, 0}, periodMs);
+}
+
+// What one message sends after the messages before it; "warn" turns the chat warning in
+// combat on, "chat" the chat profile.
+TEST(DirectorCodes, EachMessageSendsItsLighting) {
+    const struct {
+        const char* before;
+        const char* message;
+        std::vector<LightingCall> calls;
+    } rows[] = {
+        {"", "C", red(400)},
+        {"C", "y", red(200)},
+        {"C", "x", red(300)},
+        {"C", "z", red(100)},
+        {"C", "w", red(400)},
+        {"C", "O", combat({}, 0)},
+        {"", "x", {}}, // remembered for the next fight
+        {"x", "C", red(300)},
+        {"warn x C", "E", combat({100, 100, 100, 25, 25, 25}, 200)}, // at its own speed
+        {"warn x C E", "e", red(300)},
+        {"x C", "E", {}},
+        {"chat D", "E", {}}, // dead or in shadow form the chat changes nothing
+        {"chat j", "E", {}},
+        {"", "I", {{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        {"I", "I", {}}, // a second whisper does not restart the flash
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.before) + " | " + row.message);
+        DirectorHarness h;
+        std::istringstream before(row.before);
+        for (std::string m; before >> m;) {
+            if (m == "warn") h.director.state.combatChatWarning = true;
+            if (m == "chat") h.director.state.autoToggleProfile2 = true;
+            if (m != "warn" && m != "chat") h.send(m);
+        }
+        h.lighting.clear();
+        h.send(row.message);
+        EXPECT_EQ(h.lighting.calls, row.calls);
+    }
+}
 
 class DirectorTest : public ::testing::Test {
   protected:
@@ -15,20 +70,6 @@ class DirectorTest : public ::testing::Test {
     void sendAfresh(const char* message) {
         h.lighting.clear();
         h.send(message);
-    }
-    // Every combat key as the combat pulse (or its stop) should reach it, after device 4.
-    static std::vector<LightingCall> combat(std::vector<int64_t> colors, int periodMs) {
-        std::vector<LightingCall> out{{"setTargetDevice", {4}, {}}};
-        for (int32_t key : combatKeys()) {
-            std::vector<int64_t> args{key};
-            args.insert(args.end(), colors.begin(), colors.end());
-            if (periodMs) args.insert(args.end(), {periodMs, 1});
-            out.push_back({periodMs ? "pulseSingleKey" : "stopEffectsOnKey", args, {}});
-        }
-        return out;
-    }
-    static std::vector<LightingCall> red(int periodMs) {
-        return combat({100, 0, 0, 25, 0, 0}, periodMs);
     }
     // Whether the calls show profile `p`: its bitmap, then the eleven extra keys.
     bool showed(int p) {
@@ -49,36 +90,7 @@ class DirectorTest : public ::testing::Test {
     DirectorHarness h;
 };
 
-TEST_F(DirectorTest, CombatPulsesTheCombatKeysRedAtTheChosenSpeed) {
-    sendAfresh("C");
-    EXPECT_EQ(calls(), red(400));
-    for (auto [code, ms] : {std::pair{"y", 200}, {"x", 300}, {"z", 100}, {"w", 400}}) {
-        sendAfresh(code);
-        EXPECT_EQ(calls(), red(ms)) << code;
-    }
-    sendAfresh("O");
-    EXPECT_EQ(calls(), combat({}, 0));
-    EXPECT_FALSE(h.director.combatAnimationPlaying());
-    // Outside combat a speed is only remembered for the next fight.
-    sendAfresh("x");
-    EXPECT_TRUE(calls().empty());
-    sendAfresh("C");
-    EXPECT_EQ(calls(), red(300));
-}
-
-TEST_F(DirectorTest, ChatWarnsInCombatAndSwitchesToProfileTwo) {
-    state().combatChatWarning = true;
-    h.send("C");
-    sendAfresh("E");
-    EXPECT_EQ(calls(), combat({100, 100, 100, 25, 25, 25}, 200)); // at its own speed
-    sendAfresh("e");
-    EXPECT_EQ(calls(), red(400));
-    state().combatChatWarning = false;
-    sendAfresh("E");
-    h.send("e");
-    EXPECT_TRUE(calls().empty());
-    h.send("O");
-
+TEST_F(DirectorTest, ChatSwitchesToProfileTwoAndBack) {
     state().autoToggleProfile2 = true;
     h.send("3");
     sendAfresh("E");
@@ -91,17 +103,10 @@ TEST_F(DirectorTest, ChatWarnsInCombatAndSwitchesToProfileTwo) {
     for (const char* m : {"E", "E", "e"})
         h.send(m);
     EXPECT_EQ(state().activeColorProfile, 3);
-
-    // Dead or in shadow form the chat changes nothing.
-    for (const char* form : {"D", "j"}) {
-        h.send(form);
-        sendAfresh("E");
-        h.send("e");
-        EXPECT_TRUE(calls().empty()) << form;
-        EXPECT_EQ(state().activeColorProfile, 3) << form;
-        EXPECT_EQ(state().chatReturnColorProfile, 3) << form;
-        h.send(form[0] == 'D' ? "U" : "K");
-    }
+    for (const char* m : {"D", "E", "e"})
+        h.send(m);
+    EXPECT_EQ(state().activeColorProfile, 3);
+    EXPECT_EQ(state().chatReturnColorProfile, 3);
 }
 
 TEST_F(DirectorTest, ProfileCodesSelectAndShow) {
@@ -147,14 +152,6 @@ TEST_F(DirectorTest, SingleColorModeShowsColorAOfTheProfile) {
     h.lighting.clear();
     h.director.refreshLighting();
     EXPECT_EQ(h.lighting.named("setLighting"), std::vector<LightingCall>(2, colorA1));
-}
-
-TEST_F(DirectorTest, WhisperFlashesEnterOnce) {
-    h.send("I");
-    h.send("I");
-    EXPECT_EQ(calls(),
-              (std::vector<LightingCall>{{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}));
-    EXPECT_TRUE(h.director.whisperLightActive());
 }
 
 TEST_F(DirectorTest, DebugLinesShowTheMessageAndItsBytes) {
@@ -289,23 +286,6 @@ TEST_F(DirectorTest, AnimationCodesTakeTheActiveProfileAndSetTheirFlags) {
     sendAfresh("`");
     EXPECT_EQ(h.frames.dimmedKeys.count(0x02), 1u);
     EXPECT_TRUE(calls().empty());
-}
-
-// Behind the relay an animation's waits run the relay's timers without a second dispatch.
-TEST(DirectorRelay, DispatchesOneMessageAtATimeThroughAnAnimation) {
-    LinkedDirector l;
-    l.queue.enqueue("A"); // stream A: about 2.4 s of frames
-    l.queue.enqueue("G");
-    l.clock.runFor(1.0);
-    EXPECT_EQ(l.queue.contents(), "G"); // still waiting behind the stream
-    l.clock.runFor(3.0);
-    EXPECT_EQ(l.recorder.dispatched, (std::vector<std::string>{"A", "G"}));
-    l.queue.enqueue("T");
-    l.queue.enqueue("R"); // replaces everything pending
-    l.clock.runFor(1.0);
-    EXPECT_TRUE(l.drained());
-    EXPECT_EQ(l.recorder.dispatched.back(), "R");
-    EXPECT_EQ(l.recorder.dispatched.size(), 3u);
 }
 
 } // namespace

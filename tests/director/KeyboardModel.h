@@ -43,7 +43,6 @@ class KeyboardModel : public Lighting {
         return p->second.start;
     }
     bool flashing(int32_t key) const { return flashes_.count(key) != 0; }
-    const std::optional<std::array<unsigned char, 504>>& bitmap() const { return bitmap_; }
 
     bool init() override { return true; }
     bool getSdkVersion(int& major, int& minor, int& build) override {
@@ -115,17 +114,14 @@ class KeyboardModel : public Lighting {
     // The host saves what the key was last set to; a running pulse sets it every tick.
     void save(int32_t key) {
         const auto k = keys_.find(key);
-        if (const auto p = pulse(key))
-            saved_[key] = *p;
-        else
-            saved_[key] = k == keys_.end() ? std::nullopt : std::optional<Rgb>(k->second);
+        saved_[key] = pulse(key)         ? pulse(key)
+                      : k == keys_.end() ? std::nullopt
+                                         : std::optional(k->second);
     }
     void restore(int32_t key) {
-        const auto s = saved_.find(key);
-        if (s == saved_.end()) return;
-        if (s->second)
+        if (const auto s = saved_.find(key); s != saved_.end() && s->second)
             keys_[key] = *s->second;
-        else
+        else if (s != saved_.end())
             keys_.erase(key);
     }
     void tickFlash(int32_t key, uint64_t serial, double delay) {
