@@ -15,6 +15,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -66,52 +67,56 @@ class FakeCanvas : public CooldownCanvas {
     CanvasModel& model_;
 };
 
-struct DirectorHarness {
-    RecordingLighting lighting;
-    VirtualRunLoop clock;
-    WaitRecordingRunLoop runLoop{clock, lighting};
+// Everything the director is wired to but the keyboard and the main loop.
+struct DirectorParts {
     RecordingLog log;
     MemoryDefaults defaults;
     ProfileStore store{defaults};
     CanvasModel canvasModel;
-    KeyboardFrames frames{lighting, store, canvasModel};
     FakeCanvas canvas{canvasModel};
     ActionBarMaps slots{defaults};
     ScriptedRandom random;
     bool debugMode = false;
-    int queueResets = 0;
+    int queueResets = 0, calibrationConfirms = 0;
     std::function<void()> onQueueReset;
-    int calibrationConfirms = 0;
-    LightingDirector director{lighting,
-                              runLoop,
-                              log,
-                              defaults,
-                              frames,
-                              canvas,
-                              slots,
-                              random,
-                              {[this] { return debugMode; },
-                               [this] {
-                                   ++queueResets;
-                                   if (onQueueReset) onQueueReset();
-                               },
-                               [this] { ++calibrationConfirms; }}};
 
-    // Every profile gets its own color A, so a sent bitmap tells which profile it was.
-    DirectorHarness() {
+    LightingDirector::Hooks hooks() {
+        return {[this] { return debugMode; },
+                [this] {
+                    ++queueResets;
+                    if (onQueueReset) onQueueReset();
+                },
+                [this] { ++calibrationConfirms; }};
+    }
+    // Every profile gets its own color A, so a sent bitmap tells which profile it was, and
+    // `cooldown` as its cooldown color; no slot is bound unless a test binds it.
+    void prepare(KeyboardFrames& frames, std::optional<Color> cooldown = {}) {
         for (int p = 1; p <= kProfileCount; ++p) {
             ColorSet colors = defaultColorSet();
             colors[kColorA] = {p / 10.0, 0.5, 0.25, 1.0};
+            if (cooldown) colors[kCooldownColor] = *cooldown;
             store.saveProfileColors(colors, p);
+            if (cooldown) store.saveCooldownFlag(p, true);
         }
         frames.loadAllColorProfiles();
-        // No slot is bound unless a test binds it.
         for (BarMap* bar : {&slots.barMapA, &slots.barMapB, &slots.barMapC})
             for (int n = 1; n <= kSlotsPerBar; ++n)
                 bar->setSlot(n, kNoKey);
+    }
+};
+
+struct DirectorHarness : DirectorParts {
+    RecordingLighting lighting;
+    VirtualRunLoop clock;
+    WaitRecordingRunLoop runLoop{clock, lighting};
+    KeyboardFrames frames{lighting, store, canvasModel};
+    LightingDirector director{lighting, runLoop, log,    defaults, frames,
+                              canvas,   slots,   random, hooks()};
+
+    DirectorHarness() {
+        prepare(frames);
         lighting.clear();
     }
-
     void send(const std::string& message) { director.evaluateMessage(message); }
 };
 

@@ -1,13 +1,9 @@
 // The director driving the real CorvaneLED library against the host simulator: the effects
 // it starts tick on the GLib loop and reach the host socket.
+#include "DirectorHarness.h"
 #include "FrameworkLighting.h"
 #include "HostFixture.h"
 #include "KeyGroups.h"
-#include "KeyList.h"
-#include "LightingDirector.h"
-#include "MemoryDefaults.h"
-#include "ProfileStore.h"
-#include "RecordingLog.h"
 
 #include <map>
 #include <set>
@@ -15,43 +11,27 @@
 namespace et::test {
 namespace {
 
-class NoCanvas : public CooldownCanvas {
-  public:
-    CanvasModel& model() override { return model_; }
-    void redraw() override {}
-
-  private:
-    CanvasModel model_;
-};
-
-class DirectorFrameworkTest : public HostFixture {
+class DirectorFrameworkTest : public HostFixture, public DirectorParts {
   protected:
     void SetUp() override {
         HostFixture::SetUp();
-        frames.loadAllColorProfiles();
+        prepare(frames);
         initAndClear();
     }
-
     // Per-key colors the host received since the last clear, by key.
     std::map<int32_t, std::vector<hostsim::Rgb>> keyColors() const {
         std::map<int32_t, std::vector<hostsim::Rgb>> out;
         for (const auto& m : host_->messages())
-            if (std::string(m.name()) == "SetLightingForKeyWithKeyName")
+            if (m.command == 0x809)
                 out[m.field(8)].push_back({m.field(12), m.field(16), m.field(20)});
         return out;
     }
 
     FrameworkLighting lighting;
     GlibRunLoop runLoop;
-    RecordingLog log;
-    MemoryDefaults defaults;
-    ProfileStore store{defaults};
-    CanvasModel canvasModel;
     KeyboardFrames frames{lighting, store, canvasModel};
-    NoCanvas canvas;
-    ActionBarMaps slots{defaults};
-    SystemRandomSource random;
-    LightingDirector director{lighting, runLoop, log, defaults, frames, canvas, slots, random, {}};
+    LightingDirector director{lighting, runLoop, log,    defaults, frames,
+                              canvas,   slots,   random, hooks()};
 };
 
 // Combat pulses each combat key from full red down to a quarter and back; a reset then
@@ -89,9 +69,6 @@ TEST_F(DirectorFrameworkTest, CombatPulsesArriveAndAResetEndsEveryEffect) {
 // follows, a whisper over the combat pulse, combat ending during a flash.
 TEST_F(DirectorFrameworkTest, EffectsThatMeetOnOneKeyLeaveItRight) {
     constexpr int32_t kOne = 0x02, kSpace = 0x39, kEnter = 0x1C;
-    for (BarMap* bar : {&slots.barMapA, &slots.barMapB, &slots.barMapC})
-        for (int n = 1; n <= kSlotsPerBar; ++n)
-            bar->setSlot(n, kNoKey);
     const Color& cd = frames.keyboardColorSet[kCooldownColor];
     const hostsim::Rgb cooldown{cd.redPercent(), cd.greenPercent(), cd.bluePercent()};
     const auto colorsOf = [&](int32_t key) {

@@ -45,7 +45,7 @@ class DispatchRecorder : public MessageDispatcher {
     VirtualRunLoop& clock_;
 };
 
-struct LinkedDirector {
+struct LinkedDirector : DirectorParts {
     // Key 0x39 (Space) is a combat key, key 0x02 ("1") is not.
     static constexpr int32_t kSpace = 0x39;
     static constexpr int32_t kOne = 0x02;
@@ -53,37 +53,20 @@ struct LinkedDirector {
 
     VirtualRunLoop clock;
     KeyboardModel keyboard{clock};
-    RecordingLog log;
-    MemoryDefaults defaults;
-    ProfileStore store{defaults};
-    CanvasModel canvasModel;
     KeyboardFrames frames{keyboard, store, canvasModel};
-    FakeCanvas canvas{canvasModel};
-    ActionBarMaps slots{defaults};
-    ScriptedRandom random;
     MessageQueue queue;
     std::unique_ptr<MessageRelay> relay;
-    LightingDirector director{
-        keyboard, clock,  log,
-        defaults, frames, canvas,
-        slots,    random, {[] { return true; }, [this] { relay->resetQueue(); }, {}}};
+    LightingDirector director{keyboard, clock, log,    defaults, frames,
+                              canvas,   slots, random, hooks()};
     DispatchRecorder recorder{director, clock};
 
     // Bar A slot 1 on Space, slot 2 on "1"; the cooldown color exact in both units.
     LinkedDirector() {
-        for (BarMap* bar : {&slots.barMapA, &slots.barMapB, &slots.barMapC})
-            for (int n = 1; n <= kSlotsPerBar; ++n)
-                bar->setSlot(n, kNoKey);
-        slots.barMapA.setSlot(1, 0x39);
-        slots.barMapA.setSlot(2, 0x02);
-        for (int p = 1; p <= kProfileCount; ++p) {
-            ColorSet colors = defaultColorSet();
-            colors[kCooldownColor] = {0.2, 0.4, 1.0, 1.0};
-            colors[kColorA] = {p / 10.0, 0.5, 0.25, 1.0}; // tells the profiles apart
-            store.saveProfileColors(colors, p);
-            store.saveCooldownFlag(p, true);
-        }
-        frames.loadAllColorProfiles();
+        debugMode = true;
+        onQueueReset = [this] { relay->resetQueue(); };
+        prepare(frames, Color{0.2, 0.4, 1.0, 1.0});
+        slots.barMapA.setSlot(1, kSpace);
+        slots.barMapA.setSlot(2, kOne);
         frames.useSpellCooldowns[0] = true;
         relay = std::make_unique<MessageRelay>(queue, recorder, keyboard,
                                                [this] { director.gameInFront(); });
