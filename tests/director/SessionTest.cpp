@@ -18,10 +18,9 @@ namespace {
 using L = LinkedDirector;
 
 // A step is a message from the strip ("`-" and "`_" are "`" with the NUL character and with
-// a space), "#reset" (the
-// button) or "#refresh" (a refresh tick now); "~" marks a message the strip lost, "+s" the
-// seconds to the next step (0.25 when left out). A session may start with "single" (single
-// color mode), "chat" (the chat profile) and "warn" (the chat warning in combat).
+// a space), "#reset" (the button) or "#refresh" (a refresh tick now); "~" marks a message the strip
+// lost, "+s" the seconds to the next step (0.25 when left out). A session may start with "single"
+// (single color mode), "chat" (the chat profile) and "warn" (the chat warning in combat).
 struct Step {
     std::string message;
     bool lost = false;
@@ -37,10 +36,11 @@ Session parse(const std::string& text) {
     Session s;
     std::istringstream in(text);
     for (std::string token; in >> token;) {
+        bool& flag = token == "single" ? s.singleColor
+                     : token == "chat" ? s.autoChat
+                                       : s.chatWarning;
         if (token == "single" || token == "chat" || token == "warn") {
-            (token == "single" ? s.singleColor
-             : token == "chat" ? s.autoChat
-                               : s.chatWarning) = true;
+            flag = true;
             continue;
         }
         Step step;
@@ -48,8 +48,6 @@ Session parse(const std::string& text) {
         const size_t plus = token.find('+', 1);
         step.message = token.substr(step.lost, plus - step.lost);
         if (plus != std::string::npos) step.gap = std::stod(token.substr(plus + 1));
-        if (step.message == "`-") step.message = std::string("`\0", 2);
-        if (step.message == "`_") step.message = "` ";
         s.steps.push_back(step);
     }
     return s;
@@ -60,11 +58,7 @@ std::string describe(const Session& s) {
     out << (s.singleColor ? "single " : "") << (s.autoChat ? "chat " : "")
         << (s.chatWarning ? "warn " : "");
     for (const Step& step : s.steps)
-        out << (step.lost ? "~" : "")
-            << (step.message == std::string("`\0", 2) ? "`-"
-                : step.message == "` "                ? "`_"
-                                                      : step.message)
-            << "+" << step.gap << " ";
+        out << (step.lost ? "~" : "") << step.message << "+" << step.gap << " ";
     return out.str();
 }
 
@@ -73,7 +67,7 @@ Session generate(std::mt19937& rng) {
     static const std::vector<std::pair<std::string, int>> alphabet = {
         {"C", 4}, {"O", 4}, {"D", 2}, {"U", 2},  {"j", 2},  {"k", 1},     {"K", 2},  {"E", 2},
         {"e", 2}, {"I", 1}, {"R", 1}, {"1", 1},  {"3", 1},  {"c", 1},     {"x", 1},  {"A", 1},
-        {"G", 1}, {"W", 1}, {"V", 1}, {"`@", 3}, {"` ", 2}, {"`\x60", 2}, {"`-", 3}, {"#reset", 1},
+        {"G", 1}, {"W", 1}, {"V", 1}, {"`@", 3}, {"`_", 2}, {"`\x60", 2}, {"`-", 3}, {"#reset", 1},
     };
     std::vector<int> weights;
     for (const auto& entry : alphabet)
@@ -84,7 +78,6 @@ Session generate(std::mt19937& rng) {
     Session s{percent(rng) < 20, percent(rng) < 60, percent(rng) < 40, {}};
     for (int n = length(rng); n > 0; --n) {
         Step step{alphabet[pick(rng)].first, false, gaps[gap(rng)]};
-        if (step.message == "`-") step.message = std::string("`\0", 2);
         step.lost = step.message[0] != '#' && percent(rng) < 7;
         s.steps.push_back(step);
     }
@@ -179,21 +172,23 @@ std::string play(const Session& s, size_t& at) {
     double when = 0.0;
     at = 0;
     for (size_t i = 0; i < s.steps.size(); ++i) {
-        h.clock.after(when, [&h, &told, &at, i, step = s.steps[i]] {
+        const Step& step = s.steps[i];
+        std::string m = step.message == "`-" ? std::string("`\0", 2) : step.message;
+        if (m == "`_") m = "` ";
+        h.clock.after(when, [&h, &told, &at, i, m, lost = step.lost] {
             at = i;
-            if (step.message == "#reset") {
+            if (m == "#reset") {
                 h.director.resetClicked();
                 h.recorder.lastDispatch = h.clock.now();
-            } else if (step.message == "#refresh") {
+            } else if (m == "#refresh") {
                 h.director.refreshLighting();
-            } else if (!step.message.empty() && !step.lost) {
-                h.queue.enqueue(step.message);
+            } else if (!m.empty() && !lost) {
+                h.queue.enqueue(m);
             }
-            if (step.lost) return;
-            told.hear(step.message);
+            if (lost) return;
+            told.hear(m);
             // The end of a fight or a death starts the wait of what it held back afresh.
-            if (!step.message.empty() &&
-                std::string("OUVR#").find(step.message[0]) != std::string::npos)
+            if (!m.empty() && std::string("OUVR#").find(m[0]) != std::string::npos)
                 told.pendingSince = h.clock.now();
         });
         when += s.steps[i].gap;

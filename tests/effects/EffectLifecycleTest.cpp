@@ -38,7 +38,7 @@ TEST_F(Effects, RestartKeepsTheFirstSave) {
         EXPECT_EQ(std::count(sent.begin(), sent.end(), "SaveKey 17"), 1);
         ASSERT_GE(sent.size(), 3u);
         EXPECT_EQ(Sent(sent.end() - 3, sent.end()),
-                  (Sent{"Key 17 100,100,100", pulse ? "Key 17 25,25,25" : "Key 17 0,0,0",
+                  (Sent{"Key 17 100 100 100", pulse ? "Key 17 25 25 25" : "Key 17 0 0 0",
                         "RestoreKey 17"}));
         EXPECT_EQ(host_->state().keyColor(CLK_W), (hostsim::Rgb{7, 8, 9}));
     }
@@ -119,7 +119,7 @@ TEST_F(Effects, ShutdownEndsEveryEffectSoNothingFiresAfterIt) {
     initAndClear();
     ASSERT_TRUE(CorvLedFlashSingleKey(CLK_Enter, 1, 2, 3, 10, 10));
     ASSERT_TRUE(pumpUntil(idle));
-    EXPECT_EQ(receivedBeforeMarker(), (Sent{"SaveKey 28", "Key 28 1,2,3", "RestoreKey 28"}));
+    EXPECT_EQ(receivedBeforeMarker(), (Sent{"SaveKey 28", "Key 28 1 2 3", "RestoreKey 28"}));
 }
 
 TEST_F(Effects, EffectsTickOnTheContextOfTheThreadThatStartedThem) {
@@ -149,7 +149,7 @@ TEST_F(Effects, EffectsTickOnTheContextOfTheThreadThatStartedThem) {
     ASSERT_TRUE(started);
     EXPECT_TRUE(ended);
     EXPECT_EQ(receivedBeforeMarker(),
-              (Sent{"SaveKey 44", "Key 44 100,0,0", "Key 44 25,0,0", "RestoreKey 44"}));
+              (Sent{"SaveKey 44", "Key 44 100 0 0", "Key 44 25 0 0", "RestoreKey 44"}));
 }
 
 } // namespace

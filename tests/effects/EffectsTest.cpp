@@ -13,23 +13,23 @@ TEST_F(Effects, EachEffectSendsItsTicksThenRestores) {
     } rows[] = {
         {"key pulse of 10 ms: start, finish, restore",
          [] { return CorvLedPulseSingleKey(CLK_Enter, 100, 0, 0, 25, 0, 0, 10, false); },
-         {"SaveKey 28", "Key 28 100,0,0", "Key 28 25,0,0", "RestoreKey 28"}},
+         {"SaveKey 28", "Key 28 100 0 0", "Key 28 25 0 0", "RestoreKey 28"}},
         // f = 20/30 gives red 75 in single precision (74 in double); the sweep back uses
         // w = 1 − f, so it does not retrace the way out exactly.
         {"key pulse blends in single precision and truncates",
          [] { return CorvLedPulseSingleKey(CLK_A, 100, 0, 40, 25, 60, 0, 30, false); },
-         {"SaveKey 30", "Key 30 100,0,40", "Key 30 75,19,26", "Key 30 50,39,13", "Key 30 25,60,0",
-          "Key 30 50,40,13", "Key 30 75,20,26", "RestoreKey 30"}},
+         {"SaveKey 30", "Key 30 100 0 40", "Key 30 75 19 26", "Key 30 50 39 13", "Key 30 25 60 0",
+          "Key 30 50 40 13", "Key 30 75 20 26", "RestoreKey 30"}},
         // The key goes dark between flashes; its saved lighting comes back only at the end.
         {"key flash alternates colour and dark",
          [] { return CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 30, 10); },
-         {"SaveKey 28", "Key 28 100,0,100", "Key 28 0,0,0", "Key 28 100,0,100", "RestoreKey 28"}},
+         {"SaveKey 28", "Key 28 100 0 100", "Key 28 0 0 0", "Key 28 100 0 100", "RestoreKey 28"}},
         {"key flash of negative duration only restores",
          [] { return CorvLedFlashSingleKey(CLK_F1, 100, 0, 0, -1, 5); },
          {"SaveKey 59", "RestoreKey 59"}},
         {"whole flash alternates colour and restore",
          [] { return CorvLedFlashLighting(100, 0, 50, 40, 10); },
-         {"Save", "Set 100,0,50", "Restore", "Set 100,0,50", "Restore", "Restore"}},
+         {"Save", "Set 100 0 50", "Restore", "Set 100 0 50", "Restore", "Restore"}},
         {"whole flash of negative duration",
          [] { return CorvLedFlashLighting(1, 1, 1, -5, 1); },
          {"Save", "Restore"}},
@@ -40,7 +40,7 @@ TEST_F(Effects, EachEffectSendsItsTicksThenRestores) {
         // Levels 0 and 5 (components × 5 / 100, truncated), then the restore on the third tick.
         {"whole pulse",
          [] { return CorvLedPulseLighting(100, 60, 21, 200, 50); },
-         {"Save", "Set 0,0,0", "Set 5,3,1", "Restore"}},
+         {"Save", "Set 0 0 0", "Set 5 3 1", "Restore"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -57,9 +57,9 @@ TEST_F(Effects, EndlessEffectsRepeatUntilStopped) {
     ASSERT_TRUE(pumpUntilMessages(1 + 9));
     const auto sweeps = received();
     EXPECT_EQ(Sent(sweeps.begin(), sweeps.begin() + 10),
-              (Sent{"SaveKey 57", "Key 57 100,0,0", "Key 57 50,0,50", "Key 57 0,0,100",
-                    "Key 57 50,0,50", "Key 57 100,0,0", "Key 57 50,0,50", "Key 57 0,0,100",
-                    "Key 57 50,0,50", "Key 57 100,0,0"}));
+              (Sent{"SaveKey 57", "Key 57 100 0 0", "Key 57 50 0 50", "Key 57 0 0 100",
+                    "Key 57 50 0 50", "Key 57 100 0 0", "Key 57 50 0 50", "Key 57 0 0 100",
+                    "Key 57 50 0 50", "Key 57 100 0 0"}));
     receivedBeforeMarker(); // forgets what came before, ticks on their way included
     EXPECT_TRUE(CorvLedStopEffectsOnKey(CLK_Space));
     ASSERT_TRUE(pumpUntil(idle));
@@ -70,7 +70,7 @@ TEST_F(Effects, EndlessEffectsRepeatUntilStopped) {
     ASSERT_TRUE(pumpUntilMessages(1 + 21));
     const auto flashes = received();
     for (size_t i = 1; i < flashes.size(); ++i)
-        EXPECT_EQ(flashes[i], i % 2 ? "Set 1,2,3" : "Restore") << "tick " << i;
+        EXPECT_EQ(flashes[i], i % 2 ? "Set 1 2 3" : "Restore") << "tick " << i;
     receivedBeforeMarker();
     EXPECT_TRUE(CorvLedStopEffects());
     EXPECT_TRUE(CorvLedStopEffects()); // nothing left to stop: sends nothing
@@ -83,7 +83,7 @@ TEST_F(Effects, EndlessEffectsRepeatUntilStopped) {
     Sent expected{"Save"};
     for (int tick = 0; tick <= 41; ++tick) {
         const int level = tick <= 20 ? 5 * tick : tick <= 40 ? 200 - 5 * tick : 5;
-        expected.push_back("Set " + std::to_string(2 * level) + "," + std::to_string(level) + ",0");
+        expected.push_back("Set " + std::to_string(2 * level) + " " + std::to_string(level) + " 0");
     }
     const auto pulses = received();
     ASSERT_GE(pulses.size(), expected.size());

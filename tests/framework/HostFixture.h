@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -66,41 +67,18 @@ class HostFixture : public ::testing::Test {
         pumpUntil([end] { return g_get_monotonic_time() >= end; });
     }
 
-    // Everything the host received so far, as "Set 1,2,3", "Save", "Restore",
-    // "Key 28 1,2,3", "SaveKey 28", "RestoreKey 28", "Target 6" or the command's name.
+    // Everything the host received so far: a short name and the fields after the header,
+    // as "Set 1 2 3", "Save", "Key 28 1 2 3", "SaveKey 28", "Target 6".
     std::vector<std::string> received() const {
+        static const std::map<uint32_t, std::string> names{
+            {0x802, "Set"}, {0x803, "Target"},  {0x804, "Save"},      {0x805, "Restore"},
+            {0x809, "Key"}, {0x811, "SaveKey"}, {0x812, "RestoreKey"}};
         std::vector<std::string> out;
         for (const auto& m : host_->messages()) {
-            const auto rgb = [&m](size_t at) {
-                return std::to_string(m.field(at)) + "," + std::to_string(m.field(at + 4)) + "," +
-                       std::to_string(m.field(at + 8));
-            };
-            const std::string key = std::to_string(m.field(8));
-            switch (m.command) {
-            case 0x802:
-                out.push_back("Set " + rgb(8));
-                break;
-            case 0x803:
-                out.push_back("Target " + key);
-                break;
-            case 0x804:
-                out.push_back("Save");
-                break;
-            case 0x805:
-                out.push_back("Restore");
-                break;
-            case 0x809:
-                out.push_back("Key " + key + " " + rgb(12));
-                break;
-            case 0x811:
-                out.push_back("SaveKey " + key);
-                break;
-            case 0x812:
-                out.push_back("RestoreKey " + key);
-                break;
-            default:
-                out.push_back(m.name() ? m.name() : "?");
-            }
+            const auto name = names.find(m.command);
+            out.push_back(name == names.end() ? m.name() : name->second);
+            for (size_t at = 8; name != names.end() && at < m.bytes.size(); at += 4)
+                out.back() += " " + std::to_string(m.field(at));
         }
         return out;
     }
