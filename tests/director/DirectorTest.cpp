@@ -44,7 +44,7 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
         {"warn x C E", "e", red(300)},
         {"x C", "E", {}},
         {"chat D", "E", {}}, // dead or in shadow form the chat changes nothing
-        {"chat j", "E", {}},
+        {"warn chat C j", "E", {}},
         {"", "I", {{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
         {"I", "I", {}}, // a second whisper does not restart the flash
     };
