@@ -113,6 +113,17 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     EXPECT_GE(second.hostTime - first.hostTime, 14 * 0.2 * 0.94);
     EXPECT_LE(second.hostTime - first.hostTime, 14 * 0.2 * 2.0);
 
+    // Another program in front: profile 2, once; back in front: profile 1 at once.
+    before = session.mark();
+    session.otherInFront();
+    const size_t afterOther = waitForFrame(host, oracle->shown(2), before, 5.0);
+    ASSERT_GT(afterOther, 0u) << "profile 2 was not sent when the game left the front";
+    EXPECT_TRUE(host.waitForQuiet(3.5, 10.0)) << "lighting went on with the game away";
+    EXPECT_EQ(session.mark(), afterOther);
+    before = session.mark();
+    session.gameInFront();
+    EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
+
     // Combat: every combat key pulses on device 4, Spacebar in red at 400 ms a cycle
     // (80 messages), at 200 ms after y; O ends every pulse and the profile comes back.
     const size_t beforeCombat = session.mark();
@@ -195,17 +206,6 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
         host.waitUntil([&](const auto& all) { return allKeysLit(all, before, kCombatKeys); }, 3.0))
         << "the combat pulse did not come back";
     ASSERT_TRUE(session.send("O"));
-    EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
-
-    // Another program in front: profile 2, once; back in front: profile 1 at once.
-    before = session.mark();
-    session.otherInFront();
-    const size_t afterOther = waitForFrame(host, oracle->shown(2), before, 5.0);
-    ASSERT_GT(afterOther, 0u) << "profile 2 was not sent when the game left the front";
-    EXPECT_TRUE(host.waitForQuiet(3.5, 10.0)) << "lighting went on with the game away";
-    EXPECT_EQ(session.mark(), afterOther);
-    before = session.mark();
-    session.gameInFront();
     EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
 
     // Bar map A, slots 1–6, in red: 96 puts slots 1 and 2 on cooldown, their keys dim.
