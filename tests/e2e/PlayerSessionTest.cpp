@@ -1,6 +1,6 @@
 // One player's evening with the real application, the strip painter and the host simulator,
 // judged by what the host received: start-up, the game coming to the front and leaving it,
-// combat, chat, death, a whisper, the host crashing and coming back, cooldowns and the quit.
+// combat, chat, a whisper, the host crashing and coming back, cooldowns and the quit.
 #include "E2eTest.h"
 
 #include <algorithm>
@@ -42,53 +42,33 @@ KeyColor colorOf(const HostRecord& r) {
     return {r.key, r.r, r.g, r.b};
 }
 
-class PlayerSession : public E2eTest {
-  protected:
-    void SetUp() override {
-        E2eTest::SetUp();
-        if (IsSkipped()) return;
-        settings.calibratedForCellWidth(8)
-            .set("autoToggleProfile", true)
-            .set("useActionBarCooldowns1", true)
-            .set("key101", int64_t{kSlot1Key})
-            .set("key102", int64_t{kSlot2Key})
-            .set("blinkTimePref", 0.6);
-        // Profile 2 differs from profile 1, so the host can tell them apart.
-        settings.setColor("colorAColor2", {1.0, 0.0, 0.0, 1.0});
-        settings.setColor("colorBColor2", {0.0, 0.0, 1.0, 1.0});
-        oracle = std::make_unique<ProfileOracle>(settings);
-        profile2 = oracle->selected(2);
-        profile1 = oracle->selected(1);
-    }
-    // Sends `text` and waits until every key of `keys` has had a key message.
-    void lights(AppSession& session, const std::string& text, const std::vector<int32_t>& keys) {
-        const size_t before = session.mark();
-        ASSERT_TRUE(session.send(text));
-        EXPECT_TRUE(session.host().waitUntil(
-            [&](const auto& all) { return allKeysLit(all, before, keys); }, 10.0))
-            << "not every key lit after " << text;
-    }
-    // Sends `text`, waits until every key of `keys` is given back, then for profile 1;
-    // returns the mark before `text`.
-    size_t ends(AppSession& session, const std::string& text, const std::vector<int32_t>& keys) {
-        const size_t before = session.mark();
-        EXPECT_TRUE(session.send(text));
-        EXPECT_TRUE(session.host().waitUntil(
-            [&](const auto& all) { return allRestored(all, before, keys); }, 10.0))
-            << "not every effect ended after " << text;
-        EXPECT_GT(waitForFrame(session.host(), profile1, before, 5.0), 0u) << "after " << text;
-        return before;
-    }
-
+TEST_F(E2eTest, APlayersEvening) {
     SettingsFile settings;
-    std::unique_ptr<ProfileOracle> oracle;
-    ProfileFrame profile1, profile2;
-};
-
-TEST_F(PlayerSession, WalksThroughAnEvening) {
+    settings.calibratedForCellWidth(8)
+        .set("autoToggleProfile", true)
+        .set("useActionBarCooldowns1", true)
+        .set("key101", int64_t{kSlot1Key})
+        .set("key102", int64_t{kSlot2Key})
+        .set("blinkTimePref", 0.6);
+    // Profile 2 differs from profile 1, so the host can tell them apart.
+    settings.setColor("colorAColor2", {1.0, 0.0, 0.0, 1.0});
+    settings.setColor("colorBColor2", {0.0, 0.0, 1.0, 1.0});
+    ProfileOracle oracle(settings);
+    const ProfileFrame profile2 = oracle.selected(2), profile1 = oracle.selected(1);
     AppSession& session = start(settings);
     ASSERT_TRUE(session.ok());
     HostSim& host = session.host();
+    // Sends `text`, waits until every key of `keys` is given back, then for profile 1;
+    // returns the mark before `text`.
+    const auto ends = [&](const std::string& text, const std::vector<int32_t>& keys) {
+        const size_t before = session.mark();
+        EXPECT_TRUE(session.send(text));
+        EXPECT_TRUE(
+            host.waitUntil([&](const auto& all) { return allRestored(all, before, keys); }, 10.0))
+            << "not every effect ended after " << text;
+        EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u) << "after " << text;
+        return before;
+    };
 
     // Start-up greets the host and saves its lighting, nothing more.
     EXPECT_TRUE(host.waitForQuiet(1.5, 20.0));
@@ -116,7 +96,7 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     // Another program in front: profile 2, once; back in front: profile 1 at once.
     before = session.mark();
     session.otherInFront();
-    const size_t afterOther = waitForFrame(host, oracle->shown(2), before, 5.0);
+    const size_t afterOther = waitForFrame(host, oracle.shown(2), before, 5.0);
     ASSERT_GT(afterOther, 0u) << "profile 2 was not sent when the game left the front";
     EXPECT_TRUE(host.waitForQuiet(3.5, 10.0)) << "lighting went on with the game away";
     EXPECT_EQ(session.mark(), afterOther);
@@ -127,7 +107,10 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     // Combat: every combat key pulses on device 4, Spacebar in red at 400 ms a cycle
     // (80 messages), at 200 ms after y; O ends every pulse and the profile comes back.
     const size_t beforeCombat = session.mark();
-    lights(session, "C", kCombatKeys);
+    ASSERT_TRUE(session.send("C"));
+    EXPECT_TRUE(host.waitUntil(
+        [&](const auto& all) { return allKeysLit(all, beforeCombat, kCombatKeys); }, 10.0))
+        << "not every combat key pulses";
     auto records = host.records();
     const auto device = std::find_if(records.begin() + long(beforeCombat), records.end(),
                                      [](const HostRecord& r) { return r.is("SetTargetDevice"); });
@@ -151,7 +134,7 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     const auto fast = cycleLengths(host.records(), beforeFaster, kSpacebar);
     EXPECT_EQ(fast[1], 40) << "the pulse was not re-issued at 200 ms";
     EXPECT_EQ(fast[2], 40);
-    ends(session, "O", kCombatKeys);
+    ends("O", kCombatKeys);
     before = session.mark();
     host.waitForQuiet(1.0, 3.0);
     for (const auto& r : host.recordsFrom(before))
@@ -166,19 +149,6 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     EXPECT_GT(waitForFrame(host, profile1, std::max(chatOpen, before), 5.0), 0u)
         << "e did not switch back to profile 1";
 
-    // Death: the dead base color and the pulses; U ends them and gives the keys back.
-    const std::vector<int32_t> deadKeys = {
-        0x3A,   0x04, 0x13, 0x17, 0x30, 0x36, 0x49, 0x50, 0x147, 0x0E,  0x01,  0x41,  0x2D,  0xFFF7,
-        0xFFF4, 0x1D, 0x06, 0x16, 0x32, 0x44, 0x11, 0x39, 0x19,  0x153, 0x150, 0x135, 0xFFF1};
-    before = session.mark();
-    lights(session, "D", deadKeys);
-    const auto deathStart = host.recordsFrom(before);
-    const auto base = std::find_if(deathStart.begin(), deathStart.end(),
-                                   [](const HostRecord& r) { return r.is("SetLighting"); });
-    ASSERT_NE(base, deathStart.end());
-    EXPECT_EQ((std::array{base->r, base->g, base->b}), (std::array{50, 40, 50}));
-    ends(session, "U", deadKeys);
-
     // A whisper flashes Enter magenta until the next message arrives, which is not lost.
     before = session.mark();
     ASSERT_TRUE(session.send("I"));
@@ -186,7 +156,7 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
         [](const HostRecord& r) { return r.isKey(kEnter) && r.r == 100 && r.g == 0 && r.b == 100; },
         10.0, before))
         << "Enter does not flash";
-    size_t endedAt = ends(session, "1", {kEnter});
+    size_t endedAt = ends("1", {kEnter});
     host.waitForQuiet(1.2, 4.0);
     records = host.records();
     while (!(records[endedAt].is("RestoreSingleKeyLighting") && records[endedAt].key == kEnter))
@@ -216,8 +186,8 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
     const auto dimmed2 =
         host.waitFor([](const HostRecord& r) { return r.isKey(kSlot2Key); }, 10.0, before);
     ASSERT_TRUE(dimmed1 && dimmed2) << "the cooldown keys were not lit";
-    EXPECT_EQ(colorOf(*dimmed1), oracle->cooldownColor(kSlot1Key));
-    EXPECT_EQ(colorOf(*dimmed2), oracle->cooldownColor(kSlot2Key));
+    EXPECT_EQ(colorOf(*dimmed1), oracle.cooldownColor(kSlot1Key));
+    EXPECT_EQ(colorOf(*dimmed2), oracle.cooldownColor(kSlot2Key));
     // 64: slot 2 is back. Its key returns to its color, then flashes white for 0.6 s: eight
     // ticks of 75 ms. Slot 1 stays as it is.
     before = session.mark();
@@ -232,7 +202,7 @@ TEST_F(PlayerSession, WalksThroughAnEvening) {
         EXPECT_FALSE(r.isKey(kSlot1Key)) << "slot 1 changed though it is still on cooldown";
     }
     ASSERT_GE(slot2.size(), 3u);
-    EXPECT_EQ(colorOf(slot2[0]), oracle->keyColor(kSlot2Key));
+    EXPECT_EQ(colorOf(slot2[0]), oracle.keyColor(kSlot2Key));
     EXPECT_EQ(colorOf(slot2[1]), (KeyColor{kSlot2Key, 100, 100, 100}));
     EXPECT_EQ(slot2.size(), 1u + 8u);
 
