@@ -1,9 +1,10 @@
 // One player's evening with the real application, the strip painter and the host simulator,
 // judged by what the host received: start-up, the game coming to the front and leaving it,
-// combat, chat, a whisper, the host crashing and coming back, cooldowns and the quit.
+// combat, chat, a whisper, the host crashing and coming back, cooldowns, a picture and the quit.
 #include "E2eTest.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 namespace et::e2e {
@@ -205,6 +206,19 @@ TEST_F(E2eTest, APlayersEvening) {
     EXPECT_EQ(colorOf(slot2[0]), oracle.keyColor(kSlot2Key));
     EXPECT_EQ(colorOf(slot2[1]), (KeyColor{kSlot2Key, 100, 100, 100}));
     EXPECT_EQ(slot2.size(), 1u + 8u);
+
+    // The host draws its keyboard on request (the demo's pictures), or says why it cannot.
+    const std::string png = session.desktop().folder() + "/keyboard.png";
+    ASSERT_TRUE(host.command("render " + png + "\nrender /nonexistent/k.png"));
+    const auto replied = [&](const std::string& reply) {
+        for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(25)))
+            for (const auto& note : host.notes())
+                if (note.rfind(reply, 0) == 0) return true;
+        return false;
+    };
+    EXPECT_TRUE(replied("{\"rendered\":\"" + png + "\"}"));
+    EXPECT_GT(std::filesystem::file_size(png), 1000u);
+    EXPECT_TRUE(replied("{\"error\":\"cannot write /nonexistent/k"));
 
     // Quitting gives the keyboard back and ends cleanly.
     before = session.mark();
