@@ -7,9 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <iostream>
+#include <regex>
 #include <set>
 
 namespace et::e2e {
@@ -27,42 +26,27 @@ class E2eTest : public ::testing::Test {
     void SetUp() override {
         if (!AppSession::haveApplication()) GTEST_SKIP() << "ember-talon is not part of this build";
     }
-
-    // On failure the application's last words go into the test's output, and with
-    // ET_E2E_ARTIFACTS set a picture of the screen goes there too.
+    // On failure the application's last words go into the test's output.
     void TearDown() override {
         if (HasFailure() && session_) {
             const auto output = session_->app().output();
-            std::string tail;
+            std::cerr << "ember-talon printed " << output.size() << " lines; the last ones:\n";
             for (size_t i = output.size() > 40 ? output.size() - 40 : 0; i < output.size(); ++i)
-                tail += "  | " + output[i] + "\n";
-            std::cerr << "ember-talon printed " << output.size() << " lines; the last ones:\n"
-                      << tail << "the host received " << session_->mark() << " messages\n";
-            if (const char* folder = std::getenv("ET_E2E_ARTIFACTS")) {
-                const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-                const std::string path = std::string(folder) + "/" + test->name() + ".png";
-                if (session_->desktop().screenshot(path)) std::cerr << "screen: " << path << "\n";
-            }
+                std::cerr << "  | " << output[i] << "\n";
+            std::cerr << "the host received " << session_->mark() << " messages\n";
         }
         session_.reset();
     }
-
     // A session with `settings`; the application is not started yet.
-    AppSession& prepare(const SettingsFile& settings, double cellWidth = 8.0) {
-        return prepare(settings, SessionOptions::withCellWidth(cellWidth));
-    }
     AppSession& prepare(const SettingsFile& settings, const SessionOptions& options) {
         session_ = std::make_unique<AppSession>(settings, options);
         EXPECT_TRUE(session_->ok()) << session_->error();
         return *session_;
     }
-
     // A session with `settings`, its application started; fails the test when it cannot.
     AppSession& start(const SettingsFile& settings, double cellWidth = 8.0) {
-        AppSession& session = prepare(settings, cellWidth);
-        if (session.ok()) {
-            EXPECT_TRUE(session.startApp()) << "no Init from ember-talon";
-        }
+        AppSession& session = prepare(settings, SessionOptions::withCellWidth(cellWidth));
+        EXPECT_TRUE(session.ok() && session.startApp()) << "no Init from ember-talon";
         return session;
     }
 
@@ -102,20 +86,12 @@ inline bool allKeysLit(const std::vector<HostRecord>& records, size_t from,
 
 // Lines of the application's output that no healthy run prints.
 inline std::vector<std::string> alarmingLines(const std::vector<std::string>& output) {
-    static const char* const alarms[] = {"error",     "fail",      "crash",        "abort",
-                                         "assert",    "sanitizer", "segmentation", "terminat",
-                                         "qobject::", "qthread"};
+    static const std::regex alarm("error|fail|crash|abort|assert|sanitizer|segmentation|"
+                                  "terminat|qobject::|qthread",
+                                  std::regex::icase);
     std::vector<std::string> found;
-    for (const auto& line : output) {
-        std::string lower = line;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        for (const char* alarm : alarms)
-            if (lower.find(alarm) != std::string::npos) {
-                found.push_back(line);
-                break;
-            }
-    }
+    std::copy_if(output.begin(), output.end(), std::back_inserter(found),
+                 [](const std::string& line) { return std::regex_search(line, alarm); });
     return found;
 }
 

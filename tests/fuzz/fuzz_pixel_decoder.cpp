@@ -18,29 +18,14 @@ constexpr size_t kFrameBytes = et::kStripCells * kCellBytes + 1;
 // Most frames are made of captured bytes; a frame whose flag byte says so carries odd
 // component values too.
 double component(uint8_t byte, bool odd) {
-    if (!odd) return byte / 255.0;
-    switch (byte % 8) {
-    case 0:
-        return std::nan("");
-    case 1:
-        return -byte;
-    case 2:
-        return 1.0 + byte;
-    case 3:
-        return HUGE_VAL;
-    case 4:
-        return -HUGE_VAL;
-    default:
-        return byte / 255.0;
-    }
-}
-
-bool lit(double value) {
-    return value >= 14.0 / 256.0;
+    if (!odd || byte % 8 > 4) return byte / 255.0;
+    const double special[] = {std::nan(""), -double(byte), 1.0 + byte, HUGE_VAL, -HUGE_VAL};
+    return special[byte % 8];
 }
 
 bool litCell(const et::Color& c) {
-    return lit(c.red) || lit(c.green) || lit(c.blue);
+    constexpr double kLit = 14.0 / 256.0;
+    return c.red >= kLit || c.green >= kLit || c.blue >= kLit;
 }
 
 } // namespace

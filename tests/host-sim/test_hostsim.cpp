@@ -1,176 +1,159 @@
-// The host simulator: splitting streams, refusing malformed peers, and the virtual keyboard.
-#include "HostServer.h"
+// The host simulator: cutting a stream into messages, refusing malformed peers, the virtual
+// keyboard, and its pictures (each key in the color the host keeps, with its legend).
+#include "CanvasLayout.h"
+#include "KeyList.h"
+#include "KeyboardRender.h"
+#include "LegendFont.h"
+#include "Utf8.h"
 #include "WireFormat.h"
 
+#include <CorvaneLED.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
-std::vector<uint8_t> message(uint32_t command, std::initializer_list<int32_t> fields = {},
-                             size_t length = 0) {
-    if (!length) length = corvwire::messageLength(command);
-    std::vector<uint8_t> out(std::max<size_t>(length, 8), 0);
-    corvwire::putU32(out.data(), static_cast<uint32_t>(length));
-    corvwire::putU32(out.data() + 4, command);
+// A message of `command` with `fields` after the header; `length` 0: the command's own.
+hostsim::Message message(uint32_t command, std::initializer_list<int32_t> fields = {},
+                         size_t length = 0) {
+    hostsim::Message m;
+    m.command = command;
+    // A declared length past any message's gets only the bytes a decoder may look at.
+    m.bytes.assign(std::clamp<size_t>(length ? length : corvwire::messageLength(command), 8, 4096),
+                   0);
+    corvwire::putU32(m.bytes.data(), static_cast<uint32_t>(length ? length : m.bytes.size()));
+    corvwire::putU32(m.bytes.data() + 4, command);
     size_t at = 8;
     for (int32_t f : fields) {
-        corvwire::putI32(out.data() + at, f);
+        corvwire::putI32(m.bytes.data() + at, f);
         at += 4;
     }
-    return out;
+    return m;
 }
 
-std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
-    std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-TEST(StreamDecoder, ReassemblesMessagesSplitAtAnyByte) {
-    const auto stream = concat({message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
-                                message(corvwire::kSetLightingWithBitmap),
-                                message(corvwire::kExcludeKeysFromBitmap)});
+TEST(StreamDecoder, CutsMessagesSplitAtAnyByteAndRefusesMalformedHeaders) {
+    std::vector<uint8_t> stream;
+    auto exclude = message(corvwire::kExcludeKeysFromBitmap);
+    corvwire::putI32(exclude.bytes.data() + 8, 1);
+    corvwire::putI32(exclude.bytes.data() + 12, 59);
+    corvwire::putI32(exclude.bytes.data() + 2024, 2);
+    for (const auto& m : {message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
+                          message(corvwire::kSetKeyByKeyName, {0xFFFF1, 100, 0, 50}), exclude})
+        stream.insert(stream.end(), m.bytes.begin(), m.bytes.end());
     for (size_t chunk : {size_t{1}, size_t{7}, size_t{500}, stream.size()}) {
+        SCOPED_TRACE(chunk);
         hostsim::StreamDecoder decoder;
         std::vector<hostsim::Message> out;
         for (size_t at = 0; at < stream.size(); at += chunk)
-            ASSERT_TRUE(decoder.feed(stream.data() + at, std::min(chunk, stream.size() - at), 0, out));
-        ASSERT_EQ(out.size(), 4u) << "chunk " << chunk;
+            ASSERT_TRUE(
+                decoder.feed(stream.data() + at, std::min(chunk, stream.size() - at), 1.5, out));
+        ASSERT_EQ(out.size(), 4u);
+        EXPECT_EQ(decoder.pendingBytes(), 0u);
         EXPECT_STREQ(out[1].name(), "SetLighting");
         EXPECT_EQ(out[1].field(16), 3);
-        EXPECT_EQ(out[3].bytes.size(), 2028u);
-        EXPECT_EQ(decoder.pendingBytes(), 0u);
+        EXPECT_EQ(out[2].toJson(),
+                  "{\"t\":1.500000,\"cmd\":\"SetLightingForKeyWithKeyName\",\"key\":1048561,"
+                  "\"r\":100,\"g\":0,\"b\":50}");
+        EXPECT_NE(out[3].toJson().find("\"count\":2,\"keys\":[1,59]"), std::string::npos);
     }
-}
-
-TEST(StreamDecoder, RefusesMalformedHeadersBeforeWaitingForTheirBody) {
-    struct Case {
-        std::vector<uint8_t> bytes;
-        const char* why;
-    } cases[] = {
-        {message(0x80A, {}, 12), "unknown command"},
-        {message(corvwire::kSetLighting, {}, 24), "wrong length"},
-        {message(corvwire::kSetLighting, {}, 4), "below 8"},
-        {message(corvwire::kInit, {}, 8), "wrong length"},
-    };
-    for (auto& c : cases) {
+    // Refused from the header alone, before waiting for (or allocating) a body.
+    for (const auto& [bytes, why] :
+         {std::pair{message(0x80A, {}, 12), "unknown command"},
+          std::pair{message(corvwire::kSetLighting, {}, 24), "wrong length"},
+          std::pair{message(corvwire::kSetLighting, {}, 4), "below 8"},
+          std::pair{message(corvwire::kInit, {}, 8), "wrong length"},
+          std::pair{message(corvwire::kSetLighting, {}, 0xFFFFFFF0u), "4096"}}) {
         hostsim::StreamDecoder decoder;
         std::vector<hostsim::Message> out;
-        EXPECT_FALSE(decoder.feed(c.bytes.data(), 8, 0, out)) << c.why;
+        EXPECT_FALSE(decoder.feed(bytes.bytes.data(), 8, 0, out)) << why;
         EXPECT_TRUE(out.empty());
         EXPECT_FALSE(decoder.error().empty());
     }
-    // A huge declared length is refused from the header alone: nothing is allocated for it.
-    std::vector<uint8_t> huge(8);
-    corvwire::putU32(huge.data(), 0xFFFFFFF0u);
-    corvwire::putU32(huge.data() + 4, corvwire::kSetLighting);
-    hostsim::StreamDecoder decoder;
-    std::vector<hostsim::Message> out;
-    EXPECT_FALSE(decoder.feed(huge.data(), huge.size(), 0, out));
-    EXPECT_NE(decoder.error().find("4096"), std::string::npos);
 }
 
-TEST(StreamDecoder, JsonLinesNameTheCommandAndItsFields) {
-    hostsim::StreamDecoder decoder;
-    std::vector<hostsim::Message> out;
-    auto key = message(corvwire::kSetKeyByKeyName, {0xFFFF1, 100, 0, 50});
-    auto exclude = message(corvwire::kExcludeKeysFromBitmap);
-    corvwire::putI32(exclude.data() + 8, 1);
-    corvwire::putI32(exclude.data() + 12, 59);
-    corvwire::putI32(exclude.data() + 2024, 2);
-    auto stream = concat({key, exclude});
-    ASSERT_TRUE(decoder.feed(stream.data(), stream.size(), 1.5, out));
-    EXPECT_EQ(out[0].toJson(),
-              "{\"t\":1.500000,\"cmd\":\"SetLightingForKeyWithKeyName\",\"key\":1048561,"
-              "\"r\":100,\"g\":0,\"b\":50}");
-    EXPECT_NE(out[1].toJson().find("\"count\":2,\"keys\":[1,59]"), std::string::npos);
+// Whole keyboard blue, saved; a bitmap with Esc red over a per-key color; P1 and the crest
+// logo lit key by key, which later bitmaps leave alone.
+hostsim::KeyboardState litKeyboard() {
+    hostsim::KeyboardState kb;
+    kb.apply(message(corvwire::kSetLighting, {0, 0, 100}));
+    kb.apply(message(corvwire::kSaveCurrentLighting));
+    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_Escape, 5, 5, 5}));
+    auto bitmap = message(corvwire::kSetLightingWithBitmap);
+    bitmap.bytes[8 + 2] = bitmap.bytes[8 + 3] = 255; // Esc: blue, green, red, alpha
+    kb.apply(bitmap);
+    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_P1, 0, 100, 0}));
+    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_CrestLogo, 50, 50, 50}));
+    kb.apply(bitmap);
+    return kb;
 }
 
 TEST(KeyboardState, FollowsWholeBitmapKeyAndSavedLighting) {
-    hostsim::KeyboardState kb;
-    auto apply = [&](const std::vector<uint8_t>& bytes) {
-        hostsim::Message m;
-        m.command = corvwire::getU32(bytes.data() + 4);
-        m.bytes = bytes;
-        kb.apply(m);
-    };
-    apply(message(corvwire::kSetLighting, {10, 20, 30}));
-    apply(message(corvwire::kSaveCurrentLighting));
-    auto bitmap = message(corvwire::kSetLightingWithBitmap);
-    bitmap[8] = 0;     // Esc: blue
-    bitmap[9] = 0;     //      green
-    bitmap[10] = 255;  //      red
-    bitmap[11] = 255;
-    apply(message(corvwire::kSetKeyByKeyName, {1, 5, 5, 5}));
-    apply(bitmap); // a bitmap covers per-key colors of grid keys...
-    apply(message(corvwire::kSetKeyByKeyName, {0xFFF1, 0, 100, 0}));
-    EXPECT_EQ(kb.keyColor(1, 0), (hostsim::Rgb{100, 0, 0}));
-    EXPECT_EQ(kb.keyColor(0xFFF1), (hostsim::Rgb{0, 100, 0}));
-    apply(message(corvwire::kSetLightingWithBitmap)); // ...but not the macro keys
-    EXPECT_EQ(kb.keyColor(0xFFF1), (hostsim::Rgb{0, 100, 0}));
-
-    apply(message(corvwire::kSaveSingleKeyLighting, {0xFFF1}));
-    apply(message(corvwire::kSetKeyByKeyName, {0xFFF1, 1, 1, 1}));
-    apply(message(corvwire::kRestoreSingleKeyLighting, {0xFFF1}));
-    EXPECT_EQ(kb.keyColor(0xFFF1), (hostsim::Rgb{0, 100, 0}));
-
-    apply(message(corvwire::kSetTargetDevice, {4}));
+    hostsim::KeyboardState kb = litKeyboard();
+    EXPECT_EQ(kb.keyColor(CLK_Escape, 0), (hostsim::Rgb{100, 0, 0}));
+    EXPECT_EQ(kb.keyColor(CLK_P1), (hostsim::Rgb{0, 100, 0}));
+    kb.apply(message(corvwire::kSaveSingleKeyLighting, {CLK_P1}));
+    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_P1, 1, 1, 1}));
+    kb.apply(message(corvwire::kRestoreSingleKeyLighting, {CLK_P1}));
+    EXPECT_EQ(kb.keyColor(CLK_P1), (hostsim::Rgb{0, 100, 0}));
+    kb.apply(message(corvwire::kSetTargetDevice, {4}));
     EXPECT_EQ(kb.targetDevice(), 4);
-    apply(message(corvwire::kRestoreLighting));
-    EXPECT_EQ(kb.current().whole, (hostsim::Rgb{10, 20, 30}));
+    kb.apply(message(corvwire::kRestoreLighting));
+    EXPECT_EQ(kb.current().whole, (hostsim::Rgb{0, 0, 100}));
     EXPECT_FALSE(kb.current().bitmap);
 }
 
-int connectTo(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strncpy(a.sun_path, path.c_str(), sizeof a.sun_path - 1);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+std::array<int, 3> at(const hostsim::Image& image, int32_t key, int scale = 2) {
+    const auto p = hostsim::keyCenter(key, scale);
+    if (p.x < 0) return {-1, -1, -1};
+    const uint8_t* px = image.pixel(p.x, p.y);
+    return {px[0], px[1], px[2]};
 }
 
-TEST(HostServer, DropsAMalformedPeerAndServesTheNextOne) {
-    char pattern[] = "/tmp/et-hs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/sock";
-    hostsim::HostServer host(path);
-    std::vector<std::string> errors;
-    host.setOnError([&](const std::string& e) { errors.push_back(e); });
-    ASSERT_TRUE(host.start());
+TEST(KeyboardRender, EachKeyShowsTheColorTheHostKeeps) {
+    for (int scale : {1, 3}) {
+        SCOPED_TRACE(scale);
+        const auto image = hostsim::renderKeyboard(litKeyboard(), scale);
+        ASSERT_EQ(image.rgb.size(), static_cast<size_t>(image.width) * image.height * 3);
+        EXPECT_EQ(at(image, CLK_Escape, scale), (std::array{255, 0, 0}));
+        EXPECT_EQ(at(image, CLK_A, scale), (std::array{0, 0, 0})); // its bitmap cell is black
+        EXPECT_EQ(at(image, CLK_P1, scale), (std::array{0, 255, 0}));
+        EXPECT_EQ(at(image, CLK_CrestLogo, scale), (std::array{127, 127, 127}));
+        EXPECT_EQ(at(image, CLK_P2, scale), (std::array{0, 0, 255})); // no cell: the whole color
+    }
+    EXPECT_EQ(hostsim::keyCenter(0x7777).x, -1);
+    // Unlit differs from black; another client's 0–255 shows as full above 100 %.
+    hostsim::KeyboardState state;
+    EXPECT_NE(at(hostsim::renderKeyboard(state), CLK_Escape), (std::array{0, 0, 0}));
+    state.apply(message(corvwire::kSetKeyByKeyName, {CLK_Escape, 255, -3, 100}));
+    EXPECT_EQ(at(hostsim::renderKeyboard(state), CLK_Escape), (std::array{255, 0, 255}));
 
-    const int bad = connectTo(path);
-    ASSERT_GE(bad, 0);
-    auto good = message(corvwire::kSetLighting, {1, 2, 3});
-    auto junk = message(0x999, {}, 12);
-    auto stream = concat({good, junk, good});
-    ASSERT_EQ(::send(bad, stream.data(), stream.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(stream.size()));
-    char byte;
-    EXPECT_EQ(::recv(bad, &byte, 1, 0), 0); // the host hung up on us
-    ::close(bad);
+    // The font writes every legend.
+    for (const et::KeyRect& key : et::canvasKeyRects())
+        for (wchar_t c : corvjson::decodeUtf8(et::keyLegend(key.id)).value_or(L"?"))
+            EXPECT_TRUE(hostsim::glyph(static_cast<char32_t>(c))) << et::keyLegend(key.id);
+}
 
-    const int next = connectTo(path);
-    ASSERT_GE(next, 0);
-    ASSERT_EQ(::send(next, good.data(), good.size(), MSG_NOSIGNAL), static_cast<ssize_t>(good.size()));
-    EXPECT_TRUE(host.waitForMessages(2, 5));
-    ::close(next);
-    host.stop();
-    EXPECT_EQ(host.messageCount(), 2u); // the message before the junk, and the next peer's
-    EXPECT_EQ(host.connectionsDropped(), 1);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("unknown command"), std::string::npos);
+TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
+    const auto image = hostsim::renderKeyboard(litKeyboard(), 1);
+    const auto path = std::filesystem::temp_directory_path() / "et-render-test.png";
+    std::string error;
+    ASSERT_TRUE(hostsim::writePng(image, path.string(), &error)) << error;
+    png_image read{};
+    read.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&read, path.c_str()));
+    read.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(read));
+    ASSERT_TRUE(png_image_finish_read(&read, nullptr, pixels.data(), 0, nullptr));
+    EXPECT_EQ(static_cast<int>(read.width), image.width);
+    EXPECT_EQ(pixels, image.rgb);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(hostsim::writePng(image, "/nonexistent-folder/x.png", &error));
+    EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
+    EXPECT_FALSE(hostsim::writePng(hostsim::Image{}, path.string(), &error));
     EXPECT_FALSE(std::filesystem::exists(path));
-    std::filesystem::remove_all(pattern);
 }
 
 } // namespace

@@ -11,13 +11,6 @@
 namespace et {
 namespace {
 
-std::vector<std::string> names(const std::vector<test::LightingCall>& calls, size_t from = 0) {
-    std::vector<std::string> out;
-    for (size_t i = from; i < calls.size(); ++i)
-        out.push_back(calls[i].name);
-    return out;
-}
-
 TEST(HostFollowingLighting, ReinitialisesOnceTheHostListensAndReplaysTheKeyboard) {
     test::RecordingLighting library;
     test::VirtualRunLoop loop;
@@ -41,7 +34,7 @@ TEST(HostFollowingLighting, ReinitialisesOnceTheHostListensAndReplaysTheKeyboard
     lighting.stopEffectsOnKey(0x2B);
     loop.runFor(3.0);
     EXPECT_EQ(
-        names(library.calls),
+        library.names(),
         (std::vector<std::string>{"init", "setTargetDevice", "setLighting", "setLightingFromBitmap",
                                   "setLightingForKey", "setLightingForKey", "setLightingFromBitmap",
                                   "pulseSingleKey", "pulseSingleKey", "stopEffectsOnKey"}));
@@ -49,22 +42,21 @@ TEST(HostFollowingLighting, ReinitialisesOnceTheHostListensAndReplaysTheKeyboard
     // The host appears: within a check or two the library is started again and told it all.
     listening = true;
     library.result = true;
-    const size_t before = library.calls.size();
+    library.clear();
     loop.runFor(1.0);
-    EXPECT_EQ(
-        names(library.calls, before),
-        (std::vector<std::string>{"shutdown", "init", "setTargetDevice", "setLighting",
-                                  "setLightingFromBitmap", "setLightingForKey", "pulseSingleKey"}));
+    EXPECT_EQ(library.names(), (std::vector<std::string>{"shutdown", "init", "setTargetDevice",
+                                                         "setLighting", "setLightingFromBitmap",
+                                                         "setLightingForKey", "pulseSingleKey"}));
     EXPECT_EQ(library.calls.back().args, (std::vector<int64_t>{0x2A, 100, 0, 0, 20, 0, 0, 500, 1}));
-    EXPECT_EQ(library.calls[before + 5].args, (std::vector<int64_t>{0xFFF1, 4, 5, 6}));
+    EXPECT_EQ(library.calls[5].args, (std::vector<int64_t>{0xFFF1, 4, 5, 6}));
     EXPECT_EQ(log.lines().size(), 1u);
 
     // A player's shutdown ends the following: no more checks, no more attempts.
     lighting.shutdown();
-    const size_t after = library.calls.size();
+    library.clear();
     library.result = false;
     loop.runFor(5.0);
-    EXPECT_EQ(library.calls.size(), after);
+    EXPECT_EQ(library.names(), std::vector<std::string>{});
 }
 
 TEST(HostSocketProbe, FindsOnlyAListeningSocketAtThePath) {

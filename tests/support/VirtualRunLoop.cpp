@@ -4,7 +4,6 @@ namespace et::test {
 
 void VirtualRunLoop::runFor(double seconds) {
     const double end = now_ + (seconds > 0.0 ? seconds : 0.0);
-    waited_ += end - now_;
     drainPosted();
     while (!timers_.empty() && timers_.begin()->first.first <= end) {
         auto node = timers_.extract(timers_.begin());

@@ -25,13 +25,9 @@ class VirtualRunLoop : public RunLoop, public MainThread {
 
     // Runs what other threads posted so far; returns how many ran.
     int drainPosted();
-    size_t pendingTimers() const { return timers_.size(); }
-    // Total virtual time spent in runFor, to check how long logic waited.
-    double timeWaited() const { return waited_; }
 
   private:
     double now_;
-    double waited_ = 0.0;
     uint64_t sequence_ = 0;
     std::map<std::pair<double, uint64_t>, std::function<void()>> timers_;
     std::mutex postedMutex_;

@@ -3,16 +3,42 @@
 #include "CanvasModel.h"
 #include "KeyList.h"
 #include "KeyboardFrames.h"
+#include "Lighting.h"
 #include "ProfileStore.h"
-#include "RecordingLighting.h"
 
 namespace et::e2e {
+
+namespace {
+// Keeps only what a profile is made of: the last bitmap and the keys set one by one.
+class FrameCapture : public Lighting {
+  public:
+    ProfileFrame frame;
+
+    bool init() override { return true; }
+    bool getSdkVersion(int&, int&, int&) override { return true; }
+    bool setTargetDevice(int) override { return true; }
+    bool setLighting(int, int, int) override { return true; }
+    bool stopEffects() override { return true; }
+    bool setLightingFromBitmap(const unsigned char* bitmap) override {
+        frame.bitmap.assign(bitmap, bitmap + 504);
+        return true;
+    }
+    bool setLightingForKey(int32_t key, int r, int g, int b) override {
+        frame.keys.push_back({key, r, g, b});
+        return true;
+    }
+    bool flashSingleKey(int32_t, int, int, int, int, int) override { return true; }
+    bool pulseSingleKey(int32_t, int, int, int, int, int, int, int, bool) override { return true; }
+    bool stopEffectsOnKey(int32_t) override { return true; }
+    void shutdown() override {}
+};
+} // namespace
 
 struct ProfileOracle::State {
     MemoryDefaults defaults;
     ProfileStore store{defaults};
     CanvasModel canvas;
-    test::RecordingLighting lighting;
+    FrameCapture lighting;
     KeyboardFrames frames{lighting, store, canvas};
 };
 
@@ -23,31 +49,17 @@ ProfileOracle::ProfileOracle(const SettingsFile& settings) : state_(std::make_un
 
 ProfileOracle::~ProfileOracle() = default;
 
-namespace {
-ProfileFrame framesOf(const test::RecordingLighting& lighting) {
-    ProfileFrame frame;
-    for (const auto& call : lighting.calls) {
-        if (call.name == "setLightingFromBitmap") frame.bitmap = call.bitmap;
-        if (call.name == "setLightingForKey")
-            frame.keys.push_back(
-                {static_cast<int32_t>(call.args[0]), static_cast<int32_t>(call.args[1]),
-                 static_cast<int32_t>(call.args[2]), static_cast<int32_t>(call.args[3])});
-    }
-    return frame;
-}
-} // namespace
-
 ProfileFrame ProfileOracle::shown(int profile) {
-    state_->lighting.clear();
+    state_->lighting.frame = {};
     state_->frames.showColorProfile(profile);
-    return framesOf(state_->lighting);
+    return state_->lighting.frame;
 }
 
 ProfileFrame ProfileOracle::selected(int profile) {
-    state_->lighting.clear();
+    state_->lighting.frame = {};
     state_->frames.selectColorProfile(profile);
     state_->frames.showColorProfile(profile);
-    return framesOf(state_->lighting);
+    return state_->lighting.frame;
 }
 
 KeyColor ProfileOracle::keyColor(int32_t keyId) const {
