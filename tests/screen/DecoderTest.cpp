@@ -22,8 +22,7 @@ Messages decodeAll(PixelDecoder& decoder, const std::vector<PixelDecoder::Frame>
 TEST(PixelDecoder, HandshakeTakesEachCharacterOnceAfterItsOffer) {
     PixelDecoder d;
     // A confirm frame held for several captures yields its character once.
-    EXPECT_EQ(decodeAll(d, {offer('A'), confirm('A'), confirm('A'), confirm('A')}),
-              Messages{"A"});
+    EXPECT_EQ(decodeAll(d, {offer('A'), confirm('A'), confirm('A'), confirm('A')}), Messages{"A"});
     // The same character again needs an offer in between; a long offer only re-arms.
     EXPECT_EQ(decodeAll(d, {offer('A'), offer('A'), confirm('A'), offer('A'), confirm('A')}),
               (Messages{"A", "A"}));
@@ -58,9 +57,8 @@ TEST(PixelDecoder, DataCellColorSelectsThePrefix) {
         Color color;
         std::string expected;
     } cases[] = {
-        {Color::red_(), "`G"},  {Color::blue_(), "[G"}, {Color::green_(), "]G"},
-        {kMagenta, "{G"},       {Color::cyan(), "}G"},  {Color::white(), "G"},
-        {Color::yellow(), "G"},
+        {Color::red_(), "`G"}, {Color::blue_(), "[G"}, {Color::green_(), "]G"}, {kMagenta, "{G"},
+        {Color::cyan(), "}G"}, {Color::white(), "G"},  {Color::yellow(), "G"},
     };
     for (const auto& c : cases) {
         PixelDecoder d;

@@ -63,7 +63,7 @@ TEST(MessageQueue, PlacementAndDroppingRules) {
         {"V drops a waiting D", {"D", "V"}, "V", "D"},
         {"E drops a waiting e", {"e", "G", "E"}, "EG", "e"},
         {"e drops a waiting E", {"E", "e"}, "e", "E"},
-        {"a frame's data is no message", {"`C", "[D", "O", "U"}, "`C[DUO", ""},
+        {"a frame's data is no message", {"`C", "[D", "O", "U"}, "UO`C[D", ""},
         {"at most 32 wait, oldest dropped", {"`1", "S", "T"}, "`1" + std::string(32, 'G'), "ST"},
     };
     for (const auto& row : rows) {
@@ -79,7 +79,7 @@ TEST(MessageQueue, PlacementAndDroppingRules) {
     }
     // A reset keeps the action-bar frames: they tell the slots' state, not an event.
     MessageQueue q;
-    for (const char* m : {"G", "`1", "D", "[2"})
+    for (const char* m : {"G", "`1", "[2", "D"})
         q.enqueue(m);
     q.clear();
     EXPECT_EQ(q.contents(), "`1[2");
@@ -94,9 +94,13 @@ TEST(MessageQueue, SelectionOrder) {
     EXPECT_EQ(h.contents(), "]1G");
     MessageQueue u;
     u.enqueue("G");
-    u.enqueue("W");
-    u.enqueue("U"); // "UGW": only one overtaking message
-    EXPECT_EQ(selectAll(u, 3), "U|G|W|");
+    u.enqueue("T");
+    u.enqueue("U"); // "UGT": only one overtaking message
+    EXPECT_EQ(selectAll(u, 3), "U|G|T|");
+    MessageQueue d;
+    for (const char* m : {"G", "U", "D"})
+        d.enqueue(m); // "DUG": the "U" overtakes the death that came after it
+    EXPECT_EQ(selectAll(d, 3), "U|D|G|");
     MessageQueue uv;
     for (const char* m : {"G", "V", "U"})
         uv.enqueue(m); // "UVG"
