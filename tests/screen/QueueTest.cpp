@@ -86,37 +86,27 @@ TEST(MessageQueue, PlacementAndDroppingRules) {
 }
 
 TEST(MessageQueue, SelectionOrder) {
-    // "U" and "V" overtake everything up to the first frame, one per tick, earlier first.
-    MessageQueue h;
-    for (const char* m : {"]1", "U", "G"})
-        h.enqueue(m); // "U]1G"
-    EXPECT_EQ(selectAll(h, 1), "U|");
-    EXPECT_EQ(h.contents(), "]1G");
-    MessageQueue u;
-    u.enqueue("G");
-    u.enqueue("T");
-    u.enqueue("U"); // "UGT": only one overtaking message
-    EXPECT_EQ(selectAll(u, 3), "U|G|T|");
-    MessageQueue d;
-    for (const char* m : {"G", "U", "D"})
-        d.enqueue(m); // "DUG": the "U" overtakes the death that came after it
-    EXPECT_EQ(selectAll(d, 3), "U|D|G|");
-    MessageQueue uv;
-    for (const char* m : {"G", "V", "U"})
-        uv.enqueue(m); // "UVG"
-    EXPECT_EQ(selectAll(uv, 4), "U|V|G|");
-    MessageQueue p;
-    p.enqueue("U");
-    p.enqueue("[2"); // "[2U": the frame first
-    EXPECT_EQ(selectAll(p, 1), "[2|");
+    const struct {
+        std::vector<const char*> arrivals;
+        std::string order;
+    } rows[] = {
+        // "U" and "V" overtake everything up to the first frame, one per tick, earlier first.
+        {{"]1", "U", "G"}, "U|]1|G|"},
+        {{"G", "T", "U"}, "U|G|T|"},
+        {{"G", "U", "D"}, "U|D|G|"},
+        {{"G", "V", "U"}, "U|V|G|"},
+        {{"U", "[2"}, "[2|U|"},
+        {{"`"}, ""}, // a prefix waits for its data character
+        {{"`", "7"}, "`7|"},
+    };
+    for (const auto& row : rows) {
+        MessageQueue q;
+        for (const char* m : row.arrivals)
+            q.enqueue(m);
+        EXPECT_EQ(selectAll(q, 5), row.order) << row.arrivals.size() << " " << row.order;
+    }
 
-    // A prefix waits for its data character.
     MessageQueue q;
-    q.enqueue("`");
-    EXPECT_EQ(selectAll(q, 3), "");
-    q.enqueue("7");
-    EXPECT_EQ(selectAll(q, 1), "`7|");
-
     // An animation holds back only ordinary messages; "c" is consumed and reported.
     for (const char* m : {"G", "x", "c"})
         q.enqueue(m); // "Gxc"
@@ -155,7 +145,7 @@ struct RelayFixture : ::testing::Test {
     }
 };
 
-TEST_F(RelayFixture, OneMessagePerTickAndCGoesNoFurther) {
+TEST_F(RelayFixture, OneMessagePerTickInPriorityOrder) {
     enqueue({"G", "S", "c", "T", "C", "O"});
     tick();
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O"}));
@@ -164,24 +154,21 @@ TEST_F(RelayFixture, OneMessagePerTickAndCGoesNoFurther) {
     for (int i = 0; i < 4; ++i)
         tick();
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T"}));
-    EXPECT_EQ(director.supressCooldownBlinkCounter, 5);
+    EXPECT_EQ(director.supressCooldownBlinkCounter, 5) << "a \"c\" goes no further";
     EXPECT_EQ(foregroundChecks, 5);
-    EXPECT_EQ(relay.currentMessage(), "");
-}
 
-TEST_F(RelayFixture, DeathWaitsBehindCombatAnimationWhileOEndsIt) {
+    // A death waits behind the combat animation; an "O" ends it and goes first.
     director.combat = true;
     director.onMessage = [this](const std::string& m) {
         if (m == "O") director.combat = false;
     };
     enqueue({"D"});
     tick();
-    tick();
-    EXPECT_TRUE(director.dispatched.empty());
+    EXPECT_EQ(director.dispatched.size(), 4u);
     enqueue({"O"});
     tick();
     tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "D"}));
+    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T", "O", "D"}));
 }
 
 TEST_F(RelayFixture, WhisperGate) {
