@@ -9,7 +9,8 @@ namespace {
 std::vector<uint8_t> bytesOf(std::initializer_list<uint32_t> words) {
     std::vector<uint8_t> out;
     for (uint32_t w : words)
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(w >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<uint8_t>(w >> (8 * i)));
     return out;
 }
 
@@ -22,7 +23,8 @@ TEST_F(Commands, InitSendsHelloThenAsksToSaveTheLighting) {
     ASSERT_EQ(m[0].bytes.size(), 1032u);
     EXPECT_EQ(std::vector<uint8_t>(m[0].bytes.begin(), m[0].bytes.begin() + 8),
               bytesOf({1032, 0x801}));
-    for (size_t i = 8; i < 1032; ++i) ASSERT_EQ(m[0].bytes[i], 0) << "reserved byte " << i;
+    for (size_t i = 8; i < 1032; ++i)
+        ASSERT_EQ(m[0].bytes[i], 0) << "reserved byte " << i;
     EXPECT_EQ(m[1].bytes, (std::vector<uint8_t>{8, 0, 0, 0, 4, 8, 0, 0}));
 }
 
@@ -34,8 +36,8 @@ TEST_F(Commands, WholeKeyboardAndSaveRestoreMessages) {
     EXPECT_TRUE(CorvLedRestoreLighting());
     auto m = expectMessages(4);
     ASSERT_EQ(m.size(), 4u);
-    EXPECT_EQ(m[0].bytes, (std::vector<uint8_t>{0x14, 0, 0, 0, 2, 8, 0, 0, 0x64, 0, 0, 0, 0, 0,
-                                                0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(m[0].bytes, (std::vector<uint8_t>{0x14, 0, 0, 0, 2, 8, 0, 0, 0x64, 0,
+                                                0,    0, 0, 0, 0, 0, 0, 0, 0,    0}));
     EXPECT_EQ(m[1].bytes, bytesOf({20, 0x802, 255, 255, 255}));
     EXPECT_EQ(m[2].bytes, bytesOf({8, 0x804}));
     EXPECT_EQ(m[3].bytes, bytesOf({8, 0x805}));
@@ -90,7 +92,8 @@ TEST_F(Commands, SingleKeyMessagesCarryTheirAddressingMode) {
 TEST_F(Commands, BitmapIsCopiedByteForByte) {
     initAndClear();
     std::array<unsigned char, CORVLED_BITMAP_SIZE> bitmap{};
-    for (size_t i = 0; i < bitmap.size(); ++i) bitmap[i] = static_cast<unsigned char>(i * 7);
+    for (size_t i = 0; i < bitmap.size(); ++i)
+        bitmap[i] = static_cast<unsigned char>(i * 7);
     EXPECT_TRUE(CorvLedSetLightingFromBitmap(bitmap.data()));
     auto m = expectMessages(1);
     ASSERT_EQ(m.size(), 1u);
@@ -104,18 +107,22 @@ TEST_F(Commands, ExclusionListIsAlwaysTheFullAreaWithItsCount) {
     initAndClear();
     KeyName two[] = {CLK_Escape, CLK_F1};
     std::vector<KeyName> many(126);
-    for (size_t i = 0; i < many.size(); ++i) many[i] = static_cast<KeyName>(i + 1);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = static_cast<KeyName>(i + 1);
     EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(two, 2));
     EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(nullptr, 5));
     EXPECT_TRUE(CorvLedExcludeKeysFromBitmap(many.data(), 126));
     auto m = expectMessages(3);
     ASSERT_EQ(m.size(), 3u);
-    for (const auto& msg : m) ASSERT_EQ(msg.bytes.size(), 2028u);
+    for (const auto& msg : m)
+        ASSERT_EQ(msg.bytes.size(), 2028u);
     EXPECT_EQ(std::vector<uint8_t>(m[0].bytes.begin() + 8, m[0].bytes.begin() + 16),
               (std::vector<uint8_t>{1, 0, 0, 0, 0x3B, 0, 0, 0}));
-    for (size_t i = 16; i < 2024; ++i) ASSERT_EQ(m[0].bytes[i], 0) << i;
+    for (size_t i = 16; i < 2024; ++i)
+        ASSERT_EQ(m[0].bytes[i], 0) << i;
     EXPECT_EQ(m[0].field(2024), 2);
-    for (size_t i = 8; i < 2024; ++i) ASSERT_EQ(m[1].bytes[i], 0) << i;
+    for (size_t i = 8; i < 2024; ++i)
+        ASSERT_EQ(m[1].bytes[i], 0) << i;
     EXPECT_EQ(m[1].field(2024), 5);
     EXPECT_EQ(m[2].field(8 + 4 * 125), 126);
     EXPECT_EQ(m[2].field(8 + 4 * 126), 0);

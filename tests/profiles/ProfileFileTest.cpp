@@ -82,15 +82,10 @@ TEST_F(ProfileFileTest, ExportOfTheDefaultProfiles) {
                 ElementsAre(0x10, 0xBF, 0x1F, 0x49));
     EXPECT_EQ(decodeProfileValues(bytes), v);
 
-    const std::pair<const char*, float> builds[] = {{"2.5", 2.5f},
-                                                    {"1.2.3", 0.0f},
-                                                    {"", 0.0f},
-                                                    {"12a", 0.0f},
-                                                    {" 12", 0.0f},
-                                                    {"nan", 0.0f},
-                                                    {"1e300", std::numeric_limits<float>::max()}};
-    for (const auto& [build, value] : builds)
-        EXPECT_EQ(exportProfileValues(store, build)[1], value) << build;
+    // A build that is not a plain number is written as 0.
+    for (const char* build : {"1.2.3", "", "12a", " 12", "nan"})
+        EXPECT_EQ(exportProfileValues(store, build)[1], 0.0f) << build;
+    EXPECT_EQ(exportProfileValues(store, "1e300")[1], std::numeric_limits<float>::max());
 }
 
 TEST_F(ProfileFileTest, RandomProfilesSurviveExportAndImport) {

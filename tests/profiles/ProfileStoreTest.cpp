@@ -163,74 +163,53 @@ TEST_F(ProfileStoreTest, DamagedValuesFallBackOneByOne) {
     EXPECT_FALSE(store.loadCooldownFlag(6));
 }
 
-TEST_F(ProfileStoreTest, ActionBarMapsDefaultsChoicesStorageAndCancel) {
+TEST_F(ProfileStoreTest, ActionBarMaps) {
+    // Stored values that name no key bind nothing; missing ones take their default.
+    defaults.setInt("key101", CLK_Q);
+    defaults.setInt("key102", -5);
+    defaults.setInt("key103", int64_t{1} << 40);
+    defaults.setInt("key104", 523);
+    defaults.setRaw("key105", std::string("F5"));
+    defaults.setInt("key501", 522);
     ActionBarMaps maps{defaults};
     maps.loadActionBarKeyMaps();
-    const auto menuLabels = [&](int first, int count) {
-        std::vector<std::string> out;
-        for (int m = first; m < first + count; ++m)
-            out.emplace_back(maps.labelForMenu(m).value_or("<none>"));
-        return out;
-    };
-    EXPECT_THAT(menuLabels(110, 4), ElementsAre(" 0", "-", "=", "<none>"));
-    EXPECT_THAT(menuLabels(604, 4), ElementsAre("F 4", "  No Key", "F 5", "F 6"));
-    EXPECT_THAT(menuLabels(506, 2), ElementsAre("  No Key", "<none>"));
+    const auto values = maps.slotValues();
+    EXPECT_THAT(std::vector<int32_t>(values.begin(), values.begin() + 6),
+                ElementsAre(CLK_Q, 0, 0, 0, 0, CLK_6));
+    EXPECT_EQ(maps.labelForMenu(102), "  No Key");
+    EXPECT_EQ(maps.labelForMenu(605), "  No Key");
+    EXPECT_EQ(maps.labelForMenu(612), "F10");
+    EXPECT_FALSE(maps.labelForMenu(113));
+    EXPECT_FALSE(maps.labelForMenu(507));
     // The cooldown display reads slots by character: "1"…"9", ":", ";", "<".
     EXPECT_EQ(maps.barMapA[':'], CLK_0);
     EXPECT_EQ(maps.barMapB[';'], CLK_F9);
+    EXPECT_EQ(maps.barMapC['1'], 522);
     for (char32_t c : {U'0', U'=', U'a', U'\0', char32_t{0xFFFFFFFF}}) {
         EXPECT_EQ(maps.barMapA[c], kNoKey) << static_cast<uint32_t>(c);
-        maps.barMapA.set(c, CLK_Q);
+        maps.barMapA.set(c, CLK_W);
     }
-    EXPECT_EQ(maps.slotValues()[0], CLK_1) << "no slot was touched by the bad characters";
+    EXPECT_EQ(maps.slotValues(), values) << "no slot was touched by the bad characters";
 
+    // Cancel restores the snapshot and writes nothing; OK writes all 30 slots.
+    const auto stored = defaults.values();
     maps.takeSnapshot();
-    const auto before = maps.slotValues();
+    EXPECT_TRUE(maps.chooseKeyForMenu(101, "Esc"));
+    EXPECT_EQ(maps.barMapA['1'], CLK_Escape);
+    maps.restoreSnapshot();
+    EXPECT_EQ(maps.slotValues(), values);
+    EXPECT_EQ(defaults.values(), stored);
     EXPECT_TRUE(maps.chooseKeyForMenu(112, "Talon Badge ©"));
     EXPECT_EQ(maps.barMapA['<'], 522);
     EXPECT_TRUE(maps.chooseKeyForMenu(506, "P3"));
     EXPECT_EQ(maps.barMapC['6'], 514);
     EXPECT_FALSE(maps.chooseKeyForMenu(101, "Talon Badge"));
     EXPECT_FALSE(maps.chooseKeyForMenu(507, " Q"));
-    const auto chosen = maps.slotValues();
-    maps.restoreSnapshot(); // Cancel
-    EXPECT_EQ(maps.slotValues(), before);
-    EXPECT_TRUE(defaults.values().empty());
-
-    for (int menu : {112, 506})
-        maps.chooseKeyForMenu(menu, menu == 112 ? "Talon Badge ©" : "P3");
-    maps.storeActionBarKeyMaps(); // OK
-    std::set<std::string> keys;
-    for (const auto& [key, value] : defaults.values())
-        keys.insert(key);
-    std::set<std::string> expected;
-    for (int menu : {101, 501, 601})
-        for (int i = 0; i < (menu == 501 ? 6 : 12); ++i)
-            expected.insert("key" + std::to_string(menu + i));
-    EXPECT_EQ(keys, expected);
-    EXPECT_EQ(defaults.getInt("key605"), 0);
+    maps.storeActionBarKeyMaps();
+    EXPECT_EQ(defaults.values().size(), 30u);
+    for (int menu : {101, 112, 501, 506, 601, 612})
+        EXPECT_TRUE(defaults.contains("key" + std::to_string(menu))) << menu;
     ActionBarMaps restarted(defaults);
     restarted.loadActionBarKeyMaps();
-    EXPECT_EQ(restarted.slotValues(), chosen);
-}
-
-TEST_F(ProfileStoreTest, StoredSlotValuesThatNameNoKeyBindNothing) {
-    defaults.setInt("key101", CLK_Q);
-    defaults.setInt("key102", -5);
-    defaults.setInt("key103", int64_t{1} << 40);
-    defaults.setInt("key104", 523);
-    defaults.setInt("key105", 100);
-    defaults.setRaw("key106", std::string("F5"));
-    defaults.setInt("key601", 0);
-    defaults.setInt("key501", 522);
-    ActionBarMaps maps{defaults};
-    maps.loadActionBarKeyMaps();
-    const auto values = maps.slotValues();
-    EXPECT_THAT(std::vector<int32_t>(values.begin(), values.begin() + 7),
-                ElementsAre(CLK_Q, 0, 0, 0, 0, 0, CLK_7));
-    EXPECT_EQ(maps.barMapB['1'], kNoKey);
-    EXPECT_EQ(maps.barMapB['2'], CLK_F2);
-    EXPECT_EQ(maps.barMapC['1'], 522);
-    for (int menu : {102, 106})
-        EXPECT_EQ(maps.labelForMenu(menu), "  No Key") << menu;
+    EXPECT_EQ(restarted.slotValues(), maps.slotValues());
 }

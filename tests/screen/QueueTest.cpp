@@ -91,12 +91,9 @@ TEST(MessageQueue, SelectionOrder) {
         std::string order;
     } rows[] = {
         // "U" and "V" overtake everything up to the first frame, one per tick, earlier first.
-        {{"]1", "U", "G"}, "U|]1|G|"},
-        {{"G", "T", "U"}, "U|G|T|"},
-        {{"G", "U", "D"}, "U|D|G|"},
-        {{"G", "V", "U"}, "U|V|G|"},
-        {{"U", "[2"}, "[2|U|"},
-        {{"`"}, ""}, // a prefix waits for its data character
+        {{"]1", "U", "G"}, "U|]1|G|"}, {{"G", "T", "U"}, "U|G|T|"},
+        {{"G", "U", "D"}, "U|D|G|"},   {{"G", "V", "U"}, "U|V|G|"},
+        {{"U", "[2"}, "[2|U|"},        {{"`"}, ""}, // a prefix waits for its data character
         {{"`", "7"}, "`7|"},
     };
     for (const auto& row : rows) {
