@@ -1,4 +1,4 @@
-// What the settings hold for colours and keys: colour conversions, the profile store's
+// What the settings hold for colors and keys: color conversions, the profile store's
 // defaults and damaged values, and the action-bar key maps.
 #include "ProfileStore.h"
 #include "ActionBarMaps.h"
@@ -91,7 +91,7 @@ TEST_F(ProfileStoreTest, FreshInstallationDefaults) {
     EXPECT_EQ(map[0], 0) << "ids without a key keep what the map held";
     EXPECT_TRUE(defaults.values().empty()) << "loading must not write";
 
-    // The default map: every key coloured, in the default layout's group sizes.
+    // The default map: every key colored, in the default layout's group sizes.
     const KeyMap all = ProfileStore::defaultKeyToColorMap();
     ASSERT_EQ(all.size(), 529u);
     const std::set<int32_t> keys(canvasKeyIds().begin(), canvasKeyIds().end());

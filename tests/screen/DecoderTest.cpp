@@ -1,5 +1,5 @@
 // The strip decoder: the offer/confirm handshake that guards against torn frames, the
-// markers and hold cell, the lit threshold and the colour prefixes of action-bar frames.
+// markers and hold cell, the lit threshold and the color prefixes of action-bar frames.
 #include "PixelDecoder.h"
 #include "StripFrames.h"
 

@@ -21,23 +21,15 @@ class FakeScreenSource : public ScreenSource {
         std::lock_guard lock(mutex_);
         frames_.insert(frames_.end(), rows.begin(), rows.end());
     }
-    void setDisplayCount(int count) {
-        std::lock_guard lock(mutex_);
-        displays_ = count;
-    }
     int captures() const {
         std::lock_guard lock(mutex_);
         return captures_;
     }
 
-    int activeDisplayCount() override {
-        std::lock_guard lock(mutex_);
-        return displays_;
-    }
+    int activeDisplayCount() override { return 1; }
     bool capture(const Rect& rect, ScreenImage& image) override {
         std::lock_guard lock(mutex_);
         image.clear();
-        if (displays_ <= 0) return false;
         if (!frames_.empty()) {
             row_ = std::move(frames_.front());
             frames_.pop_front();
@@ -56,7 +48,6 @@ class FakeScreenSource : public ScreenSource {
     mutable std::mutex mutex_;
     std::vector<Color> row_;
     std::deque<std::vector<Color>> frames_;
-    int displays_ = 1;
     int captures_ = 0;
 };
 

@@ -1,5 +1,5 @@
 // The capture side of the screen link: scan geometry, the reader turning captured rows
-// into queued messages, and its thread (quit handshake, suspension, sharing the queue).
+// into queued messages, and its thread (quit handshake, sharing the queue).
 #include "ScreenReader.h"
 #include "FakeScreenSource.h"
 #include "MemoryDefaults.h"
@@ -20,7 +20,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ScanGeometry, SampleColumnsInSinglePrecision) {
+TEST(ScanGeometry, ColumnsAndTheStoredCalibration) {
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(80.0),
               (PixelOffsets{0, 7, 15, 22, 29, 36, 44, 51, 58, 65, 73}));
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(11.0),
@@ -32,9 +32,7 @@ TEST(ScanGeometry, SampleColumnsInSinglePrecision) {
                        std::numeric_limits<double>::infinity(), 1e300, -1e300})
         for (int column : ScanGeometry::pixelOffsetsFor(bad))
             EXPECT_EQ(column, 0) << bad;
-}
 
-TEST(ScanGeometry, CalibrationIsLoadedAndPublishedWithItsColumns) {
     const struct {
         std::optional<double> width;
         std::optional<int64_t> offset;
@@ -115,31 +113,6 @@ TEST_F(ReaderFixture, FramesAreSampledAtTheColumnsAndQueued) {
     EXPECT_EQ(queue.contents(), "`7Cs");
 }
 
-TEST_F(ReaderFixture, NoDisplayIsLoggedOncePerOutage) {
-    ScreenReader reader(screen, geometry, queue, mainThread, log, [](auto) {});
-    const std::string line = "recordColors: No displays available.";
-    screen.show(row(offer('A')));
-    screen.setDisplayCount(0);
-    for (int i = 0; i < 5; ++i)
-        reader.recordColors();
-    // Posted to the main thread, not written from the capture thread.
-    EXPECT_EQ(log.count(line), 0);
-    mainThread.drainPosted();
-    EXPECT_EQ(log.count(line), 1);
-    screen.setDisplayCount(1);
-    reader.recordColors();
-    screen.setDisplayCount(0);
-    reader.recordColors();
-    reader.recordColors();
-    mainThread.drainPosted();
-    EXPECT_EQ(log.count(line), 2);
-    // Decoding resumes with the display, the offer from before the outage still pending.
-    screen.setDisplayCount(1);
-    screen.show(row(confirm('A')));
-    reader.recordColors();
-    EXPECT_EQ(queue.contents(), "A");
-}
-
 TEST_F(ReaderFixture, QuitIsAnsweredOnlyAfterThePassInProgress) {
     std::binary_semaphore inPause{0};
     std::counting_semaphore<4> open{0};
@@ -175,33 +148,6 @@ TEST_F(ReaderFixture, QuitIsAnsweredOnlyAfterThePassInProgress) {
     idle.stop([&] { ++answers; });
     mainThread.drainPosted();
     EXPECT_EQ(answers, 2);
-}
-
-TEST_F(ReaderFixture, SuspendedReadsTakeNoFrames) {
-    std::atomic<int> passes{0};
-    ScreenReader reader(screen, geometry, queue, mainThread, log, [&](auto) {
-        ++passes;
-        std::this_thread::sleep_for(1ms);
-    });
-    const auto waitPasses = [&](int n) {
-        const int target = passes + n;
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        while (passes < target && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(1ms);
-    };
-    screen.show(row(offer('A')));
-    reader.start();
-    waitPasses(3);
-    reader.suspendScreenReads = true;
-    waitPasses(2); // a frame may have been in flight when the flag was set
-    const int frozen = screen.captures();
-    waitPasses(10);
-    EXPECT_EQ(screen.captures(), frozen);
-    screen.show(row(confirm('A')));
-    reader.suspendScreenReads = false;
-    waitPasses(3);
-    EXPECT_GT(screen.captures(), frozen);
-    EXPECT_EQ(queue.contents(), "A");
 }
 
 TEST_F(ReaderFixture, CaptureThreadAndSelectionShareTheQueueSafely) {
