@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <limits>
-#include <map>
 #include <set>
 
 using namespace et;
@@ -95,21 +94,14 @@ TEST_F(ProfileStoreTest, FreshInstallationDefaults) {
     const KeyMap all = ProfileStore::defaultKeyToColorMap();
     ASSERT_EQ(all.size(), 529u);
     const std::set<int32_t> keys(canvasKeyIds().begin(), canvasKeyIds().end());
-    std::map<int, int> perColor;
+    std::vector<int> perColor(kColorCount); // by index: I, cooldown, J, K, A, B … H, L
     for (int32_t id = 0; id < 529; ++id) {
         if (keys.count(id))
-            ++perColor[all[id]];
+            ++perColor.at(all[id]);
         else
             EXPECT_EQ(all[id], kColorA) << id;
     }
-    EXPECT_EQ(perColor, (std::map<int, int>{{kColorA, 4},
-                                            {kColorB, 16},
-                                            {kColorC, 8},
-                                            {kColorE, 36},
-                                            {kColorG, 3},
-                                            {kColorH, 35},
-                                            {kColorK, 9},
-                                            {kColorL, 4}}));
+    EXPECT_EQ(perColor, (std::vector{0, 0, 0, 9, 4, 16, 8, 0, 36, 0, 3, 35, 4}));
 }
 
 TEST_F(ProfileStoreTest, StoredMapsOfOtherLengths) {
