@@ -1,51 +1,112 @@
-// The configuration options through the public entry points: where the file lives, its
-// exact text, and what the getters and the label setter return.
-#include "ConfigTestSupport.h"
+// The applet configuration file through the public entry points: where it lives (named by
+// SHA-1, checked against coreutils), its exact text, what the getters return, and that
+// damaged content, failing disks and concurrent callers never cost the caller's defaults
+// or a half-written file.
+#include "CorvSDKShared.h"
+#include "CorvaneLED.h"
+#include "JSON.h"
+#include "sha1.h"
 
-using configtest::ConfigTest;
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
-const char* const kAfterFirstRequest = "{\n"
-                                       "\"applet_settings\": {\n"
-                                       "  \"led\": [\n"
-                                       "    {\n"
-                                       "      \"key\": \"misc\",\n"
-                                       "      \"type\": \"group\",\n"
-                                       "      \"value\": [\n"
-                                       "        {\n"
-                                       "          \"key\": \"speed\",\n"
-                                       "          \"type\": \"number\",\n"
-                                       "          \"value\": 3.5\n"
-                                       "          }\n"
-                                       "        ]\n"
-                                       "      }\n"
-                                       "    ]\n"
-                                       "  }\n"
-                                       "}";
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The digest as coreutils computes it, so the tests do not trust the code they test.
+std::string sha1sumOf(const std::string& bytes) {
+    char name[] = "/tmp/et-sha1-XXXXXX";
+    const int fd = ::mkstemp(name);
+    std::ofstream(name, std::ios::binary) << bytes;
+    std::string digest(40, '?');
+    if (FILE* pipe = ::popen((std::string("sha1sum ") + name).c_str(), "r")) {
+        if (std::fread(digest.data(), 1, 40, pipe) != 40) digest = "short read";
+        ::pclose(pipe);
+    }
+    ::close(fd);
+    ::unlink(name);
+    return digest;
+}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const auto at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) text.replace(at, from.size(), to);
-    return text;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+class ConfigTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/et-config-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        base_ = pattern;
+        ASSERT_TRUE(CorvSetConfigFilePath(base_.c_str()));
+        folder_ = base_ / "Corvane/Gaming/Applets" / sha1sumOf(fs::read_symlink("/proc/self/exe"));
+        file_ = folder_ / "corv.cfg";
+    }
+    void TearDown() override { fs::remove_all(base_); }
+
+    std::string fileText() const { return readFile(file_); }
+    void setFileText(const std::string& text) {
+        fs::create_directories(folder_);
+        std::ofstream(file_, std::ios::binary | std::ios::trunc) << text;
+    }
+
+    fs::path base_, folder_, file_;
+};
+
+// The text the file holds for a document: the library's text form (pinned by the JSON
+// tests), so the expectations here need only say the document.
+std::string formatted(const char* json) {
+    const std::unique_ptr<JSONValue> value(JSON::Parse(json));
+    const std::wstring text = value ? JSON::Stringify(value.get()) : L"<parse error>";
+    return std::string(text.begin(), text.end()); // ASCII: the rest is escaped
+}
+
+std::string firstRequest(const char* groupLabel = "") {
+    return formatted((std::string(R"({"applet_settings": {"led": [{"key": "misc", )") + groupLabel +
+                      R"("type": "group", "value": [{"key": "speed", "type": "number", )"
+                      R"("value": 3.5}]}]}})")
+                         .c_str());
 }
 
 } // namespace
 
-TEST_F(ConfigTest, FirstRequestCreatesFolderAndFileWithTheDefault) {
-    ASSERT_FALSE(std::filesystem::exists(base_ / "Corvane"));
-    double speed = 3.5;
-    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
-    EXPECT_EQ(speed, 3.5);
-    EXPECT_EQ(fileText(), kAfterFirstRequest); // in the folder named by sha1sum
+TEST(Sha1, PublishedVectorsAndSha1sumAroundThePaddingBoundaries) {
+    EXPECT_EQ(corvled::sha1Hex(""), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(corvled::sha1Hex("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(corvled::sha1Hex(std::string(1000000, 'a')),
+              "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+    std::mt19937 random(20240611);
+    for (std::size_t length : {1, 55, 56, 57, 63, 64, 65, 119, 120, 128, 1000, 2777}) {
+        std::string bytes(length, '\0');
+        for (char& byte : bytes)
+            byte = static_cast<char>(random());
+        EXPECT_EQ(corvled::sha1Hex(bytes), sha1sumOf(bytes)) << "length " << length;
+    }
 }
 
-TEST_F(ConfigTest, LaterRequestsReturnWhatTheFileHolds) {
+TEST_F(ConfigTest, TheFileIsCreatedWithTheDefaultAndThenRead) {
+    ASSERT_FALSE(fs::exists(base_ / "Corvane"));
     double speed = 3.5;
-    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    EXPECT_EQ(fileText(), firstRequest()); // in the folder named by sha1sum
     setFileText(replaced(fileText(), "3.5", "7"));
-    speed = 1;
     EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
     EXPECT_EQ(speed, 7);
 
@@ -56,10 +117,11 @@ TEST_F(ConfigTest, LaterRequestsReturnWhatTheFileHolds) {
     ASSERT_TRUE(CorvLedGetConfigOptionColor(L"fx/tint", &red, &green, &blue));
     ASSERT_TRUE(CorvLedGetConfigOptionKeyInput(L"fx/hotkey", key, sizeof key));
     const std::string text = fileText();
-    EXPECT_NE(text.find("\"value\": {\n            \"blue\": 30,\n            \"green\": 20,\n"
-                        "            \"red\": 10\n            }"),
-              std::string::npos)
-        << text;
+    EXPECT_EQ(text, formatted(R"({"applet_settings": {"led": [
+        {"key": "misc", "type": "group", "value": [{"key": "speed", "type": "number", "value": 7}]},
+        {"key": "fx", "type": "group", "value": [{"key": "enabled", "type": "bool", "value": true},
+            {"key": "tint", "type": "color", "value": {"red": 10, "green": 20, "blue": 30}},
+            {"key": "hotkey", "type": "keyinput", "value": "F5"}]}]}})"));
     setFileText(replaced(replaced(replaced(text, "true", "false"), "\"red\": 10", "\"red\": 99.9"),
                          "\"F5\"", "\"\\u00e9F6\""));
     EXPECT_TRUE(CorvLedGetConfigOptionBool(L"fx/enabled", &enabled));
@@ -71,52 +133,35 @@ TEST_F(ConfigTest, LaterRequestsReturnWhatTheFileHolds) {
 }
 
 TEST_F(ConfigTest, LabelsGoToTheGroupOrTheOptionOfThatName) {
+    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", L"x")) << "no file yet";
+    EXPECT_FALSE(fs::exists(file_));
     double speed = 3.5;
     ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
     EXPECT_TRUE(CorvLedSetConfigOptionLabel(L"misc", L"General"));
-    EXPECT_EQ(fileText(), replaced(kAfterFirstRequest, "      \"type\": \"group\"",
-                                   "      \"label\": \"General\",\n      \"type\": \"group\""));
+    EXPECT_EQ(fileText(), firstRequest(R"("label": "General", )"));
     EXPECT_TRUE(CorvLedSetConfigOptionLabel(L"speed", L"Speed \u00e9/s"));
     EXPECT_NE(fileText().find("          \"label\": \"Speed \\u00E9\\/s\",\n"), std::string::npos);
-
     // "group/name" labels keep at most 128 characters; missing targets change nothing.
     EXPECT_TRUE(CorvLedSetConfigOptionLabel(L"misc/speed", std::wstring(200, L'x').c_str()));
-    EXPECT_NE(fileText().find("\"" + std::string(128, 'x') + "\""), std::string::npos);
+    EXPECT_NE(fileText().find(std::string(128, 'x') + "\""), std::string::npos);
     const std::string before = fileText();
-    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc/nothing", L"x"));
-    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"nothing", L"x"));
+    for (const wchar_t* missing : {L"misc/nothing", L"nothing"})
+        EXPECT_FALSE(CorvLedSetConfigOptionLabel(missing, L"x"));
     EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", nullptr));
     EXPECT_EQ(fileText(), before);
 }
 
-TEST_F(ConfigTest, LabelWithoutAFileOrCategoryFailsAndWritesNothing) {
-    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", L"x"));
-    EXPECT_FALSE(std::filesystem::exists(file_));
-}
-
-TEST_F(ConfigTest, PathsSplitAtTheFirstSlashAndRejectMoreThanTwo) {
+TEST_F(ConfigTest, PathsArgumentsAndKeyInputBuffers) {
     double value = 1;
     EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"a/b/c/d", &value));
-    EXPECT_FALSE(std::filesystem::exists(file_));
-    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"a/b/c", &value));
-    const std::string text = fileText();
-    EXPECT_NE(text.find("\"key\": \"a\",\n      \"type\": \"group\""), std::string::npos);
-    EXPECT_NE(text.find("\"key\": \"b\\/c\""), std::string::npos);
+    EXPECT_FALSE(fs::exists(file_));
+    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"a/b/c", &value)); // split at the first slash
+    EXPECT_NE(fileText().find("\"key\": \"a\",\n      \"type\": \"group\""), std::string::npos);
+    EXPECT_NE(fileText().find("\"key\": \"b\\/c\""), std::string::npos);
     EXPECT_FALSE(CorvLedGetConfigOptionNumber(nullptr, &value));
     EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"x", nullptr));
-}
 
-TEST_F(ConfigTest, SameNameWithAnotherTypeIsAnotherOption) {
-    double number = 2;
-    bool flag = true;
-    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"g/x", &number));
-    ASSERT_TRUE(CorvLedGetConfigOptionBool(L"g/x", &flag));
-    number = 0;
-    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"g/x", &number));
-    EXPECT_EQ(number, 2);
-}
-
-TEST_F(ConfigTest, KeyInputBufferSizeIsInBytesAndTheTerminatorMustFit) {
+    // The buffer size is in bytes, and the terminator must fit.
     wchar_t key[16] = L"0123456789";
     ASSERT_TRUE(CorvLedGetConfigOptionKeyInput(L"k", key, sizeof key));
     wchar_t small[8] = L"dflt";
@@ -124,29 +169,110 @@ TEST_F(ConfigTest, KeyInputBufferSizeIsInBytesAndTheTerminatorMustFit) {
     EXPECT_STREQ(small, L"dflt");                                  // untouched
     EXPECT_FALSE(CorvLedGetConfigOptionKeyInput(L"k", key, 40));   // 10, no room for NUL
     EXPECT_TRUE(CorvLedGetConfigOptionKeyInput(L"k", key, 44));
-    EXPECT_STREQ(key, L"0123456789");
     EXPECT_FALSE(CorvLedGetConfigOptionKeyInput(L"k", key, 3));
 
-    wchar_t empty[4] = {L'\0', L'j', L'u', L'n'};
-    EXPECT_TRUE(CorvLedGetConfigOptionKeyInput(L"other", empty, sizeof empty));
-    EXPECT_NE(fileText().find("\"key\": \"other\",\n          \"type\": \"keyinput\",\n"
-                              "          \"value\": \"\"\n"),
-              std::string::npos);
+    g_configFolderPath.clear(); // the state of a process that never set the base folder
+    g_configFileFullPath.clear();
+    EXPECT_FALSE(CorvSetConfigFilePath(""));
+    EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"n", &value)); // a refused path sets nothing
 }
 
-TEST_F(ConfigTest, CallsBeforeTheBaseFolderIsSetFail) {
-    g_configFolderPath.clear(); // the state of a process that never set it
-    g_configFileFullPath.clear();
-    double number = 1;
-    bool flag = false;
-    int red = 1, green = 2, blue = 3;
-    wchar_t key[4] = L"a";
-    EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"n", &number));
-    EXPECT_FALSE(CorvLedGetConfigOptionBool(L"b", &flag));
-    EXPECT_FALSE(CorvLedGetConfigOptionColor(L"c", &red, &green, &blue));
-    EXPECT_FALSE(CorvLedGetConfigOptionKeyInput(L"k", key, sizeof key));
-    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", L"x"));
-    EXPECT_FALSE(CorvSetConfigFilePath(nullptr));
-    EXPECT_FALSE(CorvSetConfigFilePath(""));
-    EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"n", &number)); // a refused path sets nothing
+TEST_F(ConfigTest, StoredValueOfTheWrongFormKeepsTheDefault) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"number", "\"7\""},
+        {"bool", "1"},
+        {"color", "{\"red\": 1, \"green\": 2}"},
+        {"color", "{\"red\": 1, \"green\": 2, \"blue\": 1e300}"},
+        {"keyinput", "null"}};
+    for (const auto& [type, value] : cases) {
+        const std::string document =
+            std::string("{\"applet_settings\": {\"led\": [{\"key\": \"misc\", \"type\": "
+                        "\"group\", \"value\": [{\"key\": \"opt\", \"type\": \"") +
+            type + "\", \"value\": " + value + "}]}]}}";
+        setFileText(document);
+        double number = 4;
+        bool flag = true;
+        int rgb[3] = {1, 2, 3};
+        wchar_t key[8] = L"K";
+        const std::string t = type;
+        EXPECT_TRUE(t == "number"  ? CorvLedGetConfigOptionNumber(L"opt", &number)
+                    : t == "bool"  ? CorvLedGetConfigOptionBool(L"opt", &flag)
+                    : t == "color" ? CorvLedGetConfigOptionColor(L"opt", &rgb[0], &rgb[1], &rgb[2])
+                                   : CorvLedGetConfigOptionKeyInput(L"opt", key, sizeof key))
+            << value;
+        EXPECT_TRUE(number == 4 && flag && rgb[0] == 1 && rgb[1] == 2 && rgb[2] == 3) << value;
+        EXPECT_STREQ(key, L"K");
+        EXPECT_EQ(fileText(), document) << "found, so nothing is rewritten";
+    }
+}
+
+TEST_F(ConfigTest, DamagedDocumentsAreKeptOrReplacedOnlyWhenAnOptionIsAdded) {
+    double speed = 3.5;
+    for (const char* junk : {"not json", "", "[1, 2]"}) {
+        setFileText(junk);
+        EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", L"x"));
+        EXPECT_EQ(fileText(), junk);
+        EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+        EXPECT_NE(fileText().find("\"value\": 3.5"), std::string::npos) << junk;
+    }
+    setFileText("{\"other\": [1], \"applet_settings\": {\"aux\": [], \"led\": []}}");
+    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    EXPECT_EQ(fileText().rfind("{\n\"applet_settings\": {\n  \"aux\": [\n    ],\n", 0), 0u);
+    EXPECT_NE(fileText().find("\"other\": [\n  1\n  ]\n}"), std::string::npos) << fileText();
+    // A category or group of the wrong form is neither used nor overwritten.
+    for (const char* damaged : {"{\"applet_settings\": {\"led\": {}}}",
+                                "{\"applet_settings\": {\"led\": [{\"key\": \"misc\", "
+                                "\"type\": \"group\", \"value\": 1}]}}"}) {
+        setFileText(damaged);
+        EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+        EXPECT_EQ(fileText(), damaged);
+    }
+    fs::remove_all(base_ / "Corvane");
+    std::ofstream(base_ / "Corvane") << "a file where a folder belongs";
+    EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    EXPECT_EQ(speed, 3.5);
+}
+
+TEST_F(ConfigTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
+    double speed = 3.5;
+    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    const std::string before = fileText();
+    // A file size limit below the new document's size makes the write fail midway, as a
+    // full disk would.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = before.size() + 20;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    double other = 1;
+    const bool stored = CorvLedGetConfigOptionNumber(L"group/other", &other);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(stored);
+    EXPECT_EQ(other, 1);
+    EXPECT_EQ(fileText(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+
+TEST_F(ConfigTest, ConcurrentCallersLoseNoOption) {
+    const auto path = [](int t, int i) {
+        return L"t" + std::to_wstring(t) + L"/o" + std::to_wstring(i);
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t, &path] {
+            for (int i = 0; i < 20; ++i) {
+                double value = t * 100 + i;
+                CorvLedGetConfigOptionNumber(path(t, i).c_str(), &value);
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 20; ++i) {
+            double value = -1;
+            ASSERT_TRUE(CorvLedGetConfigOptionNumber(path(t, i).c_str(), &value));
+            EXPECT_EQ(value, t * 100 + i);
+        }
 }

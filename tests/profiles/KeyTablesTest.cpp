@@ -1,5 +1,5 @@
-// Cross-checks of the key tables against each other: every table names the same keys,
-// and the canvas, the bitmap and the menus agree on the 115 keys the keyboard has.
+// The key tables are typed in separately (bitmap cells, band positions, labels, canvas
+// rectangles): they must agree with each other and with the keyboard's physical layout.
 #include "CanvasLayout.h"
 #include "KeyGrid.h"
 #include "KeyGroups.h"
@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -24,66 +25,65 @@ std::set<int32_t> gridKeys() {
     return s;
 }
 
-// UTF-8 → code points, so the menu order can be checked independently of byte order.
-std::u32string codePoints(const std::string& s) {
-    std::u32string out;
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t cp = len == 1 ? b : b & (0x3F >> (len - 1));
-        for (int k = 1; k < len; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        out.push_back(cp);
-        i += len;
-    }
-    return out;
+std::map<int32_t, KeyRect> rectsById() {
+    std::map<int32_t, KeyRect> m;
+    for (const KeyRect& r : canvasKeyRects())
+        m[r.id] = r;
+    return m;
 }
 
 } // namespace
 
-TEST(KeyGrid, PositionsFillTheGridWithoutCollisions) {
+TEST(KeyTables, BitmapCellsFollowTheKeyboardLayout) {
     ASSERT_EQ(keyCells().size(), 104u);
     std::set<int> offsets;
     for (const KeyCell& c : keyCells()) {
-        EXPECT_GE(c.row, 0);
-        EXPECT_LT(c.row, kBitmapRows);
-        EXPECT_GE(c.column, 0);
-        EXPECT_LT(c.column, kBitmapColumns);
+        EXPECT_TRUE(c.row >= 0 && c.row < kBitmapRows && c.column >= 0 && c.column < kBitmapColumns)
+            << c.keyName;
         EXPECT_TRUE(offsets.insert(c.offset()).second) << "two keys share a cell";
         EXPECT_EQ(keyCellOffset(c.keyName), c.offset());
     }
-    EXPECT_EQ(gridKeys().size(), 104u);
-}
+    // Hand-checked cells, at least one at each end of every row.
+    const std::pair<int32_t, int> spots[] = {
+        {CLK_Escape, 0},           {CLK_PauseBreak, 15 * 4}, {CLK_GraveAccentAndTilde, 21 * 4},
+        {CLK_KeypadMinus, 41 * 4}, {CLK_Tab, 42 * 4},        {CLK_Q, 43 * 4},
+        {CLK_KeypadPlus, 248},     {CLK_CapsLock, 63 * 4},   {CLK_Enter, (63 + 13) * 4},
+        {CLK_LeftShift, 84 * 4},   {CLK_Space, 110 * 4},     {CLK_KeypadPeriodAndDelete, 496}};
+    for (const auto& [key, offset] : spots)
+        EXPECT_EQ(keyCellOffset(key), offset) << key;
+    for (int32_t none : {int32_t{CLK_P1}, int32_t{CLK_CrestLogo}, 512, 0, -1, 0x7FF})
+        EXPECT_FALSE(keyCellOffset(none)) << none;
 
-TEST(KeyGrid, KnownCellsAndKeysWithoutCells) {
-    EXPECT_EQ(keyCellOffset(CLK_Escape), 0);
-    EXPECT_EQ(keyCellOffset(CLK_KeypadPlus), 248);
-    EXPECT_EQ(keyCellOffset(CLK_KeypadPeriodAndDelete), 496);
-    EXPECT_EQ(keyCellOffset(CLK_Enter), (3 * 21 + 13) * 4);
-    EXPECT_EQ(keyCellOffset(CLK_Space), (5 * 21 + 5) * 4);
+    // Along a row the cells go left to right as the keys on the canvas do; a row sits
+    // below the one before it (canvas y grows upwards).
+    const auto rects = rectsById();
+    std::map<std::pair<int, int>, KeyRect> byCell;
     for (const KeyCell& c : keyCells())
-        EXPECT_NE(c.offset(), 500) << "the last cell has no key";
-    EXPECT_FALSE(keyCellOffset(CLK_P1));
-    EXPECT_FALSE(keyCellOffset(CLK_CrestLogo));
-    EXPECT_FALSE(keyCellOffset(512));
-    EXPECT_FALSE(keyCellOffset(0));
-    EXPECT_FALSE(keyCellOffset(-1));
-    EXPECT_FALSE(keyCellOffset(0x7FF));
+        byCell[{c.row, c.column}] = rects.at(c.keyName);
+    for (auto it = byCell.begin(); std::next(it) != byCell.end(); ++it) {
+        const auto& [cell, rect] = *it;
+        const auto& [nextCell, next] = *std::next(it);
+        if (cell.first == nextCell.first)
+            EXPECT_LT(rect.x, next.x) << "row " << cell.first << " column " << cell.second;
+        else
+            EXPECT_GT(rect.y + rect.height, next.y + next.height) << "row " << nextCell.first;
+    }
 }
 
-TEST(KeyGrid, PaintKeyWritesBlueGreenRedAlpha) {
-    LightingBitmap b = blankBitmap();
-    EXPECT_TRUE(paintKey(b, CLK_Escape, 255, 0, 0));
-    EXPECT_THAT(std::vector<int>(b.begin(), b.begin() + 8),
-                ElementsAre(0, 0, 255, 255, 255, 255, 255, 255));
-    LightingBitmap before = b;
-    EXPECT_FALSE(paintKey(b, CLK_P3, 1, 2, 3));
-    EXPECT_EQ(b, before);
+TEST(KeyTables, BandPositionsAreTheCanvasLeftEdges) {
+    // The sweeping animations cut the keyboard into vertical bands by these positions.
+    const auto rects = rectsById();
+    std::set<int32_t> banded;
+    for (const KeyBandPosition& p : keyBandPositions()) {
+        EXPECT_TRUE(banded.insert(p.keyName).second);
+        EXPECT_EQ(p.position, rects.at(p.keyName).x - 40) << "key " << p.keyName;
+        EXPECT_TRUE(p.position >= 0 && p.position <= kBandRange) << p.keyName;
+    }
+    EXPECT_EQ(banded, gridKeys());
 }
 
-TEST(KeyList, RowsLabelsAndIdentifiers) {
+TEST(KeyTables, LabelsIdentifiersAndExtraKeysAgree) {
     ASSERT_EQ(keyList().size(), 116u);
-    EXPECT_EQ(keyList()[0].id, 0);
     EXPECT_EQ(keyList()[0].label, "  No Key");
     EXPECT_EQ(keyNameTable().size(), 116u) << "identifiers must be unique";
     std::set<std::string_view> labels;
@@ -92,152 +92,64 @@ TEST(KeyList, RowsLabelsAndIdentifiers) {
         EXPECT_EQ(labelForKey(k.id), k.label);
         EXPECT_EQ(keyForLabel(k.label), k.id);
     }
-    EXPECT_EQ(labelForKey(CLK_1), " 1");
-    EXPECT_EQ(labelForKey(CLK_F1), "F 1");
-    EXPECT_EQ(labelForKey(CLK_Backslash), "\\");
     EXPECT_EQ(keyForLabel("Talon Badge ©"), 522);
     EXPECT_FALSE(keyForLabel("Talon Badge"));
-    EXPECT_FALSE(keyForLabel("1"));
-    EXPECT_FALSE(labelForKey(523));
-}
 
-TEST(KeyList, TheKnownKeysAgreeAcrossTables) {
-    // The 115 keys: the grid keys plus the eleven extra ones, each with a label and a
-    // rectangle, each either with a cell or an extra-key identifier.
+    // The 115 keys: the grid keys and the eleven extra ones, listed, drawn, and each with
+    // either a cell or an extra-key identifier.
     std::set<int32_t> expected = gridKeys();
     for (int32_t id = 512; id <= 522; ++id)
         expected.insert(id);
-    ASSERT_EQ(expected.size(), 115u);
-
-    std::set<int32_t> listed;
+    std::set<int32_t> listed, drawn;
     for (const KeyLabel& k : keyList())
         if (k.id != kNoKey) listed.insert(k.id);
-    EXPECT_EQ(listed, expected);
-
-    std::set<int32_t> drawn;
     for (const KeyRect& r : canvasKeyRects())
         drawn.insert(r.id);
+    EXPECT_EQ(listed, expected);
     EXPECT_EQ(drawn, expected);
     EXPECT_EQ(std::set<int32_t>(canvasKeyIds().begin(), canvasKeyIds().end()), expected);
-
     for (int32_t id : expected)
-        EXPECT_TRUE(keyCellOffset(id).has_value() != isExtraKeyId(id));
+        EXPECT_NE(keyCellOffset(id).has_value(), isExtraKeyId(id)) << id;
 
-    std::set<int32_t> banded;
-    for (const KeyBandPosition& p : keyBandPositions()) {
-        EXPECT_TRUE(banded.insert(p.keyName).second);
-        EXPECT_GE(p.position, 0);
-        EXPECT_LE(p.position, kBandRange);
-    }
-    EXPECT_EQ(banded, gridKeys());
+    EXPECT_EQ(keyNameForId(521), 0xFFFF1);
+    EXPECT_EQ(keyNameForId(CLK_Escape), CLK_Escape);
+    ASSERT_EQ(extraKeys().size(), 11u);
+    for (size_t i = 0; i < extraKeys().size(); ++i)
+        EXPECT_EQ(extraKeys()[i].keyName, keyNameForId(512 + static_cast<int32_t>(i)));
+    // The menus sort by code point, which for UTF-8 is plain byte order.
+    const auto menu = sortedKeyLabels();
+    EXPECT_EQ(menu[0], "  No Key");
+    EXPECT_EQ(menu[1], " 0");
+    EXPECT_TRUE(std::is_sorted(menu.begin(), menu.end()));
 }
 
-TEST(KeyList, CombatKeysAreTheLabelsMarkedWithCopyrightSign) {
+TEST(KeyTables, EffectKeyGroups) {
+    // Combat keys are exactly the labels marked with a copyright sign.
     std::set<int32_t> marked;
-    for (const KeyLabel& k : keyList()) {
-        const std::string label(k.label);
-        const std::string mark = " ©";
-        if (label.size() > mark.size() && label.ends_with(mark)) marked.insert(keyNameForId(k.id));
-    }
-    EXPECT_EQ(marked.size(), 18u);
-    std::set<int32_t> combat(combatKeys().begin(), combatKeys().end());
-    EXPECT_EQ(combat.size(), 18u);
-    EXPECT_EQ(combat, marked);
+    for (const KeyLabel& k : keyList())
+        if (std::string(k.label).ends_with(" ©")) marked.insert(keyNameForId(k.id));
+    EXPECT_EQ(std::set<int32_t>(combatKeys().begin(), combatKeys().end()), marked);
+    EXPECT_EQ(combatKeys().size(), 18u);
     EXPECT_EQ(combatKeys().front(), CLK_LeftShift);
     EXPECT_EQ(combatKeys().back(), CLK_Enter);
-}
 
-TEST(KeyList, ExtraKeysTranslateToTheirKeyNames) {
-    EXPECT_EQ(keyNameForId(512), 0xFFF1);
-    EXPECT_EQ(keyNameForId(514), 0xFFF3);
-    EXPECT_EQ(keyNameForId(520), 0xFFF9);
-    EXPECT_EQ(keyNameForId(521), 0xFFFF1);
-    EXPECT_EQ(keyNameForId(522), 0xFFFF2);
-    EXPECT_EQ(keyNameForId(CLK_Escape), CLK_Escape);
-    EXPECT_EQ(keyNameForId(523), 523);
-    EXPECT_EQ(keyNameForId(511), 511);
-    ASSERT_EQ(extraKeys().size(), 11u);
-    for (size_t i = 0; i < extraKeys().size(); ++i) {
-        EXPECT_EQ(extraKeys()[i].id, 512 + static_cast<int32_t>(i));
-        EXPECT_EQ(extraKeys()[i].keyName, keyNameForId(extraKeys()[i].id));
-    }
-}
-
-TEST(KeyList, MenuLabelsSortByCodePoint) {
-    const auto labels = sortedKeyLabels();
-    ASSERT_EQ(labels.size(), 116u);
-    EXPECT_EQ(labels.front(), "  No Key");
-    EXPECT_EQ(labels[1], " 0");
-    EXPECT_EQ(labels[10], " 9");
-    EXPECT_EQ(labels[11], " A");
-    EXPECT_EQ(labels[36], " Z");
-    EXPECT_EQ(labels.back(), "~");
-    for (size_t i = 1; i < labels.size(); ++i)
-        EXPECT_LT(codePoints(labels[i - 1]), codePoints(labels[i])) << labels[i];
-}
-
-TEST(KeyGroups, ShadowRowsCoverTheGridOnce) {
     std::vector<size_t> sizes;
-    std::multiset<int32_t> all;
+    std::multiset<int32_t> shadowed;
     for (const auto& row : shadowRows()) {
         sizes.push_back(row.size());
-        all.insert(row.begin(), row.end());
+        shadowed.insert(row.begin(), row.end());
     }
     EXPECT_THAT(sizes, ElementsAre(16u, 21u, 21u, 16u, 17u, 13u));
-    EXPECT_EQ(all.size(), 104u);
-    EXPECT_EQ(std::set<int32_t>(all.begin(), all.end()), gridKeys());
+    EXPECT_EQ(shadowed.size(), 104u);
+    EXPECT_EQ(std::set<int32_t>(shadowed.begin(), shadowed.end()), gridKeys());
+
+    EXPECT_EQ(deadBrightKeys().size() + deadDimKeys().size(), 27u);
 }
 
-TEST(KeyGroups, DeadKeysAreDistinctKnownKeys) {
-    EXPECT_EQ(deadBrightKeys().size(), 15u);
-    EXPECT_EQ(deadDimKeys().size(), 12u);
-    std::set<int32_t> known = gridKeys();
-    for (const ExtraKey& e : extraKeys())
-        known.insert(e.keyName);
-    std::set<int32_t> seen;
-    for (auto group : {deadBrightKeys(), deadDimKeys()}) {
-        for (int32_t k : group) {
-            EXPECT_TRUE(known.count(k)) << k;
-            EXPECT_TRUE(seen.insert(k).second) << "key in two dead groups: " << k;
-        }
-    }
-    EXPECT_TRUE(seen.count(CLK_P7) && seen.count(CLK_P4) && seen.count(CLK_P1));
-}
-
-TEST(CanvasLayout, RectanglesDoNotOverlapAndSpanTheDrawing) {
-    const auto rects = canvasKeyRects();
-    ASSERT_EQ(rects.size(), 115u);
-    int minX = 1 << 20, minY = 1 << 20, maxX = 0, maxY = 0;
-    for (size_t i = 0; i < rects.size(); ++i) {
-        const KeyRect& a = rects[i];
-        EXPECT_GT(a.width, 0);
-        EXPECT_GT(a.height, 0);
-        minX = std::min(minX, a.x);
-        minY = std::min(minY, a.y);
-        maxX = std::max(maxX, a.x + a.width);
-        maxY = std::max(maxY, a.y + a.height);
-        for (size_t j = i + 1; j < rects.size(); ++j) {
-            const KeyRect& b = rects[j];
-            const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x ||
-                               a.y + a.height <= b.y || b.y + b.height <= a.y;
-            EXPECT_TRUE(apart) << a.id << " overlaps " << b.id;
-        }
-    }
-    EXPECT_EQ(minX, 5);
-    EXPECT_EQ(maxX, 784);
-    EXPECT_EQ(minY, 4);
-    EXPECT_EQ(maxY, 285);
-}
-
-TEST(CanvasLayout, KeyIdsAscendAndPointsHitKeys) {
-    const auto& ids = canvasKeyIds();
-    ASSERT_EQ(ids.size(), 115u);
-    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
-    EXPECT_EQ(ids.front(), CLK_Escape);
-    EXPECT_EQ(ids.back(), 522);
+TEST(KeyTables, CanvasPointsHitTheirKeys) {
+    EXPECT_TRUE(std::is_sorted(canvasKeyIds().begin(), canvasKeyIds().end()));
     EXPECT_EQ(canvasKeyAt(50, 230), CLK_Escape);
     EXPECT_FALSE(canvasKeyAt(40, 230));
     EXPECT_EQ(canvasKeyAt(770, 170), CLK_KeypadPlus); // the tall key's upper half
     EXPECT_EQ(canvasKeyAt(150, 8), 522);
-    EXPECT_EQ(canvasKeyAt(10, 240), 521);
 }

@@ -1,7 +1,9 @@
-// The profile store: defaults of a fresh installation, the default key map, stored maps of
-// other lengths, and stored values that are damaged.
+// What the settings hold for colors and keys: color conversions, the profile store's
+// defaults and damaged values, and the action-bar key maps.
 #include "ProfileStore.h"
+#include "ActionBarMaps.h"
 #include "CanvasLayout.h"
+#include "KeyList.h"
 #include "KeyboardFrames.h"
 #include "MemoryDefaults.h"
 
@@ -10,18 +12,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <set>
 
 using namespace et;
+using ::testing::ElementsAre;
 
 namespace {
 
 Color rgb(double r, double g, double b) {
     return {r, g, b, 1.0};
-}
-
-const Color& keyColor(const ColorSet& set, const KeyMap& map, int32_t id) {
-    return KeyboardFrames::mappedColor(set, map, id);
 }
 
 struct ProfileStoreTest : ::testing::Test {
@@ -31,109 +31,99 @@ struct ProfileStoreTest : ::testing::Test {
 
 } // namespace
 
-TEST_F(ProfileStoreTest, FreshInstallationColors) {
-    for (int n = 1; n <= 9; ++n) {
+TEST(Color, ConversionsAsAppKitTruncatedAndClamped) {
+    const std::pair<Color, Color> hsb[] = {
+        {Color::fromHSB(1.0 / 6, 1.0, 1.0), rgb(1, 1, 0)},
+        {Color::fromHSB(5.0 / 6, 1.0, 1.0), rgb(1, 0, 1)},
+        {Color::fromHSB(0.7, 0.0, 0.4), rgb(0.4, 0.4, 0.4)},
+        {Color::fromHSB(137.0 / 360, 0.51, 0.73), rgb(0.3577, 0.73, 0.463185)},
+        {Color::fromHSB(0.5, 1.4, 1.3), rgb(0, 1, 1)}, // outside the unit: held to it
+        {Color::fromHSB(1.7, 1.0, 1.0), rgb(1, 0, 0)},
+        {Color::fromHSB(std::nan(""), 1.0, 1.0, 2.0), rgb(1, 0, 0)}};
+    for (const auto& [c, expected] : hsb) {
+        EXPECT_NEAR(c.red, expected.red, 1e-9) << &c - &hsb[0].first;
+        EXPECT_NEAR(c.green, expected.green, 1e-9) << &c - &hsb[0].first;
+        EXPECT_NEAR(c.blue, expected.blue, 1e-9) << &c - &hsb[0].first;
+        EXPECT_EQ(c.alpha, 1.0);
+    }
+    const double inf = std::numeric_limits<double>::infinity(), below1 = std::nextafter(1.0, 0.0);
+    const struct {
+        double value;
+        int byte, percent;
+    } rows[] = {{1.0, 255, 100}, {0.5, 127, 50}, {below1, 254, 99},    {0.29, 73, 28},
+                {-inf, 0, 0},    {-0.5, 0, 0},   {std::nan(""), 0, 0}, {inf, 255, 100}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(Color::toByte(r.value), r.byte) << r.value;
+        EXPECT_EQ(Color::toPercent(r.value), r.percent) << r.value;
+    }
+    EXPECT_EQ(paintButtonColorIndex(0), kColorL);
+    EXPECT_EQ(colorWellColorIndex(13), kCooldownColor);
+    for (const ProfileColor& c : profileColors()) {
+        if (c.index == kCooldownColor) continue;
+        EXPECT_EQ(paintButtonColorIndex(c.tag), c.index) << c.name;
+        EXPECT_EQ(colorWellColorIndex(c.tag), c.index) << c.name;
+    }
+}
+
+TEST_F(ProfileStoreTest, FreshInstallationDefaults) {
+    const std::pair<int, Color> defaultsByIndex[] = {
+        {kColorI, rgb(1, 0.5, 0)}, {kCooldownColor, rgb(0.3, 0, 0)}, {kColorJ, rgb(1, 0, 0.5)},
+        {kColorK, rgb(0, 1, 0.5)}, {kColorA, rgb(0, 1, 1)},          {kColorB, rgb(1, 1, 0)},
+        {kColorC, rgb(0, 1, 0)},   {kColorD, rgb(1, 0, 0)},          {kColorE, rgb(0, 0, 0.5)},
+        {kColorF, rgb(1, 0, 1)},   {kColorG, rgb(0, 0, 0)},          {kColorH, rgb(0.4, 0.3, 0.4)},
+        {kColorL, rgb(0, 0.5, 1)}};
+    for (int n : {1, 9}) {
         ColorSet set;
         set.fill(Color::white());
         store.loadProfileColors(set, n);
-        EXPECT_EQ(set[kColorI], rgb(1.0, 0.5, 0.0));
-        EXPECT_EQ(set[kCooldownColor], rgb(0.3, 0.0, 0.0));
-        EXPECT_EQ(set[kColorJ], rgb(1.0, 0.0, 0.5));
-        EXPECT_EQ(set[kColorK], rgb(0.0, 1.0, 0.5));
-        EXPECT_EQ(set[kColorA], rgb(0.0, 1.0, 1.0));
-        EXPECT_EQ(set[kColorB], rgb(1.0, 1.0, 0.0));
-        EXPECT_EQ(set[kColorC], rgb(0.0, 1.0, 0.0));
-        EXPECT_EQ(set[kColorD], rgb(1.0, 0.0, 0.0));
-        EXPECT_EQ(set[kColorE], rgb(0.0, 0.0, 0.5));
-        EXPECT_EQ(set[kColorF], rgb(1.0, 0.0, 1.0));
-        EXPECT_EQ(set[kColorG], rgb(0.0, 0.0, 0.0));
-        EXPECT_EQ(set[kColorH], rgb(0.4, 0.3, 0.4));
-        EXPECT_EQ(set[kColorL], rgb(0.0, 0.5, 1.0));
+        for (const auto& [index, color] : defaultsByIndex)
+            EXPECT_EQ(set[index], color) << "profile " << n << " index " << index;
         EXPECT_FALSE(store.loadCooldownFlag(n));
     }
-    EXPECT_TRUE(defaults.values().empty()) << "loading must not write";
-}
-
-TEST_F(ProfileStoreTest, FreshInstallationKeyColors) {
-    ColorSet set;
-    store.loadProfileColors(set, 1);
     KeyMap map(528, 0);
     store.loadKeyToColorMap(map, 1);
     EXPECT_EQ(map.size(), 528u);
-    EXPECT_EQ(keyColor(set, map, CLK_1), rgb(0.0, 0.0, 0.5));      // E
-    EXPECT_EQ(keyColor(set, map, CLK_2), rgb(0.0, 0.5, 1.0));      // L
-    EXPECT_EQ(keyColor(set, map, CLK_3), rgb(0.0, 1.0, 1.0));      // A
-    EXPECT_EQ(keyColor(set, map, CLK_W), rgb(0.0, 1.0, 0.0));      // C
-    EXPECT_EQ(keyColor(set, map, CLK_Escape), rgb(1.0, 1.0, 0.0)); // B
-    EXPECT_EQ(keyColor(set, map, CLK_ScrollLock), Color::black()); // G
-    EXPECT_EQ(keyColor(set, map, 516), rgb(0.4, 0.3, 0.4));        // P5: H
-    EXPECT_EQ(map[CLK_Space], kColorK);
-    EXPECT_EQ(map[CLK_Keypad0], kColorK);
-    EXPECT_EQ(map[CLK_F5], kColorE);
-    EXPECT_EQ(map[CLK_Application], kColorG);
+    EXPECT_THAT(
+        (std::vector{map[CLK_1], map[CLK_2], map[CLK_3], map[CLK_W], map[CLK_Escape],
+                     map[CLK_ScrollLock], map[516], map[CLK_Space]}),
+        ElementsAre(kColorE, kColorL, kColorA, kColorC, kColorB, kColorG, kColorH, kColorK));
     EXPECT_EQ(map[0], 0) << "ids without a key keep what the map held";
-    EXPECT_EQ(map[527], 0);
-}
+    EXPECT_TRUE(defaults.values().empty()) << "loading must not write";
 
-TEST_F(ProfileStoreTest, DefaultMapColorsEveryKeyAndLeavesOthersAtA) {
-    const KeyMap map = ProfileStore::defaultKeyToColorMap();
-    ASSERT_EQ(map.size(), 529u);
+    // The default map: every key colored, in the default layout's group sizes.
+    const KeyMap all = ProfileStore::defaultKeyToColorMap();
+    ASSERT_EQ(all.size(), 529u);
     const std::set<int32_t> keys(canvasKeyIds().begin(), canvasKeyIds().end());
-    std::map<int, int> perColor;
+    std::vector<int> perColor(kColorCount); // by index: I, cooldown, J, K, A, B … H, L
     for (int32_t id = 0; id < 529; ++id) {
         if (keys.count(id))
-            ++perColor[map[id]];
+            ++perColor.at(all[id]);
         else
-            EXPECT_EQ(map[id], kColorA) << id;
+            EXPECT_EQ(all[id], kColorA) << id;
     }
-    // Group sizes of the default layout: 4 A, 16 B, 8 C, 3 G, 35 H, 9 K, 4 L, the rest E.
-    EXPECT_EQ(perColor[kColorA], 4);
-    EXPECT_EQ(perColor[kColorB], 16);
-    EXPECT_EQ(perColor[kColorC], 8);
-    EXPECT_EQ(perColor[kColorG], 3);
-    EXPECT_EQ(perColor[kColorH], 35);
-    EXPECT_EQ(perColor[kColorK], 9);
-    EXPECT_EQ(perColor[kColorL], 4);
-    EXPECT_EQ(perColor[kColorE], 115 - 4 - 16 - 8 - 3 - 35 - 9 - 4);
+    EXPECT_EQ(perColor, (std::vector{0, 0, 0, 9, 4, 16, 8, 0, 36, 0, 3, 35, 4}));
 }
 
-TEST_F(ProfileStoreTest, ShortStoredMapGrowsWithColorA) {
-    std::vector<int64_t> stored(350, kColorD);
-    defaults.setIntArray("savedKeyToColorMap4", stored);
+TEST_F(ProfileStoreTest, StoredMapsOfOtherLengths) {
+    defaults.setIntArray("savedKeyToColorMap4", std::vector<int64_t>(350, kColorD));
     KeyMap map;
     store.loadKeyToColorMap(map, 4);
     ASSERT_EQ(map.size(), 529u);
-    for (int i = 0; i < 350; ++i)
-        EXPECT_EQ(map[i], kColorD);
-    for (int i = 350; i < 529; ++i)
-        EXPECT_EQ(map[i], kColorA);
-
+    EXPECT_EQ(map[349], kColorD);
+    EXPECT_EQ(map[350], kColorA);
     defaults.setIntArray("savedKeyToColorMap5", std::vector<int64_t>(600, kColorC));
     store.loadKeyToColorMap(map, 5);
     EXPECT_EQ(map.size(), 600u) << "long maps keep their length";
-}
-
-TEST_F(ProfileStoreTest, MapsThatStopShortOfTheExtraKeysStillCoverThem) {
-    // 512 elements would leave P1–Badge without an element; every key must have one.
+    // A profile without a stored map gets the default keys, not the last profile's.
+    store.loadKeyToColorMap(map, 3);
+    for (int32_t id : canvasKeyIds())
+        EXPECT_EQ(map[id], ProfileStore::defaultKeyToColorMap()[id]) << id;
+    // 515 elements would leave P4–Badge without an element; every key must have one.
     defaults.setIntArray("savedKeyToColorMap2", std::vector<int64_t>(515, kColorF));
-    KeyMap map;
     store.loadKeyToColorMap(map, 2);
     ASSERT_EQ(map.size(), 528u);
     EXPECT_EQ(map[514], kColorF);
-    EXPECT_EQ(map[515], kColorA);
     EXPECT_EQ(map[522], kColorA);
-}
-
-TEST_F(ProfileStoreTest, TwoProfilesWithoutStoredMapsGetTheSameKeys) {
-    defaults.setIntArray("savedKeyToColorMap3", std::vector<int64_t>(528, kColorJ));
-    KeyMap map(528, 0);
-    store.loadKeyToColorMap(map, 1);
-    const KeyMap first = map;
-    store.loadKeyToColorMap(map, 3);
-    EXPECT_EQ(map[CLK_Escape], kColorJ);
-    store.loadKeyToColorMap(map, 2);
-    for (int32_t id : canvasKeyIds())
-        EXPECT_EQ(map[id], first[id]) << id;
 }
 
 TEST_F(ProfileStoreTest, DamagedValuesFallBackOneByOne) {
@@ -150,15 +140,12 @@ TEST_F(ProfileStoreTest, DamagedValuesFallBackOneByOne) {
     stored[CLK_Escape] = 13;
     stored[CLK_W] = -1;
     stored[CLK_1] = int64_t{1} << 40;
-    stored[CLK_Keypad8] = kColorL;
     defaults.setIntArray("savedKeyToColorMap1", stored);
     KeyMap map;
     store.loadKeyToColorMap(map, 1);
-    EXPECT_EQ(map[CLK_Escape], kColorB) << "the default map's value";
-    EXPECT_EQ(map[CLK_W], kColorC);
-    EXPECT_EQ(map[CLK_1], kColorE);
-    EXPECT_EQ(map[CLK_2], kColorF);
-    EXPECT_EQ(map[CLK_Keypad8], kColorL);
+    EXPECT_THAT((std::vector{map[CLK_Escape], map[CLK_W], map[CLK_1], map[CLK_2]}),
+                ElementsAre(kColorB, kColorC, kColorE, kColorF))
+        << "damaged elements take the default map's value";
 
     defaults.setRaw("savedKeyToColorMap6", std::string("garbage"));
     defaults.setRaw("useActionBarCooldowns6", std::string("yes please"));
@@ -168,50 +155,53 @@ TEST_F(ProfileStoreTest, DamagedValuesFallBackOneByOne) {
     EXPECT_FALSE(store.loadCooldownFlag(6));
 }
 
-TEST_F(ProfileStoreTest, SavedProfileReadsBackEqual) {
-    ColorSet set = defaultColorSet();
-    set[kColorA] = {0.1, 1.0 / 3.0, 0.7, 1.0};
-    set[kCooldownColor] = {0.123456789012345, 0.0, 0.999, 1.0};
-    KeyMap map = ProfileStore::defaultKeyToColorMap();
-    map[CLK_Q] = kColorJ;
-    store.saveProfileColors(set, 7);
-    store.saveKeyToColorMap(map, 7);
-    store.saveCooldownFlag(7, true);
-
-    ColorSet loaded;
-    KeyMap loadedMap;
-    store.loadProfileColors(loaded, 7);
-    store.loadKeyToColorMap(loadedMap, 7);
-    EXPECT_EQ(loaded, set);
-    EXPECT_EQ(loadedMap, map);
-    EXPECT_TRUE(store.loadCooldownFlag(7));
-    EXPECT_FALSE(store.loadCooldownFlag(6));
-}
-
-TEST_F(ProfileStoreTest, ProfileKeysAreTheFifteenStoredNames) {
-    EXPECT_THAT(ProfileStore::profileKeys(3),
-                ::testing::UnorderedElementsAre(
-                    "colorIColor3", "OnCooldownNumberKeyColor3", "colorJColor3", "colorKColor3",
-                    "colorAColor3", "colorBColor3", "colorCColor3", "colorDColor3", "colorEColor3",
-                    "colorFColor3", "colorGColor3", "colorHColor3", "colorLColor3",
-                    "savedKeyToColorMap3", "useActionBarCooldowns3"));
-}
-
-TEST(ColorTable, TagsChooseColorIndices) {
-    EXPECT_EQ(paintButtonColorIndex(1), kColorA);
-    EXPECT_EQ(paintButtonColorIndex(8), kColorH);
-    EXPECT_EQ(paintButtonColorIndex(9), kColorI);
-    EXPECT_EQ(paintButtonColorIndex(10), kColorJ);
-    EXPECT_EQ(paintButtonColorIndex(11), kColorK);
-    EXPECT_EQ(paintButtonColorIndex(12), kColorL);
-    EXPECT_EQ(paintButtonColorIndex(0), kColorL);
-    EXPECT_EQ(colorWellColorIndex(2), kColorB);
-    EXPECT_EQ(colorWellColorIndex(12), kColorL);
-    EXPECT_EQ(colorWellColorIndex(0), kCooldownColor);
-    EXPECT_EQ(colorWellColorIndex(13), kCooldownColor);
-    for (const ProfileColor& c : profileColors()) {
-        if (c.index == kCooldownColor) continue;
-        EXPECT_EQ(paintButtonColorIndex(c.tag), c.index) << c.name;
-        EXPECT_EQ(colorWellColorIndex(c.tag), c.index) << c.name;
+TEST_F(ProfileStoreTest, ActionBarMaps) {
+    // Stored values that name no key bind nothing; missing ones take their default.
+    defaults.setInt("key101", CLK_Q);
+    defaults.setInt("key102", -5);
+    defaults.setInt("key103", int64_t{1} << 40);
+    defaults.setInt("key104", 523);
+    defaults.setRaw("key105", std::string("F5"));
+    defaults.setInt("key501", 522);
+    ActionBarMaps maps{defaults};
+    maps.loadActionBarKeyMaps();
+    const auto values = maps.slotValues();
+    EXPECT_THAT(std::vector<int32_t>(values.begin(), values.begin() + 6),
+                ElementsAre(CLK_Q, 0, 0, 0, 0, CLK_6));
+    EXPECT_EQ(maps.labelForMenu(102), "  No Key");
+    EXPECT_EQ(maps.labelForMenu(605), "  No Key");
+    EXPECT_EQ(maps.labelForMenu(612), "F10");
+    EXPECT_FALSE(maps.labelForMenu(113));
+    EXPECT_FALSE(maps.labelForMenu(507));
+    // The cooldown display reads slots by character: "1"…"9", ":", ";", "<".
+    EXPECT_EQ(maps.barMapA[':'], CLK_0);
+    EXPECT_EQ(maps.barMapB[';'], CLK_F9);
+    EXPECT_EQ(maps.barMapC['1'], 522);
+    for (char32_t c : {U'0', U'=', U'a', U'\0', char32_t{0xFFFFFFFF}}) {
+        EXPECT_EQ(maps.barMapA[c], kNoKey) << static_cast<uint32_t>(c);
+        maps.barMapA.set(c, CLK_W);
     }
+    EXPECT_EQ(maps.slotValues(), values) << "no slot was touched by the bad characters";
+
+    // Cancel restores the snapshot and writes nothing; OK writes all 30 slots.
+    const auto stored = defaults.values();
+    maps.takeSnapshot();
+    EXPECT_TRUE(maps.chooseKeyForMenu(101, "Esc"));
+    EXPECT_EQ(maps.barMapA['1'], CLK_Escape);
+    maps.restoreSnapshot();
+    EXPECT_EQ(maps.slotValues(), values);
+    EXPECT_EQ(defaults.values(), stored);
+    EXPECT_TRUE(maps.chooseKeyForMenu(112, "Talon Badge ©"));
+    EXPECT_EQ(maps.barMapA['<'], 522);
+    EXPECT_TRUE(maps.chooseKeyForMenu(506, "P3"));
+    EXPECT_EQ(maps.barMapC['6'], 514);
+    EXPECT_FALSE(maps.chooseKeyForMenu(101, "Talon Badge"));
+    EXPECT_FALSE(maps.chooseKeyForMenu(507, " Q"));
+    maps.storeActionBarKeyMaps();
+    EXPECT_EQ(defaults.values().size(), 30u);
+    for (int menu : {101, 112, 501, 506, 601, 612})
+        EXPECT_TRUE(defaults.contains("key" + std::to_string(menu))) << menu;
+    ActionBarMaps restarted(defaults);
+    restarted.loadActionBarKeyMaps();
+    EXPECT_EQ(restarted.slotValues(), maps.slotValues());
 }

@@ -1,3 +1,5 @@
+// Pixels read through the X visual's masks in either byte order, and the talon-strip
+// command language the X11 tests drive the painter with.
 #include "StripScript.h"
 #include "X11Display.h"
 

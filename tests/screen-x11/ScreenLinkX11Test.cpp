@@ -6,6 +6,7 @@
 #include "RecordingLog.h"
 #include "ScreenReader.h"
 #include "X11ScreenSource.h"
+#include "X11WindowSearch.h"
 #include "XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,7 @@ namespace {
 
 class SilentSound : public Sound {
   public:
-    void play(const std::string&) override { ++beeps; }
-    int beeps = 0;
+    void play(const std::string&) override {}
 };
 class SilentSpeech : public Speech {
   public:
@@ -47,20 +47,31 @@ struct X11Fixture : ::testing::Test {
         ASSERT_TRUE(painter.write(commands + "\necho done\n"));
         ASSERT_EQ(painter.readLine(timeout), "done");
     }
+    // Both clicks of the Calibrate button, against what the server shows.
+    void calibrate(ScanGeometry& geometry, bool followEvents = true) {
+        X11ScreenSource source(server.display(), followEvents);
+        SilentSound sound;
+        SilentSpeech speech;
+        MemoryDefaults defaults;
+        Calibration calibration(source, geometry, runLoop, sound, speech, defaults, log,
+                                [] { return false; });
+        calibration.calibrateScreen();
+        calibration.calibrateScreen();
+    }
 };
 
-TEST_F(X11Fixture, TextSentByTheStripIsQueuedWithItsPrefixes) {
-    for (double cellWidth : {5.0, 7.3, 12.0}) {
+TEST_F(X11Fixture, TheCalibratedStripCarriesTextWithItsPrefixes) {
+    for (const auto& [cellWidth, offset] : {std::pair{5.0, 2}, {7.3, 3}, {13.0, 6}}) {
         SCOPED_TRACE(cellWidth);
+        auto painter = strip(cellWidth);
+        run(*painter, "calibrate");
         ScanGeometry geometry;
-        // The middle of the first cell, and samples in the middle of every cell.
-        geometry.scanOffset = static_cast<int>(std::lround(cellWidth / 2));
-        geometry.scanWidth = 11 * cellWidth;
-        geometry.applyScanRect();
+        calibrate(geometry);
+        EXPECT_EQ(geometry.scanOffset, offset);
+        run(*painter, "clear");
         MessageQueue queue;
         X11ScreenSource source(server.display());
         ScreenReader reader(source, geometry, queue, runLoop, log);
-        auto painter = strip(cellWidth);
         reader.start();
         run(*painter, "hold 250\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
                       "send Q\ncolor blue\nsend \\x00\nclear");
@@ -70,34 +81,6 @@ TEST_F(X11Fixture, TextSentByTheStripIsQueuedWithItsPrefixes) {
         EXPECT_EQ(queue.contents(), expected);
     }
     EXPECT_EQ(log.countStartingWith("recordColors"), 0);
-}
-
-TEST_F(X11Fixture, CalibrationFindsThePaintedPattern) {
-    for (int cellWidth : {5, 7, 10, 13}) {
-        SCOPED_TRACE(cellWidth);
-        auto painter = strip(cellWidth);
-        run(*painter, "calibrate");
-        X11ScreenSource source(server.display());
-        ScanGeometry geometry;
-        SilentSound sound;
-        SilentSpeech speech;
-        MemoryDefaults defaults;
-        Calibration calibration(source, geometry, runLoop, sound, speech, defaults, log,
-                                [] { return false; });
-        calibration.calibrateScreen();
-        calibration.calibrateScreen();
-        ASSERT_EQ(geometry.scanOffset, (cellWidth - 1) / 2);
-        EXPECT_EQ(defaults.getInt("scanOffset"), geometry.scanOffset);
-        EXPECT_EQ(defaults.getFloat("scanWidth"), static_cast<float>(geometry.scanWidth));
-        // Every sample of the stored strip lies inside its own cell.
-        const auto columns = geometry.pixelOffsets();
-        for (int i = 0; i < kStripCells; ++i) {
-            const int x = geometry.scanOffset + columns[static_cast<size_t>(i)];
-            EXPECT_GE(x, i * cellWidth) << "cell " << i;
-            EXPECT_LT(x, (i + 1) * cellWidth) << "cell " << i;
-        }
-        EXPECT_GT(sound.beeps, 0);
-    }
 }
 
 TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
@@ -130,95 +113,99 @@ TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
     EXPECT_EQ(log.count(line), 1);
 }
 
-// The capture as the application runs it, with the source's lines in the log.
-struct GameWindowFixture : X11Fixture {
+// The game's client window below the frames a window manager puts around it, found
+// before helpers of the same class.
+TEST_F(X11Fixture, WindowSearchFindsTheMappedClientInsideItsFrames) {
+    xcb_connection_t* c = xcb_connect(server.display().c_str(), nullptr);
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const auto window = [&](xcb_window_t parent, int width, int height, const std::string& cls) {
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 0, 0, static_cast<uint16_t>(width),
+                          static_cast<uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        const std::string value = cls + '\0' + cls + '\0';
+        if (!cls.empty())
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                                static_cast<uint32_t>(value.size()), value.data());
+        xcb_map_window(c, w);
+        return w;
+    };
+    EXPECT_FALSE(x11::findClientWindow(c, screen, "emberfall.exe"));
+    window(screen->root, 500, 300, "xterm");
+    // A hidden helper of the game's, bigger than its window; a small mapped one; and the
+    // game's window two levels down inside a frame, as reparenting window managers do.
+    xcb_unmap_window(c, window(screen->root, 600, 380, "emberfall.exe"));
+    window(screen->root, 4, 4, "emberfall.exe");
+    const xcb_window_t inner = window(window(screen->root, 420, 330, ""), 410, 310, "");
+    const xcb_window_t game = window(inner, 400, 300, "emberfall.exe");
+    window(screen->root, 300, 200, "Emberfall.exe"); // the class is compared exactly
+    const auto found = x11::findClientWindow(c, screen, "emberfall.exe");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->id, game);
+    EXPECT_EQ(found->width, 400);
+    EXPECT_EQ(found->height, 300);
+    EXPECT_TRUE(found->mapped);
+    xcb_disconnect(c);
+}
+
+// The capture as the application runs it, from a game window, with the source's lines in
+// the log: calibrated in the window's own coordinates, a minimised window read as no frame,
+// and the window found again after the game quits and starts elsewhere.
+TEST_F(X11Fixture, TheGameWindowIsCalibratedReadHiddenAndFoundAgain) {
+    const std::string gameLine = "Screen link: reading the strip from the game window "
+                                 "(emberfall.exe).";
+    const std::string screenLine = "Screen link: no game window found; reading the strip from "
+                                   "the top-left corner of the screen.";
+    const std::string hiddenPrefix = "Screen link: the game window is minimised";
+    const auto waitForLine = [&](const std::string& prefix, int count) {
+        runLoop.runUntil([&] { return log.countStartingWith(prefix) >= count; }, 5.0);
+        EXPECT_EQ(log.countStartingWith(prefix), count) << prefix;
+    };
     ScanGeometry geometry;
     MessageQueue queue;
-    X11ScreenSource source{server.display()};
-    std::unique_ptr<ScreenReader> reader;
-
-    static constexpr const char* kGameLine =
-        "Screen link: reading the strip from the game window (emberfall.exe).";
-    static constexpr const char* kScreenLine = "Screen link: no game window found; reading the "
-                                               "strip from the top-left corner of the screen.";
-    static constexpr const char* kHiddenPrefix = "Screen link: the game window is minimised";
-
-    void startReading(int cellWidth) {
-        geometry.scanOffset = (cellWidth - 1) / 2;
-        geometry.scanWidth = 11 * cellWidth;
-        geometry.applyScanRect();
-        source.setReport([this](const std::string& line) { log.appendLine(line); });
-        reader = std::make_unique<ScreenReader>(source, geometry, queue, runLoop, log);
-        reader->start();
-        // A game shows nothing in its first instant; the window is found within a pass or so.
-        runLoop.runUntil([&] { return log.count(kGameLine) > 0; }, 5.0);
-    }
-    bool queued(ChildProcess& painter, const std::string& text, const std::string& expected) {
-        // Frames held long enough that a busy machine does not make the capture miss one.
+    // Frames held long enough that a busy machine does not make the capture miss one.
+    const auto queued = [&](ChildProcess& painter, const std::string& text,
+                            const std::string& expected) {
         run(painter, "hold 250\nsend " + text);
         runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
         return queue.contents() == expected;
-    }
-    void waitForLine(const std::string& prefix, int count) {
-        runLoop.runUntil([&] { return log.countStartingWith(prefix) >= count; }, 5.0);
-        EXPECT_EQ(log.countStartingWith(prefix), count) << prefix;
-    }
-};
+    };
 
-TEST_F(GameWindowFixture, AWindowedGameIsCalibratedAndReadInItsOwnCoordinates) {
     // The desktop's corner is white: only the window's own pixels hold a strip.
-    constexpr int kCell = 7;
-    auto painter = strip(kCell, "400x200+200+150");
+    auto painter = strip(7, "400x200+200+150");
     run(*painter, "calibrate");
-    X11ScreenSource calibrationSource(server.display(), /*followEvents=*/false);
-    SilentSound sound;
-    SilentSpeech speech;
-    MemoryDefaults defaults;
-    Calibration calibration(calibrationSource, geometry, runLoop, sound, speech, defaults, log,
-                            [] { return false; });
-    calibration.calibrateScreen();
-    calibration.calibrateScreen();
-    EXPECT_EQ(geometry.scanOffset, (kCell - 1) / 2);
+    calibrate(geometry, /*followEvents=*/false);
+    EXPECT_EQ(geometry.scanOffset, 3);
     EXPECT_EQ(log.countStartingWith("\nCalibration successful!"), 1);
-
     run(*painter, "clear");
-    startReading(kCell);
-    EXPECT_TRUE(queued(*painter, "Hi", "Hi"));
-    EXPECT_EQ(log.count(kGameLine), 1);
-    EXPECT_EQ(log.countStartingWith("Screen link:"), 1);
-}
 
-TEST_F(GameWindowFixture, TheGameWindowIsFoundAgainAfterItClosesAndReopens) {
-    auto painter = strip(8, "300x120+200+150");
-    startReading(8);
-    ASSERT_TRUE(queued(*painter, "A", "A"));
+    X11ScreenSource source(server.display());
+    source.setReport([this](const std::string& line) { log.appendLine(line); });
+    ScreenReader reader(source, geometry, queue, runLoop, log);
+    reader.start();
+    waitForLine(gameLine, 1);
+    EXPECT_TRUE(queued(*painter, "Hi", "Hi"));
+    EXPECT_EQ(log.countStartingWith("Screen link:"), 1);
+
+    run(*painter, "hide");
+    waitForLine(hiddenPrefix, 1);
+    run(*painter, "send C");
+    runLoop.runFor(0.3);
+    EXPECT_EQ(queue.contents(), "Hi") << "read from a hidden window";
+    run(*painter, "show");
+    waitForLine(gameLine, 2);
+    EXPECT_TRUE(queued(*painter, "A", "HiA")) << queue.contents();
 
     // The game quits: the screen's corner is read, and a new game window elsewhere is
     // read without a restart.
     ASSERT_TRUE(painter->write("quit\n"));
     EXPECT_EQ(painter->wait(5.0), 0);
-    // Until the first window was found the corner was read as well.
-    waitForLine(kScreenLine, 2);
-    painter = strip(8, "500x300+40+60");
-    waitForLine(kGameLine, 2);
-    EXPECT_TRUE(queued(*painter, "B", "AB")) << queue.contents();
+    waitForLine(screenLine, 1);
+    painter = strip(7, "500x300+40+60");
+    waitForLine(gameLine, 3);
+    EXPECT_TRUE(queued(*painter, "B", "HiAB")) << queue.contents();
     // Closing may show as unmapped an instant before it shows as gone.
-    EXPECT_LE(log.countStartingWith(kHiddenPrefix), 1);
-}
-
-TEST_F(GameWindowFixture, AMinimisedGameReadsAsNoFrameUntilItIsShown) {
-    auto painter = strip(8, "300x120+200+150");
-    startReading(8);
-    ASSERT_TRUE(queued(*painter, "A", "A"));
-    run(*painter, "hide");
-    waitForLine(kHiddenPrefix, 1);
-    run(*painter, "send C");
-    runLoop.runFor(0.3);
-    EXPECT_EQ(queue.contents(), "A") << "read from a hidden window";
-    run(*painter, "show");
-    waitForLine(kGameLine, 2);
-    EXPECT_TRUE(queued(*painter, "B", "AB")) << queue.contents();
-    EXPECT_EQ(log.countStartingWith(kHiddenPrefix), 1);
+    EXPECT_LE(log.countStartingWith(hiddenPrefix), 2);
 }
 
 } // namespace

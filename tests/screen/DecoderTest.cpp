@@ -1,3 +1,5 @@
+// The strip decoder: the offer/confirm handshake that guards against torn frames, the
+// markers and hold cell, the lit threshold and the color prefixes of action-bar frames.
 #include "PixelDecoder.h"
 #include "StripFrames.h"
 
@@ -8,78 +10,55 @@
 namespace et::test {
 namespace {
 
-std::vector<std::string> decodeAll(PixelDecoder& decoder,
-                                   const std::vector<PixelDecoder::Frame>& frames) {
-    std::vector<std::string> messages;
+using Messages = std::vector<std::string>;
+
+Messages decodeAll(PixelDecoder& decoder, const std::vector<PixelDecoder::Frame>& frames) {
+    Messages messages;
     for (const auto& f : frames)
         if (auto m = decoder.decode(f)) messages.push_back(*m);
     return messages;
 }
 
-using Messages = std::vector<std::string>;
-
-TEST(PixelDecoder, HandshakeAcceptsOncePerOfferConfirmTransition) {
+TEST(PixelDecoder, HandshakeTakesEachCharacterOnceAfterItsOffer) {
     PixelDecoder d;
-    // A confirm frame held for five captures yields its character once.
-    EXPECT_EQ(decodeAll(d, {offer('A'), confirm('A'), confirm('A'), confirm('A'), confirm('A'),
-                            confirm('A')}),
-              Messages{"A"});
+    // A confirm frame held for several captures yields its character once.
+    EXPECT_EQ(decodeAll(d, {offer('A'), confirm('A'), confirm('A'), confirm('A')}), Messages{"A"});
     // The same character again needs an offer in between; a long offer only re-arms.
-    EXPECT_EQ(
-        decodeAll(d, {offer('A'), offer('A'), offer('A'), confirm('A'), offer('A'), confirm('A')}),
-        (Messages{"A", "A"}));
-    // A confirm without any offer before it is not taken.
-    PixelDecoder fresh;
-    EXPECT_EQ(decodeAll(fresh, {confirm('Z')}), Messages{});
-}
-
-TEST(PixelDecoder, MismatchedConfirmDiscardsBoth) {
-    PixelDecoder d;
+    EXPECT_EQ(decodeAll(d, {offer('A'), offer('A'), confirm('A'), offer('A'), confirm('A')}),
+              (Messages{"A", "A"}));
+    // A confirm that does not match the offer discards both.
     EXPECT_EQ(decodeAll(d, {offer('A'), confirm('B')}), Messages{});
     EXPECT_FALSE(d.charSuspected().has_value());
-    EXPECT_EQ(decodeAll(d, {confirm('A')}), Messages{});
-    // The decoder recovers with the next clean handshake.
-    EXPECT_EQ(decodeAll(d, {offer('C'), confirm('C')}), Messages{"C"});
+    EXPECT_EQ(decodeAll(d, {confirm('A'), offer('C'), confirm('C')}), Messages{"C"});
+    // Value 0 is the NUL message; 127 lights every data cell.
+    EXPECT_EQ(decodeAll(d, {offer('\0'), confirm('\0'), offer('\x7f'), confirm('\x7f')}),
+              (Messages{std::string(1, '\0'), "\x7f"}));
+    PixelDecoder fresh;
+    EXPECT_EQ(decodeAll(fresh, {confirm('Z')}), Messages{}) << "no offer before it";
 }
 
-TEST(PixelDecoder, HoldCellAndMarkersProtectTheOfferedCharacter) {
+TEST(PixelDecoder, HoldCellMarkersAndBlankFramesKeepTheOffer) {
     PixelDecoder d;
     d.decode(offer('A'));
-    // An offer with the hold cell lit is not taken and keeps the earlier offer.
     d.decode(frame({'Q', Phase::Offer, Color::white(), /*hold=*/true}));
     EXPECT_EQ(d.charSuspected(), 'A');
-    // Frames with a dark marker change nothing, whatever else they show.
     FrameSpec noEnd{'Q', Phase::Confirm};
     noEnd.endMarker = false;
     FrameSpec noStart{'A', Phase::Confirm};
     noStart.startMarker = false;
-    EXPECT_EQ(decodeAll(d, {frame(noEnd), frame(noStart)}), Messages{});
-    EXPECT_EQ(d.charSuspected(), 'A');
-    EXPECT_EQ(decodeAll(d, {confirm('A')}), Messages{"A"});
-    // A blank screen (the game not in front) is ignored the same way.
     PixelDecoder::Frame blank;
-    blank.fill(Color::black());
-    d.decode(offer('X'));
-    EXPECT_EQ(decodeAll(d, {blank, blank, confirm('X')}), Messages{"X"});
-}
-
-TEST(PixelDecoder, ValueZeroIsTheNulMessageWithoutPrefix) {
-    PixelDecoder d;
-    EXPECT_EQ(decodeAll(d, {offer('\0'), confirm('\0')}), Messages{std::string(1, '\0')});
-    // The full range decodes: 127 lights every data cell.
-    EXPECT_EQ(decodeAll(d, {offer('\x7f'), confirm('\x7f')}), Messages{"\x7f"});
+    blank.fill(Color::black()); // the game not in front
+    EXPECT_EQ(decodeAll(d, {frame(noEnd), frame(noStart), blank, confirm('A')}), Messages{"A"});
 }
 
 TEST(PixelDecoder, DataCellColorSelectsThePrefix) {
     // 'G' = 71 = 1000111b lights four data cells.
-    const Color red = Color::red_(), green = Color::green_(), blue = Color::blue_(),
-                cyan = Color::cyan(), yellow = Color::yellow(), white = Color::white();
     const struct {
         Color color;
         std::string expected;
     } cases[] = {
-        {red, "`G"},  {blue, "[G"}, {green, "]G"}, {kMagenta, "{G"},
-        {cyan, "}G"}, {white, "G"}, {yellow, "G"},
+        {Color::red_(), "`G"}, {Color::blue_(), "[G"}, {Color::green_(), "]G"}, {kMagenta, "{G"},
+        {Color::cyan(), "}G"}, {Color::white(), "G"},  {Color::yellow(), "G"},
     };
     for (const auto& c : cases) {
         PixelDecoder d;
@@ -88,20 +67,17 @@ TEST(PixelDecoder, DataCellColorSelectsThePrefix) {
     }
     // The counters come from the confirm frame, not the offer.
     PixelDecoder d;
-    EXPECT_EQ(decodeAll(d, {offer('G', white), confirm('G', red)}), Messages{"`G"});
+    EXPECT_EQ(decodeAll(d, {offer('G'), confirm('G', Color::red_())}), Messages{"`G"});
 }
 
 TEST(PixelDecoder, ThresholdIs14Over256PerComponent) {
     const double below = 13.9 / 256.0, at = 14.0 / 256.0;
     PixelDecoder d;
-    const Color dim{below, below, below, 1.0};
-    const Color faintRed{at, 0.0, 0.0, 1.0};
-    // A marker just below the threshold is dark: the frame is ignored.
     auto f = offer('A');
-    f[0] = dim;
+    f[0] = {below, below, below, 1.0}; // a marker just below the threshold is dark
     d.decode(f);
     EXPECT_FALSE(d.charSuspected().has_value());
-    // Exactly at the threshold counts as lit, and as red for the prefix.
+    const Color faintRed{at, 0.0, 0.0, 1.0}; // exactly at it: lit, and red for the prefix
     EXPECT_EQ(decodeAll(d, {offer('A', faintRed), confirm('A', faintRed)}), Messages{"`A"});
     EXPECT_EQ(d.scanData()[2], 1);
     EXPECT_EQ(d.scanData()[3], 0);

@@ -21,31 +21,15 @@ class FakeScreenSource : public ScreenSource {
         std::lock_guard lock(mutex_);
         frames_.insert(frames_.end(), rows.begin(), rows.end());
     }
-    void setDisplayCount(int count) {
-        std::lock_guard lock(mutex_);
-        displays_ = count;
-    }
-    void setScale(double scale) {
-        std::lock_guard lock(mutex_);
-        scale_ = scale;
-    }
     int captures() const {
         std::lock_guard lock(mutex_);
         return captures_;
     }
-    bool framesPending() const {
-        std::lock_guard lock(mutex_);
-        return !frames_.empty();
-    }
 
-    int activeDisplayCount() override {
-        std::lock_guard lock(mutex_);
-        return displays_;
-    }
+    int activeDisplayCount() override { return 1; }
     bool capture(const Rect& rect, ScreenImage& image) override {
         std::lock_guard lock(mutex_);
         image.clear();
-        if (displays_ <= 0) return false;
         if (!frames_.empty()) {
             row_ = std::move(frames_.front());
             frames_.pop_front();
@@ -58,17 +42,12 @@ class FakeScreenSource : public ScreenSource {
             image.row().push_back(row_[static_cast<size_t>(x)]);
         return image.width() > 0;
     }
-    double mainDisplayScaleFactor() override {
-        std::lock_guard lock(mutex_);
-        return scale_;
-    }
+    double mainDisplayScaleFactor() override { return 1.0; }
 
   private:
     mutable std::mutex mutex_;
     std::vector<Color> row_;
     std::deque<std::vector<Color>> frames_;
-    int displays_ = 1;
-    double scale_ = 1.0;
     int captures_ = 0;
 };
 

@@ -1,7 +1,9 @@
+// The message queue's placement, overtaking and dropping rules, and the relay that moves
+// one message at a time from it to the director.
 #include "MessageQueue.h"
 #include "MessageRelay.h"
+#include "RecordingLighting.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,30 +11,12 @@
 namespace et::test {
 namespace {
 
-using ::testing::_;
-using ::testing::NiceMock;
-
-class MockLighting : public Lighting {
-  public:
-    MOCK_METHOD(bool, init, (), (override));
-    MOCK_METHOD(bool, getSdkVersion, (int&, int&, int&), (override));
-    MOCK_METHOD(bool, setTargetDevice, (int), (override));
-    MOCK_METHOD(bool, setLighting, (int, int, int), (override));
-    MOCK_METHOD(bool, stopEffects, (), (override));
-    MOCK_METHOD(bool, setLightingFromBitmap, (const unsigned char*), (override));
-    MOCK_METHOD(bool, setLightingForKey, (int32_t, int, int, int), (override));
-    MOCK_METHOD(bool, flashSingleKey, (int32_t, int, int, int, int, int), (override));
-    MOCK_METHOD(bool, pulseSingleKey, (int32_t, int, int, int, int, int, int, int, bool),
-                (override));
-    MOCK_METHOD(bool, stopEffectsOnKey, (int32_t), (override));
-    MOCK_METHOD(void, shutdown, (), (override));
-};
-
 // Records dispatches and plays the part of the director's game state.
 class FakeDirector : public MessageDispatcher {
   public:
     std::vector<std::string> dispatched;
-    bool combat = false, dead = false, whisper = false;
+    std::string dropped;
+    bool combat = false, whisper = false;
     int supressCooldownBlinkCounter = 0;
     std::function<void(const std::string&)> onMessage;
 
@@ -41,10 +25,11 @@ class FakeDirector : public MessageDispatcher {
         if (onMessage) onMessage(m);
     }
     bool combatAnimationPlaying() const override { return combat; }
-    bool deadAnimationPlaying() const override { return dead; }
+    bool deadAnimationPlaying() const override { return false; }
     bool whisperLightActive() const override { return whisper; }
     void setWhisperLightActive(bool a) override { whisper = a; }
     void setSupressCooldownBlinkCounter(int c) override { supressCooldownBlinkCounter = c; }
+    void messagesDropped(const std::string& m) override { dropped += m; }
 };
 
 std::string selectAll(MessageQueue& q, int ticks, bool animation = false) {
@@ -56,122 +41,92 @@ std::string selectAll(MessageQueue& q, int ticks, bool animation = false) {
     return order;
 }
 
-TEST(MessageQueue, EnqueueRulesByFirstCharacter) {
-    const auto pendingGS = [] {
-        auto q = std::make_unique<MessageQueue>();
-        q->enqueue("G");
-        q->enqueue("S");
-        return q;
+TEST(MessageQueue, PlacementAndDroppingRules) {
+    const std::string nul(1, '\0');
+    std::vector<std::string> flood(34, "G");
+    flood.insert(flood.begin() + 1, "`1"); // frames do not count
+    const struct {
+        const char* rule;
+        std::vector<std::string> arrivals;
+        std::string contents, dropped;
+    } rows[] = {
+        {"R replaces all but frames", {"G", "`1", "S", "R"}, "`1R", ""},
+        {"D to the front", {"G", "S", "D"}, "DGS", ""},
+        {"U to the front", {"G", "S", "U"}, "UGS", ""},
+        {"O to the front", {"G", "S", "O"}, "OGS", ""},
+        {"V to the front", {"G", "S", "V"}, "VGS", ""},
+        {"E to the front", {"G", "S", "E"}, "EGS", ""},
+        {"e to the front", {"G", "S", "e"}, "eGS", ""},
+        {"others to the back", {"G", "T", "c", "I", "w", "\x7f", nul}, "GTcIw\x7f" + nul, ""},
+        {"frames before everything", {"G", "D", "`5", "}A"}, "`5}ADG", ""},
+        {"newer frame of a bar replaces it", {"`1", "[2", "`3", "G"}, "[2`3G", "`1"},
+        {"O drops a waiting C", {"C", "G", "O"}, "OG", "C"},
+        {"U drops waiting D and W", {"D", "W", "G", "U"}, "UG", "DW"},
+        {"V drops a waiting D", {"D", "V"}, "V", "D"},
+        {"E drops a waiting e", {"e", "G", "E"}, "EG", "e"},
+        {"e drops a waiting E", {"E", "e"}, "e", "E"},
+        {"a frame's data is no message", {"`C", "[D", "O", "U"}, "UO`C[D", ""},
+        {"at most 32 wait, the oldest dropped", flood, "`1" + std::string(32, 'G'), "GG"},
     };
-    auto q = pendingGS();
-    q->enqueue("R");
-    EXPECT_EQ(q->contents(), "R");
-    for (const char* front : {"D", "U", "O", "V", "E", "e", "`A", "[A", "]A", "{A", "}A"}) {
-        q = pendingGS();
-        q->enqueue(front);
-        EXPECT_EQ(q->contents(), std::string(front) + "GS") << front;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rule);
+        MessageQueue q;
+        for (const auto& m : row.arrivals)
+            q.enqueue(m);
+        EXPECT_EQ(q.contents(), row.contents);
+        EXPECT_EQ(q.select(true, false).dropped, row.dropped);
     }
-    for (const std::string back : {"T", "c", "I", "w", "\x7f", ""}) {
-        const std::string message = back.empty() ? std::string(1, '\0') : back;
-        q = pendingGS();
-        q->enqueue(message);
-        EXPECT_EQ(q->contents(), "GS" + message) << int(message[0]);
+    // A reset keeps the action-bar frames: they tell the slots' state, not an event.
+    MessageQueue q;
+    for (const char* m : {"G", "`1", "[2", "D"})
+        q.enqueue(m);
+    q.clear();
+    EXPECT_EQ(q.contents(), "`1[2");
+}
+
+TEST(MessageQueue, SelectionOrder) {
+    const struct {
+        std::vector<const char*> arrivals;
+        std::string order;
+    } rows[] = {
+        // "U" and "V" overtake everything up to the first frame, one per tick, earlier first.
+        {{"]1", "U", "G"}, "U|]1|G|"}, {{"G", "T", "U"}, "U|G|T|"},
+        {{"G", "U", "D"}, "U|D|G|"},   {{"G", "V", "U"}, "U|V|G|"},
+        {{"U", "[2"}, "[2|U|"},        {{"`"}, ""}, // a prefix waits for its data character
+        {{"`", "7"}, "`7|"},
+    };
+    for (const auto& row : rows) {
+        MessageQueue q;
+        for (const char* m : row.arrivals)
+            q.enqueue(m);
+        EXPECT_EQ(selectAll(q, 5), row.order) << row.arrivals.size() << " " << row.order;
     }
-    // A red-prefixed pair lands before everything, including an earlier front message.
-    q = pendingGS();
-    q->enqueue("D");
-    q->enqueue("`5");
-    EXPECT_EQ(q->contents(), "`5DGS");
-}
 
-TEST(MessageQueue, UAndVOvertakeUpToTheFirstColorPrefix) {
-    MessageQueue g;
-    for (const char* m : {"G", "U"})
-        g.enqueue(m); // "UG"
-    EXPECT_EQ(selectAll(g, 1), "U|");
-    EXPECT_EQ(g.contents(), "G");
-
-    // "G", then "U", then a pair: "U" goes first, "G" and the pair keep their order.
-    MessageQueue h;
-    h.enqueue("]1"); // "]1"
-    h.enqueue("U");  // "U]1"
-    h.enqueue("G");  // "U]1G"
-    EXPECT_EQ(selectAll(h, 1), "U|");
-    EXPECT_EQ(h.contents(), "]1G");
-    EXPECT_EQ(selectAll(h, 3), "]1|G|");
-
-    // A pair standing before the "U" is taken first and the "U" stays.
-    MessageQueue p;
-    p.enqueue("U");
-    p.enqueue("[2"); // "[2U"
-    EXPECT_EQ(selectAll(p, 1), "[2|");
-    EXPECT_EQ(p.contents(), "U");
-
-    // The data character of a pair is not a "U" message.
-    MessageQueue d;
-    d.enqueue("`U");
-    d.enqueue("G");
-    EXPECT_EQ(selectAll(d, 3), "`U|G|");
-}
-
-TEST(MessageQueue, UAndVInOneTickAreBothTakenInQueueOrder) {
     MessageQueue q;
-    q.enqueue("G");
-    q.enqueue("V");
-    q.enqueue("U"); // "UVG"
-    EXPECT_EQ(selectAll(q, 4), "U|V|G|");
-    MessageQueue r;
-    r.enqueue("U");
-    r.enqueue("V"); // "VU"
-    EXPECT_EQ(selectAll(r, 2), "V|U|");
-}
-
-TEST(MessageQueue, PrefixWaitsForItsDataCharacter) {
-    MessageQueue q;
-    q.enqueue("`");
-    EXPECT_EQ(selectAll(q, 3), "");
-    EXPECT_EQ(q.contents(), "`");
-    q.enqueue("7");
-    EXPECT_EQ(selectAll(q, 1), "`7|");
-    EXPECT_EQ(q.contents(), "");
-}
-
-TEST(MessageQueue, AnimationHoldsBackOnlyOrdinaryMessages) {
-    MessageQueue q;
+    // An animation holds back only ordinary messages; "c" is consumed and reported.
     for (const char* m : {"G", "x", "c"})
         q.enqueue(m); // "Gxc"
     EXPECT_EQ(selectAll(q, 3, /*animation=*/true), "");
-    q.enqueue("O"); // "OGxc"
-    EXPECT_EQ(selectAll(q, 1, true), "O|");
+    q.enqueue("O");
     q.enqueue("[9");
-    EXPECT_EQ(selectAll(q, 1, true), "[9|");
-    // With the animation over the rest follows in order; "c" is consumed, not returned.
-    EXPECT_EQ(selectAll(q, 4, false), "G|x|");
-    EXPECT_EQ(q.contents(), "");
-    for (char urgent : std::string("OREewxyz")) {
-        MessageQueue u;
-        u.enqueue("G");
-        u.enqueue(std::string(1, urgent));
-        // Front-going ones overtake "G"; the others wait behind it.
-        const bool front = std::string("OEe").find(urgent) != std::string::npos || urgent == 'R';
-        EXPECT_EQ(selectAll(u, 1, true), front ? std::string(1, urgent) + "|" : "") << urgent;
+    EXPECT_EQ(selectAll(q, 2, true), "[9|O|");
+    EXPECT_EQ(selectAll(q, 2, false), "G|x|");
+    const auto c = q.select(false);
+    EXPECT_TRUE(c.message.empty());
+    EXPECT_TRUE(c.cooldownBlinkSuppressed);
+    for (char urgent : std::string("OREewxyzGT")) {
+        MessageQueue a;
+        a.enqueue("G");
+        a.enqueue(std::string(1, urgent));
+        const bool passes = std::string("OREe").find(urgent) != std::string::npos;
+        EXPECT_EQ(selectAll(a, 1, true), passes ? std::string(1, urgent) + "|" : "") << urgent;
     }
-}
-
-TEST(MessageQueue, CIsConsumedAndReported) {
-    MessageQueue q;
-    q.enqueue("c");
-    q.enqueue("G");
-    auto s = q.select(false);
-    EXPECT_TRUE(s.message.empty());
-    EXPECT_TRUE(s.cooldownBlinkSuppressed);
-    EXPECT_EQ(q.contents(), "G");
 }
 
 struct RelayFixture : ::testing::Test {
     MessageQueue queue;
     FakeDirector director;
-    NiceMock<MockLighting> lighting;
+    RecordingLighting lighting;
     int foregroundChecks = 0;
     MessageRelay relay{queue, director, lighting, [this] { ++foregroundChecks; }};
 
@@ -180,104 +135,82 @@ struct RelayFixture : ::testing::Test {
         relay.handleMessageQueue();
         relay.readMsgQueue();
     }
+    void enqueue(std::initializer_list<const char*> messages) {
+        for (const char* m : messages)
+            queue.enqueue(m);
+    }
 };
 
-TEST_F(RelayFixture, OneMessageAtATimeAndForegroundCheckEveryTick) {
-    for (const char* m : {"G", "S", "T"})
-        queue.enqueue(m);
+TEST_F(RelayFixture, OneMessagePerTickInPriorityOrder) {
+    enqueue({"G", "S", "c", "T", "C", "O"});
     tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"G"}));
-    EXPECT_EQ(queue.contents(), "ST");
-    tick();
-    tick();
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"G", "S", "T"}));
-    EXPECT_EQ(foregroundChecks, 4);
-    EXPECT_EQ(relay.currentMessage(), "");
-}
+    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O"}));
+    EXPECT_EQ(director.dropped, "C");
+    EXPECT_EQ(queue.contents(), "GScT");
+    for (int i = 0; i < 4; ++i)
+        tick();
+    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T"}));
+    EXPECT_EQ(director.supressCooldownBlinkCounter, 5) << "a \"c\" goes no further";
+    EXPECT_EQ(foregroundChecks, 5);
 
-TEST_F(RelayFixture, CSetsTheBlinkSuppressionAndReachesNoDispatcher) {
-    queue.enqueue("c");
-    tick();
-    EXPECT_EQ(director.supressCooldownBlinkCounter, 5);
-    EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_EQ(foregroundChecks, 1);
-}
-
-TEST_F(RelayFixture, DeathWaitsBehindCombatAnimationWhileOEndsIt) {
+    // A death waits behind the combat animation; an "O" ends it and goes first.
     director.combat = true;
     director.onMessage = [this](const std::string& m) {
         if (m == "O") director.combat = false;
     };
-    queue.enqueue("D");
+    enqueue({"D"});
+    tick();
+    EXPECT_EQ(director.dispatched.size(), 4u);
+    enqueue({"O"});
     tick();
     tick();
-    EXPECT_TRUE(director.dispatched.empty());
-    queue.enqueue("O");
-    EXPECT_EQ(queue.contents(), "OD");
-    tick();
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "D"}));
+    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T", "O", "D"}));
 }
 
 TEST_F(RelayFixture, WhisperGate) {
     director.whisper = true;
-    // "I" is dropped while the whisper light is on.
-    queue.enqueue("I");
+    enqueue({"I"}); // dropped while the whisper light is on
     tick();
     EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_EQ(relay.currentMessage(), "");
     EXPECT_TRUE(director.whisper);
-
     // A plain message frees the Enter key first and goes out one tick later.
-    EXPECT_CALL(lighting, stopEffectsOnKey(0x1C)).Times(1);
-    queue.enqueue("G");
+    enqueue({"G"});
     tick();
     EXPECT_TRUE(director.dispatched.empty());
     EXPECT_FALSE(director.whisper);
-    EXPECT_EQ(relay.currentMessage(), "G");
+    EXPECT_EQ(lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {0x1C}, {}}}));
     relay.readMsgQueue();
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"G"}));
-    ::testing::Mock::VerifyAndClearExpectations(&lighting);
-
     // A color-prefixed message passes the gate untouched.
     director.whisper = true;
-    EXPECT_CALL(lighting, stopEffectsOnKey(_)).Times(0);
-    queue.enqueue("`3");
+    enqueue({"`3"});
     tick();
     EXPECT_EQ(director.dispatched.back(), "`3");
     EXPECT_TRUE(director.whisper);
+    EXPECT_EQ(lighting.calls.size(), 1u);
 }
 
-TEST_F(RelayFixture, ResetFromTheDispatcherEmptiesEverything) {
-    director.onMessage = [this](const std::string& m) {
-        if (m == "R") relay.resetQueue();
-    };
-    queue.enqueue("G");
-    queue.enqueue("R"); // replaces "G"
-    EXPECT_EQ(queue.contents(), "R");
-    relay.handleMessageQueue();
-    queue.enqueue("S"); // arrives before the dispatch, dropped by the reset
-    relay.readMsgQueue();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"R"}));
-    EXPECT_EQ(queue.contents(), "");
-    EXPECT_EQ(relay.currentMessage(), "");
-}
-
-TEST_F(RelayFixture, NestedTicksDuringAnAnimationDoNotRedispatch) {
+TEST_F(RelayFixture, ResetAndNestedTicks) {
     // An animation waits by running the main loop, in which both timers fire again.
     director.onMessage = [this](const std::string& m) {
-        if (m != "S") return;
-        relay.handleMessageQueue();
-        relay.readMsgQueue();
+        if (m == "S") {
+            relay.handleMessageQueue();
+            relay.readMsgQueue();
+        }
+        if (m == "R") relay.resetQueue();
     };
-    queue.enqueue("S");
-    queue.enqueue("T");
+    enqueue({"S", "T"});
     tick();
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S"}));
     EXPECT_EQ(queue.contents(), "T");
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S", "T"}));
+    enqueue({"G", "R"}); // "R" replaces "T" and "G"
+    EXPECT_EQ(queue.contents(), "R");
+    relay.handleMessageQueue();
+    enqueue({"H", "`1"}); // before the dispatch: the reset drops "H" but keeps the frame
+    relay.readMsgQueue();
+    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S", "R"}));
+    EXPECT_EQ(queue.contents(), "`1");
+    EXPECT_EQ(relay.currentMessage(), "");
 }
 
 } // namespace
