@@ -1,15 +1,11 @@
 #include "WindowHarness.h"
 
 #include "CanvasLayout.h"
-#include "ColorPainter.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
 #include <QMouseEvent>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -22,18 +18,17 @@ QPointF keyCenter(int32_t keyId) {
     return {-100, -100};
 }
 
-namespace {
-void send(ColorPainter& canvas, QEvent::Type type, QPointF viewPoint, Qt::MouseButton button,
-          Qt::MouseButtons buttons) {
+void mouseOnCanvas(ColorPainter& canvas, QEvent::Type type, QPointF viewPoint,
+                   Qt::MouseButtons buttons) {
     const QPointF local = canvas.toWidgetPoint(viewPoint);
-    QMouseEvent event(type, local, canvas.mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QMouseEvent event(type, local, canvas.mapToGlobal(local), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
     QApplication::sendEvent(&canvas, &event);
 }
-} // namespace
 
 void clickCanvas(ColorPainter& canvas, QPointF viewPoint) {
-    send(canvas, QEvent::MouseButtonPress, viewPoint, Qt::LeftButton, Qt::LeftButton);
-    send(canvas, QEvent::MouseButtonRelease, viewPoint, Qt::LeftButton, Qt::NoButton);
+    mouseOnCanvas(canvas, QEvent::MouseButtonPress, viewPoint, Qt::LeftButton);
+    mouseOnCanvas(canvas, QEvent::MouseButtonRelease, viewPoint, Qt::NoButton);
 }
 
 void choose(QComboBox* menu, int index) {
@@ -60,17 +55,6 @@ ModalScript::ModalScript() : timer_(new QTimer) {
 
 ModalScript::~ModalScript() {
     delete timer_;
-}
-
-ModalScript& ModalScript::then(Answer answer) {
-    answers_.push_back(std::move(answer));
-    return *this;
-}
-
-ModalScript& ModalScript::click(std::function<QAbstractButton*(QDialog&)> pick) {
-    return then([pick = std::move(pick)](QDialog& d) {
-        if (QAbstractButton* b = pick(d)) b->click();
-    });
 }
 
 void ModalScript::poll() {

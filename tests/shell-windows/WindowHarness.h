@@ -1,10 +1,23 @@
 #pragma once
-// Driving the color programmer and key-mapping windows as a user would: pointer events on
-// the canvas in its own bottom-left coordinates, scripted answers for the modal dialogs,
-// and the keyboard as the recorded framework calls left it.
+// Driving the color programmer and key-mapping windows as a user would: a started
+// application with the color programmer open on profile 1, pointer events on the canvas in
+// its own bottom-left coordinates, scripted answers for the modal dialogs, and the keyboard
+// as the recorded framework calls left it.
+#include "ColorPainter.h"
+#include "ColorProgrammerWindow.h"
+#include "KeyList.h"
+#include "KeyboardFrames.h"
 #include "ShellHarness.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointF>
+#include <QPushButton>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <deque>
@@ -12,23 +25,16 @@
 #include <map>
 #include <tuple>
 
-class QAbstractButton;
-class QComboBox;
 class QDialog;
-class QWidget;
-
-namespace et {
-class ColorPainter;
-}
 
 namespace et::test {
 
 // The center of a key's rectangle, in the canvas's own coordinates.
 QPointF keyCenter(int32_t keyId);
-
-// A press (and release) of the left button at `viewPoint`.
+// A pointer event at `viewPoint`; a click is a press and a release.
+void mouseOnCanvas(ColorPainter& canvas, QEvent::Type type, QPointF viewPoint,
+                   Qt::MouseButtons buttons);
 void clickCanvas(ColorPainter& canvas, QPointF viewPoint);
-
 // The user picks item `index` of a combo box.
 void choose(QComboBox* menu, int index);
 
@@ -44,10 +50,10 @@ class ModalScript {
     using Answer = std::function<void(QDialog&)>;
     ModalScript();
     ~ModalScript();
-    ModalScript& then(Answer answer);
-    // Clicks the button that `pick` chooses from the dialog.
-    ModalScript& click(std::function<QAbstractButton*(QDialog&)> pick);
-
+    ModalScript& then(Answer answer) {
+        answers_.push_back(std::move(answer));
+        return *this;
+    }
     int shown = 0;      // modal dialogs seen
     int unexpected = 0; // seen with no answer left
 
@@ -56,6 +62,33 @@ class ModalScript {
     std::deque<Answer> answers_;
     QDialog* handled_ = nullptr;
     class QTimer* timer_;
+};
+
+class ColorProgrammerFixture : public ::testing::Test {
+  protected:
+    // Settings stored here before SetUp runs are what start-up finds.
+    virtual void storeSettings(MemoryDefaults&) {}
+    void SetUp() override {
+        storeSettings(h.defaults);
+        app = &h.start();
+        app->mainWindow.setColorsBtn->click();
+        h.spin(0.05);
+        ASSERT_TRUE(window().isVisible());
+    }
+
+    ColorProgrammerWindow& window() { return app->colorProgrammerWindow; }
+    ColorPainter& canvas() { return *window().keyboardCanvas; }
+    CanvasModel& model() { return app->canvas; }
+    bool touched() const { return app->profiles.profileTouched; }
+    int mapped(int32_t keyId) { return model().keysToColors.at(static_cast<size_t>(keyId)); }
+    void selectPaintButton(int tag) { window().colorButtonGroup->button(tag)->click(); }
+    void paintKey(int32_t keyId) { clickCanvas(canvas(), keyCenter(keyId)); }
+    static Rgb percent(const Color& c) {
+        return {c.redPercent(), c.greenPercent(), c.bluePercent()};
+    }
+
+    ShellHarness h;
+    AppDelegate* app = nullptr;
 };
 
 } // namespace et::test

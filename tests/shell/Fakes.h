@@ -22,11 +22,10 @@ class RecordingLighting : public Lighting {
   public:
     std::vector<std::string> calls;
     bool initResult = true;
-    int versionMajor = 1, versionMinor = 2, versionBuild = 0;
 
     bool init() override { return record("init"), initResult; }
     bool getSdkVersion(int& major, int& minor, int& build) override {
-        major = versionMajor, minor = versionMinor, build = versionBuild;
+        major = 1, minor = 2, build = 0;
         return record("getSdkVersion"), true;
     }
     bool setTargetDevice(int device) override { return record("setTargetDevice", device), false; }
@@ -71,11 +70,7 @@ class RecordingLighting : public Lighting {
 class FakeWorkspace : public Workspace {
   public:
     std::optional<FrontmostApplication> front;
-    int asked = 0;
-    std::optional<FrontmostApplication> frontmostApplication() override {
-        ++asked;
-        return front;
-    }
+    std::optional<FrontmostApplication> frontmostApplication() override { return front; }
 };
 
 class RecordingLauncher : public Launcher {
@@ -88,16 +83,12 @@ class RecordingLauncher : public Launcher {
     }
 };
 
-class RecordingSpeech : public Speech {
-  public:
-    std::vector<std::string> spoken;
-    void speak(const std::string& text) override { spoken.push_back(text); }
+class SilentSpeech : public Speech {
+    void speak(const std::string&) override {}
 };
 
-class RecordingSound : public Sound {
-  public:
-    int played = 0;
-    void play(const std::string&) override { ++played; }
+class SilentSound : public Sound {
+    void play(const std::string&) override {}
 };
 
 class FakeActivity : public Activity {

@@ -8,46 +8,51 @@
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
 
-#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace et::test {
 
 struct ShellHarness {
+    // Another framework (the real library) or screen (a slow one) may stand in.
+    explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
+        : platform{framework ? *framework : lighting,
+                   defaults,
+                   runLoop,
+                   mainThread,
+                   workspace,
+                   launcher,
+                   speech,
+                   sound,
+                   activity,
+                   screen ? *screen : captureSource,
+                   calibrationSource,
+                   std::string("1.2.0"),
+                   [this](const std::string& url) { openedUrls.push_back(url); },
+                   [this] { ++exits; },
+                   /*logToStandardError=*/false,
+                   std::nullopt} {}
+
     RecordingLighting lighting;
     MemoryDefaults defaults;
     QtRunLoop runLoop;
     QtMainThread mainThread;
     FakeWorkspace workspace;
     RecordingLauncher launcher;
-    RecordingSpeech speech;
-    RecordingSound sound;
+    SilentSpeech speech;
+    SilentSound sound;
     FakeActivity activity;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;
     int exits = 0;
-    ShellPlatform platform{lighting,
-                           defaults,
-                           runLoop,
-                           mainThread,
-                           workspace,
-                           launcher,
-                           speech,
-                           sound,
-                           activity,
-                           captureSource,
-                           calibrationSource,
-                           std::string("1.2.0"),
-                           [this](const std::string& url) { openedUrls.push_back(url); },
-                           [this] { ++exits; },
-                           /*logToStandardError=*/false,
-                           std::nullopt};
+    ShellPlatform platform;
     std::unique_ptr<AppDelegate> app;
 
     // Creates the delegate; settings stored before this call are what start-up finds.
@@ -64,10 +69,21 @@ struct ShellHarness {
     std::string logText() const {
         return app->mainWindow.myTextScroll->toPlainText().toStdString();
     }
-    // The log split at its newlines (the last, empty piece dropped).
-    std::vector<std::string> logLines() const;
+    std::vector<std::string> logLines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(logText());
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
     // Lets queued work and timers run for `seconds`.
     void spin(double seconds) { runLoop.runFor(seconds); }
+    // Lets them run until `done`, for at most `seconds` (generous: the machine may be busy).
+    bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+        for (int i = 0; i < seconds / 0.02 && !done(); ++i)
+            spin(0.02);
+        return done();
+    }
 };
 
 } // namespace et::test

@@ -30,8 +30,7 @@ xcb_atom_t X11TestDisplay::atom(const char* name) {
     return a;
 }
 
-xcb_window_t X11TestDisplay::createWindow(const std::string& instance, const std::string& cls,
-                                          const std::string& title) {
+xcb_window_t X11TestDisplay::createWindow(const std::string& instance, const std::string& cls) {
     xcb_window_t w = xcb_generate_id(connection_);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 50, 20, 0,
@@ -41,10 +40,6 @@ xcb_window_t X11TestDisplay::createWindow(const std::string& instance, const std
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS,
                             XCB_ATOM_STRING, 8, static_cast<uint32_t>(value.size()), value.data());
     }
-    if (!title.empty())
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, w, atom("_NET_WM_NAME"),
-                            atom("UTF8_STRING"), 8, static_cast<uint32_t>(title.size()),
-                            title.data());
     xcb_map_window(connection_, w);
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     return w;

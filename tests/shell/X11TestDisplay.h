@@ -17,8 +17,7 @@ class X11TestDisplay {
     bool ok() const { return connection_ != nullptr; }
 
     // `wmClass` is "instance" and "class"; empty strings leave the property off.
-    xcb_window_t createWindow(const std::string& instance, const std::string& cls,
-                              const std::string& title = {});
+    xcb_window_t createWindow(const std::string& instance, const std::string& cls);
     void setActiveWindow(std::optional<xcb_window_t> window); // empty: remove the property
     void setClientList(const std::vector<xcb_window_t>& windows);
     void focus(xcb_window_t window);

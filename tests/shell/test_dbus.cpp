@@ -68,22 +68,27 @@ struct PrivateSystemBus : ::testing::Test {
 TEST_F(PrivateSystemBus, PrepareForSleepSuspendsAndResumesTheCapture) {
     ShellHarness h;
     AppDelegate& app = h.start();
-    app.debugMode = true;
     LogindSleepWatcher watcher(systemBus());
     ASSERT_TRUE(watcher.watching());
     app.watchSleep(watcher);
+    // Only debug mode reports it.
+    app.screenAboutToSleep();
+    app.screenWakesUpFromSleep();
+    EXPECT_EQ(h.logText().find("sleep"), std::string::npos);
+    app.debugMode = true;
 
     emitPrepareForSleep(true);
-    for (int i = 0; i < 100 && !app.activeScreenReader->suspendScreenReads; ++i)
-        h.spin(0.02);
-    EXPECT_TRUE(app.activeScreenReader->suspendScreenReads);
+    ASSERT_TRUE(h.waitFor([&] { return app.activeScreenReader->suspendScreenReads.load(); }));
     EXPECT_EQ(h.logLines().back(), "Going to sleep; suspending screen reads.");
+    h.spin(0.1); // a pass in progress may still finish
+    const int frozen = h.captureSource.captures();
+    h.spin(0.25);
+    EXPECT_EQ(h.captureSource.captures(), frozen);
 
     emitPrepareForSleep(false);
-    for (int i = 0; i < 100 && app.activeScreenReader->suspendScreenReads; ++i)
-        h.spin(0.02);
-    EXPECT_FALSE(app.activeScreenReader->suspendScreenReads);
+    ASSERT_TRUE(h.waitFor([&] { return !app.activeScreenReader->suspendScreenReads; }));
     EXPECT_EQ(h.logLines().back(), "Waking from sleep; resuming screen reads.");
+    EXPECT_TRUE(h.waitFor([&] { return h.captureSource.captures() > frozen; }));
 }
 
 TEST_F(PrivateSystemBus, IdleInhibitorHoldsLogindsDescriptorUntilEnded) {

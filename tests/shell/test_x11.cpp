@@ -32,14 +32,14 @@ struct X11Test : ::testing::Test {
     }
 };
 
-TEST_F(X11Test, FrontmostApplicationIsTheActiveWindowsClass) {
+TEST_F(X11Test, FrontmostApplicationIsTheActiveOrFocusedWindowsClass) {
     X11Workspace workspace(server.display());
     int game = 0, other = 0;
     ForegroundCheck check(
         workspace, [&] { ++game; }, [&] { ++other; });
 
     const auto emberfall = wm->createWindow("emberfall", "emberfall.exe");
-    const auto editor = wm->createWindow("gedit", "Gedit");
+    const auto lookalike = wm->createWindow("gedit", "Emberfall.exe");
     const auto anonymous = wm->createWindow("", "");
 
     wm->setActiveWindow(emberfall);
@@ -49,8 +49,9 @@ TEST_F(X11Test, FrontmostApplicationIsTheActiveWindowsClass) {
     check.checkGameInFront();
     EXPECT_EQ(game, 1);
 
-    wm->setActiveWindow(editor);
-    EXPECT_EQ(workspace.frontmostApplication()->bundleIdentifier, "Gedit");
+    // Only the exact identifier is the game.
+    wm->setActiveWindow(lookalike);
+    EXPECT_EQ(workspace.frontmostApplication()->bundleIdentifier, "Emberfall.exe");
     check.checkGameInFront();
     EXPECT_EQ(other, 1);
 
@@ -67,14 +68,11 @@ TEST_F(X11Test, FrontmostApplicationIsTheActiveWindowsClass) {
     EXPECT_FALSE(workspace.frontmostApplication());
     check.checkGameInFront();
     EXPECT_EQ(game + other, 3);
-}
 
-TEST_F(X11Test, WithoutAWindowManagerTheFocusedWindowCounts) {
-    X11Workspace workspace(server.display());
-    const auto emberfall = wm->createWindow("emberfall", "emberfall.exe");
+    // Without a window manager the focused window counts.
     wm->setActiveWindow(std::nullopt);
     wm->focus(emberfall);
-    auto front = workspace.frontmostApplication();
+    front = workspace.frontmostApplication();
     ASSERT_TRUE(front);
     EXPECT_EQ(front->bundleIdentifier, "emberfall.exe");
 }
@@ -140,7 +138,7 @@ std::optional<int> runHelper(const std::string& display, const Scratch& s,
     return helper.wait(10);
 }
 
-TEST_F(X11Test, HelperRaisesARunningApplicationsWindow) {
+TEST_F(X11Test, HelperRaisesARunningWindowElseStartsFromAVisibleDesktopEntryElseFromPath) {
     Scratch s;
     const auto other = wm->createWindow("gedit", "Gedit");
     const auto game = wm->createWindow("emberfall", "emberfall.exe");
@@ -148,18 +146,18 @@ TEST_F(X11Test, HelperRaisesARunningApplicationsWindow) {
     ASSERT_TRUE(wm->actAsWindowManager());
     // The recorder under the game's name must not run: a window exists.
     s.recorder("emberfall", s.dir / "started");
-
     EXPECT_EQ(runHelper(server.display(), s, "Emberfall"), 0);
     EXPECT_EQ(wm->nextActivationRequest(5), game);
     EXPECT_FALSE(fs::exists(s.dir / "started"));
-}
 
-TEST_F(X11Test, HelperStartsFromTheDesktopEntryThenFromPath) {
-    Scratch s;
+    // A hidden entry sorts first under the same name and must be passed over.
     auto program = s.recorder("classic-bin", s.dir / "from-entry");
+    std::ofstream(s.dir / "data/applications/a-hidden.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Emberfall Classic\nHidden=true\n"
+           "Exec=/nonexistent/hidden\n";
     std::ofstream(s.dir / "data/applications/emberfall-classic.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Emberfall Classic\nExec=" << program.string()
-        << " --mode \"two words\" %U\n";
+        << "[Desktop Entry]\nType=Application\nName=Emberfall Classic\nHidden=false\nExec="
+        << program.string() << " --mode \"two words\" %U\n";
     EXPECT_EQ(runHelper(server.display(), s, "Emberfall Classic"), 0);
     EXPECT_EQ(Scratch::waitForFile(s.dir / "from-entry"), "--mode\ntwo words\n");
 
