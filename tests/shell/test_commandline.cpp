@@ -1,11 +1,20 @@
-// The command line: what is understood, what is refused, and the real binary's answers.
+// The command line: what is understood and refused, and the real binary's answers, its
+// headless export and import against a settings file of its own among them.
 #include "ChildProcess.h"
+#include "ColorTable.h"
 #include "CommandLine.h"
+#include "QSettingsDefaults.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace et::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 TEST(CommandLineTest, OptionsAndTheirFiles) {
     EXPECT_TRUE(parseCommandLine({"--debug"}).debug);
@@ -17,7 +26,6 @@ TEST(CommandLineTest, OptionsAndTheirFiles) {
     auto qt = parseCommandLine({"-platform", "offscreen", "--debug"});
     EXPECT_TRUE(qt.error.empty());
     EXPECT_EQ(qt.qtArguments, (std::vector<std::string>{"-platform", "offscreen"}));
-
     for (const auto& refused : std::vector<std::vector<std::string>>{
              {"--export-profiles"},
              {"--import-profiles="},
@@ -26,25 +34,66 @@ TEST(CommandLineTest, OptionsAndTheirFiles) {
         EXPECT_FALSE(parseCommandLine(refused).error.empty()) << refused[0];
 }
 
-TEST(CommandLineTest, BinaryAnswersHelpAndVersionWithoutADisplay) {
-    auto run = [](const std::string& option, std::optional<int>& status) {
-        ChildProcess app({EMBER_TALON, option}, /*quiet=*/true);
-        std::string out;
-        while (auto line = app.readLine(10))
-            out += *line + "\n";
-        status = app.wait(10);
-        return out;
-    };
-    std::optional<int> status;
-    const std::string help = run("--help", status);
-    EXPECT_EQ(status, 0);
-    EXPECT_NE(help.find("--export-profiles FILE"), std::string::npos);
-    const std::string version = run("--version", status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(version.rfind("Ember Talon ", 0), 0u) << version;
-    EXPECT_NE(version.find("CorvaneLED 1.2.0"), std::string::npos) << version;
-    run("--no-such-option", status);
-    EXPECT_EQ(status, 2);
+// The binary without a display, against a settings file of its own.
+struct BinaryTest : ::testing::Test {
+    QTemporaryDir dir;
+    fs::path path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    fs::path settings() const { return path("config/EmberTalon/EmberTalon.conf"); }
+    std::optional<int> run(const std::vector<std::string>& args, std::string* out = nullptr) {
+        std::vector<std::string> argv = {"/usr/bin/env",
+                                         "XDG_CONFIG_HOME=" + path("config").string(),
+                                         "QT_QPA_PLATFORM=", "DISPLAY=", EMBER_TALON};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildProcess app(argv, /*quiet=*/true);
+        std::string text;
+        while (auto line = app.readLine(20))
+            text += *line + "\n";
+        if (out) *out = text;
+        return app.wait(20);
+    }
+};
+
+TEST_F(BinaryTest, HelpVersionAndRefusals) {
+    std::string out;
+    EXPECT_EQ(run({"--help"}, &out), 0);
+    EXPECT_NE(out.find("--export-profiles FILE"), std::string::npos);
+    EXPECT_EQ(run({"--version"}, &out), 0);
+    EXPECT_EQ(out.rfind("Ember Talon ", 0), 0u) << out;
+    EXPECT_NE(out.find("CorvaneLED 1.2.0"), std::string::npos) << out;
+    EXPECT_EQ(run({"--no-such-option"}), 2);
+}
+
+TEST_F(BinaryTest, ExportThenImportRoundTripsThroughTheSettingsFileAndFailuresExitNonZero) {
+    EXPECT_EQ(run({"--import-profiles", path("missing")}), 1);
+    std::ofstream(path("junk")) << "junk";
+    EXPECT_EQ(run({"--import-profiles", path("junk")}), 1);
+    EXPECT_FALSE(fs::exists(settings()) &&
+                 QSettingsDefaults(settings()).contains("savedKeyToColorMap1"));
+    EXPECT_EQ(run({"--export-profiles", path("no/such/dir/x")}), 1);
+
+    const std::string file = path("profiles.keycolormap");
+    {
+        QSettingsDefaults defaults(settings());
+        defaults.setIntArray("savedKeyToColorMap4", std::vector<int64_t>(529, kColorJ));
+        defaults.setColor("colorAColor4", {0.25, 0.5, 0.75, 1});
+        defaults.setBool("useActionBarCooldowns4", true);
+        defaults.setDouble("blinkTimePref", 0.5);
+    }
+    std::string out;
+    EXPECT_EQ(run({"--export-profiles", file}, &out), 0);
+    EXPECT_EQ(out, "Color profiles exported.\n");
+    EXPECT_EQ(fs::file_size(file), 5608u);
+
+    fs::remove(settings());
+    EXPECT_EQ(run({"--import-profiles=" + file}, &out), 0);
+    EXPECT_EQ(out, "Color profiles imported.\n");
+    QSettingsDefaults defaults(settings());
+    ASSERT_TRUE(defaults.getIntArray("savedKeyToColorMap4"));
+    EXPECT_EQ((*defaults.getIntArray("savedKeyToColorMap4"))[1], kColorJ);
+    EXPECT_EQ(defaults.getColor("colorAColor4"), (Color{0.25, 0.5, 0.75, 1}));
+    EXPECT_EQ(defaults.getBool("useActionBarCooldowns4"), true);
+    EXPECT_EQ(defaults.getBool("useActionBarCooldowns3"), false);
+    EXPECT_EQ(defaults.getDouble("blinkTimePref"), 0.5);
 }
 
 } // namespace

@@ -52,47 +52,38 @@ struct LauncherTest : ::testing::Test {
     LauncherControl control{launcher, defaults, log, ui};
 };
 
-TEST_F(LauncherTest, LaunchesByStoredNameUnlessAltOpensTheNamesWindow) {
+TEST_F(LauncherTest, LaunchesByStoredNameUnlessAltOpensTheNamesWindowAndAutorunKeepsItsName) {
     defaults.setString("RPAppName", "Raven Launcher");
     control.loadApplicationNames();
+    control.autorunEmber();
     control.launchEmber();
     control.launchClassic();
     control.launchRPort();
     EXPECT_EQ(launcher.activated,
               (std::vector<std::string>{"Emberfall", "Emberfall Classic", "Raven Launcher"}));
     EXPECT_TRUE(log.lines.empty()) << "launching reports nothing";
+    EXPECT_TRUE(ui.checked[AutorunItem::Ember]);
+    EXPECT_FALSE(ui.checked[AutorunItem::None]);
 
     ui.alt = true;
     control.launchEmber();
     EXPECT_EQ(launcher.activated.size(), 3u) << "Alt opens the names window instead";
-    EXPECT_EQ(ui.optionRuns, 1);
     EXPECT_EQ(defaults.getString("EmberAppName"), "Ember X");
     EXPECT_EQ(defaults.getString("EmberClassicAppName"), "Classic X");
     EXPECT_EQ(defaults.getString("RPAppName"), "Port X");
+    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall") << "a rename keeps autorun's";
+    // At start-up a name launches without consulting Alt, and says so.
+    control.autorunAtStartup();
+    EXPECT_EQ(launcher.activated.back(), "Emberfall");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall"});
+    EXPECT_EQ(ui.optionRuns, 1);
     ui.alt = false;
     control.launchRPort();
     EXPECT_EQ(launcher.activated.back(), "Port X");
-}
-
-TEST_F(LauncherTest, AutorunStoresTheNameAsChosenAndLaunchesItAtStartup) {
-    control.autorunAtStartup(); // nothing stored: the none item is marked, nothing starts
-    EXPECT_TRUE(ui.checked[AutorunItem::None]);
-    control.autorunEmber();
-    EXPECT_EQ(defaults.getString("AutorunMenuName"), "Emberfall");
-    EXPECT_TRUE(ui.checked[AutorunItem::Ember]);
-    EXPECT_FALSE(ui.checked[AutorunItem::None]);
-    EXPECT_EQ(ui.sheets.back(),
-              "Each time Ember Talon opens, it will automatically launch\nEmberfall");
-    // A later rename does not change what autorun starts.
-    ui.edited = {"Renamed", "C", "R"};
-    control.editApplicationNames();
-    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall");
-    control.autorunNone();
-    EXPECT_EQ(defaults.getString("AutorunMenuName"), "None");
-    EXPECT_EQ(defaults.getString("AutorunName"), "");
-    EXPECT_EQ(ui.sheets.back(), "No app will automatically launch.");
 
     // "None" and empty launch nothing and mark the none item beside the stored title.
+    control.autorunNone();
+    EXPECT_EQ(ui.sheets.back(), "No app will automatically launch.");
     for (const char* stored : {"None", ""}) {
         ui.checked.clear();
         defaults.setString("AutorunMenuName", "Ravenport");
@@ -100,19 +91,7 @@ TEST_F(LauncherTest, AutorunStoresTheNameAsChosenAndLaunchesItAtStartup) {
         control.autorunAtStartup();
         EXPECT_TRUE(ui.checked[AutorunItem::None] && ui.checked[AutorunItem::RPort]) << stored;
     }
-    EXPECT_TRUE(launcher.activated.empty());
-
-    // A name launches without consulting Alt, and says so.
-    ui.alt = true;
-    ui.checked.clear();
-    defaults.setString("AutorunMenuName", "Emberfall Classic");
-    defaults.setString("AutorunName", "Emberfall Classic");
-    control.autorunAtStartup();
-    EXPECT_EQ(launcher.activated, std::vector<std::string>{"Emberfall Classic"});
-    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall Classic"});
-    EXPECT_TRUE(ui.checked[AutorunItem::Classic]);
-    EXPECT_FALSE(ui.checked[AutorunItem::None]);
-    EXPECT_EQ(ui.optionRuns, 1);
+    EXPECT_EQ(launcher.activated.size(), 5u);
 }
 
 // A launch that cannot be done says why, after the description's own line, whether the

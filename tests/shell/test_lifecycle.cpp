@@ -1,9 +1,6 @@
 // The assembled application from a message to the quit: a message from the strip reaching
 // the keyboard through the queue, the timers and the director; reset and test lights;
-// closing the main window; and the shutdown handshake with the capture thread through the
-// real library and host simulator.
-#include "CorvaneLighting.h"
-#include "HostServer.h"
+// closing the main window; and the shutdown handshake with the capture thread.
 #include "ShellHarness.h"
 
 #include <QAction>
@@ -13,8 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
 
 namespace et::test {
@@ -94,52 +89,44 @@ class SlowScreen : public FakeScreenSource {
     }
 };
 
-TEST(LifecycleTest, QuitWaitsForTheCapturePassThenSavesTheFrameAndRestoresTheHost) {
-    char pattern[] = "/tmp/et-shell-host-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
-    ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
-    hostsim::HostServer host(dir + "/Corvane/CHS_LED_SDK");
-    ASSERT_TRUE(host.start());
+// Records whether the framework was shut down while the capture thread was in a pass.
+class WatchedLighting : public RecordingLighting {
+  public:
+    explicit WatchedLighting(SlowScreen& screen) : screen(screen) {}
+    SlowScreen& screen;
+    bool shutdownDuringCapture = false;
+    int passesAtShutdown = -1;
+    void shutdown() override {
+        shutdownDuringCapture = screen.capturing;
+        passesAtShutdown = screen.passes;
+        RecordingLighting::shutdown();
+    }
+};
+
+TEST(LifecycleTest, QuitWaitsForTheCapturePassThenSavesTheFrameAndShutsDown) {
     SlowScreen screen;
     screen.show(std::vector<Color>(100, Color::black()));
-    std::atomic<int> restores{0}, passesAtRestore{-1};
-    std::atomic<bool> restoredDuringCapture{false};
-    host.setOnMessage([&](const hostsim::Message& m) {
-        if (std::string(m.name()) != "RestoreLighting") return;
-        ++restores;
-        restoredDuringCapture = screen.capturing.load();
-        passesAtRestore = screen.passes.load();
-    });
-    {
-        CorvaneLighting lighting;
-        ShellHarness h(&lighting, &screen);
-        AppDelegate& app = h.start();
-        EXPECT_NE(h.logText().find("initialized successfully"), std::string::npos);
-        app.mainWindow.setGeometry(40, 50, 700, 500);
-        h.spin(0.2);
-        while (!screen.capturing)
-            std::this_thread::yield();
+    WatchedLighting lighting(screen);
+    ShellHarness h(&lighting, &screen);
+    AppDelegate& app = h.start();
+    app.mainWindow.setGeometry(40, 50, 700, 500);
+    h.spin(0.2);
+    while (!screen.capturing)
+        std::this_thread::yield();
 
-        app.requestQuit();
-        EXPECT_TRUE(app.terminating());
-        EXPECT_FALSE(app.activeScreenReader->keepTheScannerRunning);
-        app.requestQuit(); // a second request changes nothing
-        ASSERT_TRUE(h.waitFor([&] { return app.terminated(); }));
-        ASSERT_TRUE(host.waitForMessages(3, 5));
-        for (int i = 0; i < 500 && passesAtRestore < 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_GE(passesAtRestore.load(), 1);
-        EXPECT_FALSE(restoredDuringCapture);
-        EXPECT_EQ(h.exits, 1);
-        EXPECT_EQ(h.activity.events.back(), "end");
-        EXPECT_EQ(h.defaults.getString("windowPosition"), "40 50 700 500");
-        h.spin(0.15);
-        EXPECT_EQ(screen.passes.load(), passesAtRestore.load()) << "no pass after the restore";
-        EXPECT_EQ(restores.load(), 1);
-    }
-    host.stop();
-    std::filesystem::remove_all(dir);
-    ::unsetenv("XDG_DATA_HOME");
+    app.requestQuit();
+    EXPECT_TRUE(app.terminating());
+    EXPECT_FALSE(app.activeScreenReader->keepTheScannerRunning);
+    EXPECT_TRUE(lighting.matching("shutdown").empty()) << "the quit waits";
+    app.requestQuit(); // a second request changes nothing
+    ASSERT_TRUE(h.waitFor([&] { return app.terminated(); }));
+    EXPECT_FALSE(lighting.shutdownDuringCapture);
+    EXPECT_EQ(lighting.matching("shutdown").size(), 1u);
+    EXPECT_EQ(h.exits, 1);
+    EXPECT_EQ(h.activity.events.back(), "end");
+    EXPECT_EQ(h.defaults.getString("windowPosition"), "40 50 700 500");
+    h.spin(0.15);
+    EXPECT_EQ(screen.passes.load(), lighting.passesAtShutdown) << "no pass after the shutdown";
 }
 
 } // namespace
