@@ -1,11 +1,10 @@
-// What the canvas shows and sends on its own, through the event loop: the fill, the redraws
-// that painting and the wells schedule, the color panel, the cooldown preview, and a Cancel
-// that comes before the canvas had a chance to redraw.
+// The color programmer's canvas: painting by press and drag, what it draws and sends on its
+// own through the event loop (the fill, the redraws that painting and the wells schedule),
+// the color panel, single-color mode, the cooldown preview, Cancel and OK.
 #include "CanvasLayout.h"
-#include "ColorProgrammerFixture.h"
 #include "ColorTable.h"
+#include "WindowHarness.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QImage>
 
@@ -14,25 +13,40 @@ namespace {
 
 using CanvasViewTest = ColorProgrammerFixture;
 
+constexpr int32_t kEsc = 1, kQ = 16, kW = 17, kE = 18, kR = 19;
+
 QColor pixelAt(ColorPainter& canvas, QPointF viewPoint) {
     return canvas.grab().toImage().pixelColor(canvas.toWidgetPoint(viewPoint).toPoint());
 }
 
-TEST_F(CanvasViewTest, KeysAreFilledAtThreeQuartersOpacityAndNothingElseIsDrawn) {
+TEST_F(CanvasViewTest, PressAndDragPaintTheKeysUnderThePointerFilledAtThreeQuarters) {
     selectPaintButton(4); // D, red
+    EXPECT_EQ(model().paintColor, kColorD);
+    mouseOnCanvas(canvas(), QEvent::MouseButtonPress, {40, 230}, Qt::LeftButton);
+    EXPECT_TRUE(touched()) << "a press between the crest and Esc still touches the profile";
+    EXPECT_EQ(mapped(kEsc), kColorB);
     // The keys at the top, bottom and right edges: a wrong flip of the y axis misses them.
-    for (int32_t id : {517, kTalonBadgeId, 284})
+    for (int32_t id : {517, kTalonBadgeId, 284}) {
         paintKey(id);
-    EXPECT_EQ(mapped(517), kColorD);
-    EXPECT_EQ(mapped(kTalonBadgeId), kColorD);
-    EXPECT_EQ(mapped(284), kColorD);
+        EXPECT_EQ(mapped(id), kColorD) << id;
+    }
+
+    selectPaintButton(9); // I
+    mouseOnCanvas(canvas(), QEvent::MouseButtonPress, {100, 160}, Qt::LeftButton);
+    for (double x = 102; x <= 180; x += 4)
+        mouseOnCanvas(canvas(), QEvent::MouseMove, {x, 160}, Qt::LeftButton);
+    mouseOnCanvas(canvas(), QEvent::MouseButtonRelease, {180, 160}, Qt::NoButton);
+    for (int32_t id : {kQ, kW, kE})
+        EXPECT_EQ(mapped(id), kColorI) << id;
+    EXPECT_EQ(mapped(kR), kColorE) << "R lies beyond the drag";
+    mouseOnCanvas(canvas(), QEvent::MouseMove, {200, 160}, Qt::NoButton);
+    EXPECT_EQ(mapped(kR), kColorE) << "moving without the button held paints nothing";
 
     const QColor badge = pixelAt(canvas(), {149, 5});
     EXPECT_NEAR(badge.red(), 255, 2);
     EXPECT_NEAR(badge.green(), 0, 2);
     EXPECT_NEAR(badge.alpha(), 191, 2);
-    const QColor esc = pixelAt(canvas(), keyCenter(1)); // color B, yellow
-    EXPECT_NEAR(esc.red(), 255, 2);
+    const QColor esc = pixelAt(canvas(), keyCenter(kEsc)); // color B, yellow
     EXPECT_NEAR(esc.green(), 255, 2);
     EXPECT_NEAR(esc.alpha(), 191, 2);
     EXPECT_EQ(pixelAt(canvas(), {40, 230}).alpha(), 0) << "between two keys";
@@ -55,14 +69,15 @@ TEST_F(CanvasViewTest, PaintingAndWellsRedrawTheCanvasAndTheKeyboardByThemselves
     keys = lastKeyColors(h.lighting, mark);
     ASSERT_EQ(keys.size(), 115u);
     for (int32_t id : canvasKeyIds())
-        if (mapped(id) == kColorB) {
-            EXPECT_EQ(keys.at(keyNameForId(id)), Rgb(20, 40, 60)) << id;
-        }
-    const QColor esc = pixelAt(canvas(), keyCenter(1));
+        EXPECT_TRUE(mapped(id) != kColorB || keys.at(keyNameForId(id)) == Rgb(20, 40, 60)) << id;
+    const QColor esc = pixelAt(canvas(), keyCenter(kEsc));
     EXPECT_NEAR(esc.red(), 51, 2);
     EXPECT_NEAR(esc.blue(), 153, 2);
     const QImage swatch = window().colorButtonGroup->button(2)->icon().pixmap(8).toImage();
     EXPECT_EQ(swatch.pixelColor(4, 4), QColor(51, 102, 153)) << "paint button B follows its well";
+    // The cooldown well (tag outside 1–12) sets color 1.
+    window().keyCoolColor->chooseColor(teal);
+    EXPECT_EQ(model().keyColorSet[kCooldownColor], teal);
 }
 
 TEST_F(CanvasViewTest, TheColorPanelShowsItsChoiceLiveAndItsCancelTakesItBack) {
@@ -92,7 +107,7 @@ TEST_F(CanvasViewTest, TheColorPanelShowsItsChoiceLiveAndItsCancelTakesItBack) {
     EXPECT_EQ(script.unexpected, 0);
 }
 
-TEST_F(CanvasViewTest, ThePreviewShowsTheBoundKeysInTheCooldownColorForASecond) {
+TEST_F(CanvasViewTest, ThePreviewShowsBoundKeysInTheCooldownColorUnlessSingleColorModeIsOn) {
     window().actionBarEffectCheckbox->click();
     ASSERT_TRUE(model().usingActionbarCooldowns);
     const Rgb cooldown = percent(model().keyColorSet[kCooldownColor]);
@@ -103,23 +118,53 @@ TEST_F(CanvasViewTest, ThePreviewShowsTheBoundKeysInTheCooldownColorForASecond) 
     EXPECT_EQ(keys.at(68), cooldown) << "F10, bar B slot 12";
     EXPECT_NE(keys.at(16), cooldown) << "Q fires no slot";
     EXPECT_NEAR(pixelAt(canvas(), keyCenter(2)).red(), 77, 2) << "drawn in 0.3, 0, 0";
-
     h.spin(1.2);
-    keys = lastKeyColors(h.lighting);
-    EXPECT_EQ(keys.at(2), percent(model().keyColorSet[kColorE]));
+    EXPECT_EQ(lastKeyColors(h.lighting).at(2), percent(model().keyColorSet[kColorE]));
+
+    // Single-color mode draws every key in color A and turns the cooldown controls off.
+    app->mainWindow.singleColorModeBtn->click();
+    EXPECT_EQ(h.defaults.getBool("singleColorMode"), true);
+    const size_t mark = h.lighting.calls.size();
+    canvas().repaint();
+    keys = lastKeyColors(h.lighting, mark);
+    ASSERT_EQ(keys.size(), 115u);
+    for (const auto& [key, rgb] : keys)
+        EXPECT_EQ(rgb, percent(model().keyColorSet[kColorA])) << key;
+    EXPECT_FALSE(window().actionBarEffectCheckbox->isEnabled());
+    EXPECT_FALSE(window().cooldownPreviewBtn->isEnabled());
 }
 
-TEST_F(CanvasViewTest, CancelRightAfterPaintingLeavesTheStoredProfileOnTheKeyboard) {
+TEST_F(CanvasViewTest, CancelPutsTheStoredProfileBackAndOkSavesTheEditsWithTheBlinkTime) {
     selectPaintButton(4);
     paintKey(512);
+    window().well(8)->chooseColor({1, 1, 1, 1}); // H: P keys, logo, badge
     const size_t mark = h.lighting.calls.size();
     window().cancelButton->click(); // before the canvas redrew the stroke
     h.spin(0.05);
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(touched());
     ASSERT_LT(mark, h.lighting.calls.size());
     EXPECT_EQ(h.lighting.calls[mark], "setLightingFromBitmap");
+    const LightingBitmap stored =
+        KeyboardFrames::composeBitmap(defaultColorSet(), ProfileStore::defaultKeyToColorMap());
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), h.lighting.lastBitmap.begin()));
     const auto keys = lastKeyColors(h.lighting, mark);
     EXPECT_EQ(keys.size(), 11u) << "only the keys without a bitmap cell follow the bitmap";
-    EXPECT_EQ(keys.at(0xFFF1), Rgb(40, 30, 40)) << "P1 in its stored color H";
+    for (const auto& [key, rgb] : keys)
+        EXPECT_EQ(rgb, Rgb(40, 30, 40)) << key << ": the P keys, logo and badge in stored H";
+    EXPECT_FALSE(h.defaults.contains("savedKeyToColorMap1")) << "nothing was saved";
+
+    app->mainWindow.setColorsBtn->click();
+    selectPaintButton(4);
+    paintKey(kEsc);
+    window().blinkTimeTextbox->setText("0");
+    window().okButton->click();
+    EXPECT_FALSE(touched());
+    auto saved = h.defaults.getIntArray("savedKeyToColorMap1");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ((*saved)[kEsc], kColorD);
+    EXPECT_EQ(window().blinkTimeTextbox->text(), "0.01");
+    EXPECT_EQ(h.defaults.getDouble("blinkTimePref"), 0.01);
 }
 
 } // namespace

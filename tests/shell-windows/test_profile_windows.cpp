@@ -1,10 +1,11 @@
-// The profile menu and the key-mapping window as far as they show the profile: a switch
-// reaches every control of the color programmer, the copy command and the separator leave
-// the profile alone when they should, and the key menus show stored bindings.
-#include "ColorProgrammerFixture.h"
+// The profile menu with its change alert and copy dialog, and the key-mapping window, as
+// far as they show the profile: a switch reaches every control of the color programmer,
+// OK saves the profile on screen, the key menus show stored bindings; and the main
+// window's lighting switches before the color programmer ever opened.
 #include "KeyMappingWindow.h"
 #include "ProfileDialogs.h"
 #include "ProfileStore.h"
+#include "WindowHarness.h"
 
 #include <QStandardItemModel>
 
@@ -13,15 +14,16 @@ namespace {
 
 const Color kOlive{0.5, 0.5, 0.0, 1.0};
 
-QAbstractButton* alertButton(QDialog& d, int answer) {
-    auto* alert = qobject_cast<ProfileChangeAlert*>(&d);
-    if (!alert) {
-        ADD_FAILURE() << "expected the profile change alert, got " << d.objectName().toStdString();
-        return nullptr;
-    }
-    return answer == ProfileChangeAlert::kSave   ? alert->saveButton
-           : answer == ProfileChangeAlert::kDrop ? alert->dropButton
-                                                 : alert->cancelButton;
+// Answers the profile change alert with `answer` (ProfileChangeAlert::kSave, …).
+ModalScript::Answer alert(int answer) {
+    return [answer](QDialog& d) {
+        auto* alert = qobject_cast<ProfileChangeAlert*>(&d);
+        ASSERT_NE(alert, nullptr) << "expected the profile change alert";
+        (answer == ProfileChangeAlert::kSave   ? alert->saveButton
+         : answer == ProfileChangeAlert::kDrop ? alert->dropButton
+                                               : alert->cancelButton)
+            ->click();
+    };
 }
 
 class ProfileWindowsTest : public ColorProgrammerFixture {
@@ -42,15 +44,33 @@ class ProfileWindowsTest : public ColorProgrammerFixture {
     }
     QComboBox* popup() { return window().currentProfilePopup; }
     int active() const { return app->profiles.activeColorProfile; }
+    std::optional<std::vector<std::optional<int64_t>>> stored(int profile) {
+        return h.defaults.getIntArray("savedKeyToColorMap" + std::to_string(profile));
+    }
 };
 
-TEST_F(ProfileWindowsTest, ASwitchShowsTheNewProfileInEveryControl) {
+TEST_F(ProfileWindowsTest, ASwitchAsksAboutEditsAndShowsTheNewProfileInEveryControl) {
+    ModalScript script;
+    choose(popup(), 9); // the separator cannot be chosen and names no profile
+    auto* items = qobject_cast<QStandardItemModel*>(popup()->model());
+    EXPECT_FALSE(items->item(9)->flags() & Qt::ItemIsEnabled);
     selectPaintButton(4);
     paintKey(1);
-    ModalScript script;
-    script.click([](QDialog& d) { return alertButton(d, ProfileChangeAlert::kSave); });
+    choose(popup(), 0); // the active profile: nothing happens, even with edits
+    EXPECT_EQ(active(), 1);
+    EXPECT_EQ(popup()->currentIndex(), 0);
+    EXPECT_TRUE(touched());
+    EXPECT_EQ(script.shown, 0);
+
+    script.then(alert(ProfileChangeAlert::kCancel)).then(alert(ProfileChangeAlert::kSave));
+    choose(popup(), 1);
+    EXPECT_EQ(popup()->currentIndex(), 0) << "cancelled: the popup goes back";
+    EXPECT_EQ(mapped(1), kColorD) << "and the edits stay";
     choose(popup(), 1);
     EXPECT_EQ(active(), 2);
+    EXPECT_EQ(app->director.state.activeColorProfile, 2) << "one profile in use for everyone";
+    EXPECT_EQ((*stored(1))[1], kColorD);
+    EXPECT_FALSE(touched());
     EXPECT_EQ(mapped(1), kColorL);
     EXPECT_EQ(model().keyColorSet[kColorA], kOlive);
     EXPECT_EQ(window().well(1)->color(), kOlive) << "well A";
@@ -62,53 +82,119 @@ TEST_F(ProfileWindowsTest, ASwitchShowsTheNewProfileInEveryControl) {
     EXPECT_TRUE(model().usingActionbarCooldowns);
     EXPECT_EQ(model().paintColor, kColorD) << "the selected paint button stays";
 
+    paintKey(1);
+    script.then(alert(ProfileChangeAlert::kDrop));
     choose(popup(), 0);
-    EXPECT_EQ(script.shown, 1) << "no edits, no alert";
+    EXPECT_EQ(active(), 1);
+    EXPECT_EQ((*stored(2))[1], kColorL) << "the edit was dropped";
     EXPECT_EQ(mapped(1), kColorD) << "profile 1 as saved from the alert";
     EXPECT_FALSE(window().actionBarEffectCheckbox->isChecked());
+    EXPECT_EQ(script.shown, 3);
+    EXPECT_EQ(script.unexpected, 0);
 }
 
-TEST_F(ProfileWindowsTest, NeitherTheSeparatorNorACancelledAlertChangesTheProfile) {
-    auto* items = qobject_cast<QStandardItemModel*>(popup()->model());
-    ASSERT_NE(items, nullptr);
-    EXPECT_FALSE(items->item(9)->flags() & Qt::ItemIsEnabled);
-    choose(popup(), 9); // cannot happen from the menu; names no profile
-    EXPECT_EQ(active(), 1);
-    EXPECT_EQ(popup()->currentIndex(), 0);
+// The game may switch the profile while the player edits: OK saves the one on screen.
+TEST_F(ProfileWindowsTest, OkSavesTheProfileOnScreenWhateverTheGameSwitchedTo) {
+    for (const char* game : {"1", "R", "E"}) {
+        SCOPED_TRACE(game);
+        app->director.state.autoToggleProfile2 = std::string(game) == "E";
+        app->director.evaluateMessage("3");
+        app->colorProgrammer.setColorsBtn();
+        selectPaintButton(4);
+        paintKey(1);
+        app->director.evaluateMessage(game);
+        app->colorProgrammer.colorOK();
+        ASSERT_TRUE(stored(3));
+        EXPECT_EQ((*stored(3))[1], kColorD);
+        EXPECT_FALSE(stored(1));
+        h.defaults.remove("savedKeyToColorMap3");
+    }
+}
 
+TEST_F(ProfileWindowsTest, CopyProposesTheNextProfileAndCopiesOnConfirm) {
+    CopyProfileDialog& dialog = app->copyProfileDialog;
+    ModalScript script;
     // With edits, the copy command asks first; cancelling opens no copy dialog.
     paintKey(1);
-    ModalScript script;
-    script.click([](QDialog& d) { return alertButton(d, ProfileChangeAlert::kCancel); });
+    script.then(alert(ProfileChangeAlert::kCancel));
     choose(popup(), ColorProgrammerWindow::kCopyItem);
     h.spin(0.02);
     EXPECT_EQ(script.shown, 1);
-    EXPECT_EQ(script.unexpected, 0);
     EXPECT_EQ(popup()->currentIndex(), 0);
-    EXPECT_EQ(active(), 1);
     EXPECT_TRUE(touched());
+
+    // From profile 9 the dialog proposes 1, and Copy is off while both menus agree.
+    script.then(alert(ProfileChangeAlert::kDrop)).then([&](QDialog&) {
+        EXPECT_EQ(dialog.fromProfileMenu->currentIndex(), 8);
+        EXPECT_EQ(dialog.toProfileMenu->currentIndex(), 0);
+        EXPECT_TRUE(dialog.copyProfileCopyBtn->isEnabled());
+        dialog.toProfileMenu->setCurrentIndex(8);
+        EXPECT_FALSE(dialog.copyProfileCopyBtn->isEnabled());
+        dialog.cancelButton->click();
+    });
+    choose(popup(), 8);
+    ASSERT_EQ(active(), 9);
+    choose(popup(), ColorProgrammerWindow::kCopyItem);
+    EXPECT_EQ(popup()->currentIndex(), 8) << "the popup goes back to the active profile";
+    EXPECT_EQ(active(), 9);
+
+    // Profile 2 with its cooldown flag and an edit, copied onto 5.
+    choose(popup(), 1);
+    selectPaintButton(4);
+    paintKey(1);
+    window().okButton->click();
+    app->colorProgrammer.setColorsBtn();
+    script.then([&](QDialog&) {
+        dialog.toProfileMenu->setCurrentIndex(4);
+        dialog.copyProfileCopyBtn->click();
+    });
+    choose(popup(), ColorProgrammerWindow::kCopyItem);
+    EXPECT_EQ(active(), 5);
+    EXPECT_EQ(popup()->currentIndex(), 4);
+    EXPECT_EQ(stored(5), stored(2));
+    EXPECT_EQ(h.defaults.getBool("useActionBarCooldowns5"), true);
+    EXPECT_EQ(mapped(1), kColorD);
+    EXPECT_EQ(script.unexpected, 0);
 }
 
-TEST_F(ProfileWindowsTest, KeyMenusShowStoredBindingsAfterTheAlertSavedTheColors) {
+TEST_F(ProfileWindowsTest, KeyMenusShowBindingsOkStoresAndCancelRestores) {
     selectPaintButton(4);
     paintKey(1);
     ModalScript script;
-    script.click([](QDialog& d) { return alertButton(d, ProfileChangeAlert::kSave); });
+    script.then(alert(ProfileChangeAlert::kCancel)).then(alert(ProfileChangeAlert::kSave));
+    app->mainWindow.menu.openWindowToMapKeys->trigger();
+    EXPECT_FALSE(app->actionKeySetterWindow.isVisible()) << "unsaved colors ask first";
+    EXPECT_TRUE(window().isVisible());
     app->mainWindow.menu.openWindowToMapKeys->trigger();
     h.spin(0.02);
     ASSERT_TRUE(app->actionKeySetterWindow.isVisible());
-    EXPECT_FALSE(window().isVisible());
+    EXPECT_FALSE(window().isVisible()) << "the color programmer steps aside";
     EXPECT_FALSE(touched());
-    EXPECT_EQ(storedMap(1)[1], kColorD);
+    EXPECT_EQ((*stored(1))[1], kColorD);
 
-    auto shown = [&](int menu) {
-        return app->actionKeySetterWindow.menu(menu)->currentText().toStdString();
-    };
-    EXPECT_EQ(shown(105), "Talon Badge ©");
-    EXPECT_EQ(shown(612), "  No Key");
-    EXPECT_EQ(shown(501), "Spacebar ©");
-    EXPECT_EQ(shown(102), "  No Key") << "a key that does not exist";
-    EXPECT_EQ(shown(101), " 1") << "not stored: the default";
+    auto menu = [&](int n) { return app->actionKeySetterWindow.menu(n); };
+    EXPECT_EQ(app->keyMapping.keyMenusArray.size(), 30u);
+    EXPECT_EQ(menu(101)->count(), 116) << "no key and every key";
+    const std::map<int, std::string> shown = {
+        {105, "Talon Badge ©"}, {612, "  No Key"}, {501, "Spacebar ©"},
+        {102, "  No Key"},      {101, " 1"},       {606, "F 5"}};
+    for (const auto& [n, text] : shown)
+        EXPECT_EQ(menu(n)->currentText().toStdString(), text) << n;
+
+    const int badge = menu(112)->findText("Talon Badge ©");
+    choose(menu(112), badge);
+    EXPECT_EQ(app->barMaps.barMapA.slot(12), 522) << "takes effect at once";
+    app->actionKeySetterWindow.okButton->click();
+    EXPECT_FALSE(app->actionKeySetterWindow.isVisible());
+    EXPECT_EQ(h.defaults.getInt("key112"), 522);
+
+    app->keyMapping.openWindowToMapKeys();
+    choose(menu(503), menu(503)->findText("Esc"));
+    EXPECT_EQ(app->barMaps.barMapC.slot(3), 1);
+    app->actionKeySetterWindow.cancelButton->click();
+    EXPECT_EQ(app->barMaps.barMapC.slot(3), 0);
+    EXPECT_EQ(app->barMaps.barMapA.slot(12), 522);
+    EXPECT_EQ(h.defaults.getInt("key503"), 0) << "as the first OK stored it";
 }
 
 // Before the color programmer was ever opened, the main window's lighting switches compose

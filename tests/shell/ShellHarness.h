@@ -1,53 +1,151 @@
 #pragma once
 // A complete application on fakes: the real AppDelegate and windows (Qt offscreen), the
-// real Qt run loop, recording lighting and platform, settings in memory.
+// real Qt run loop, settings in memory, and test doubles that record what the application
+// asks of the outside world.
+#include "Activity.h"
 #include "AppDelegate.h"
 #include "FakeScreenSource.h"
-#include "Fakes.h"
+#include "Launcher.h"
+#include "Lighting.h"
 #include "MemoryDefaults.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
+#include "Sound.h"
+#include "Speech.h"
+#include "Workspace.h"
 
-#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace et::test {
 
+// Every framework call as one line of text ("init", "setLightingForKey 1 100 0 0"), in
+// order, so tests compare whole sequences.
+class RecordingLighting : public Lighting {
+  public:
+    std::vector<std::string> calls;
+    bool initResult = true;
+
+    bool init() override { return record("init"), initResult; }
+    bool getSdkVersion(int& major, int& minor, int& build) override {
+        major = 1, minor = 2, build = 0;
+        return record("getSdkVersion"), true;
+    }
+    bool setTargetDevice(int device) override { return record("setTargetDevice", device), false; }
+    bool setLighting(int r, int g, int b) override { return record("setLighting", r, g, b), true; }
+    bool stopEffects() override { return record("stopEffects"), true; }
+    bool setLightingFromBitmap(const unsigned char* bitmap) override {
+        lastBitmap.assign(bitmap, bitmap + 504);
+        return record("setLightingFromBitmap"), true;
+    }
+    bool setLightingForKey(int32_t key, int r, int g, int b) override {
+        return record("setLightingForKey", key, r, g, b), true;
+    }
+    bool flashSingleKey(int32_t key, int r, int g, int b, int d, int i) override {
+        return record("flashSingleKey", key, r, g, b, d, i), true;
+    }
+    bool pulseSingleKey(int32_t key, int r, int g, int b, int r2, int g2, int b2, int d,
+                        bool inf) override {
+        return record("pulseSingleKey", key, r, g, b, r2, g2, b2, d, inf), true;
+    }
+    bool stopEffectsOnKey(int32_t key) override { return record("stopEffectsOnKey", key), true; }
+    void shutdown() override { record("shutdown"); }
+
+    std::vector<unsigned char> lastBitmap;
+
+    // Calls whose text starts with `prefix`.
+    std::vector<std::string> matching(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const auto& c : calls)
+            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+        return out;
+    }
+
+  private:
+    template <typename... Args> void record(const char* name, Args... args) {
+        std::ostringstream line;
+        line << name;
+        ((line << ' ' << args), ...);
+        calls.push_back(line.str());
+    }
+};
+
+class FakeWorkspace : public Workspace {
+  public:
+    std::optional<FrontmostApplication> front;
+    std::optional<FrontmostApplication> frontmostApplication() override { return front; }
+};
+
+class RecordingLauncher : public Launcher {
+  public:
+    std::vector<std::string> activated;
+    std::vector<Failed> failures; // one per activation, to report a failure with
+    void activate(const std::string& name, Failed onFailure) override {
+        activated.push_back(name);
+        failures.push_back(std::move(onFailure));
+    }
+};
+
+class SilentSpeech : public Speech {
+    void speak(const std::string&) override {}
+};
+
+class SilentSound : public Sound {
+    void play(const std::string&) override {}
+};
+
+class FakeActivity : public Activity {
+  public:
+    std::vector<std::string> events;
+    bool begin(const std::string& reason) override {
+        events.push_back("begin " + reason);
+        return true;
+    }
+    void end() override { events.push_back("end"); }
+};
+
 struct ShellHarness {
+    // Another framework (the real library) or screen (a slow one) may stand in.
+    explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
+        : platform{framework ? *framework : lighting,
+                   defaults,
+                   runLoop,
+                   mainThread,
+                   workspace,
+                   launcher,
+                   speech,
+                   sound,
+                   activity,
+                   screen ? *screen : captureSource,
+                   calibrationSource,
+                   std::string("1.2.0"),
+                   [this](const std::string& url) { openedUrls.push_back(url); },
+                   [this] { ++exits; },
+                   /*logToStandardError=*/false,
+                   std::nullopt} {}
+
     RecordingLighting lighting;
     MemoryDefaults defaults;
     QtRunLoop runLoop;
     QtMainThread mainThread;
     FakeWorkspace workspace;
     RecordingLauncher launcher;
-    RecordingSpeech speech;
-    RecordingSound sound;
+    SilentSpeech speech;
+    SilentSound sound;
     FakeActivity activity;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;
     int exits = 0;
-    ShellPlatform platform{lighting,
-                           defaults,
-                           runLoop,
-                           mainThread,
-                           workspace,
-                           launcher,
-                           speech,
-                           sound,
-                           activity,
-                           captureSource,
-                           calibrationSource,
-                           std::string("1.2.0"),
-                           [this](const std::string& url) { openedUrls.push_back(url); },
-                           [this] { ++exits; },
-                           /*logToStandardError=*/false,
-                           std::nullopt};
+    ShellPlatform platform;
     std::unique_ptr<AppDelegate> app;
 
     // Creates the delegate; settings stored before this call are what start-up finds.
@@ -64,10 +162,21 @@ struct ShellHarness {
     std::string logText() const {
         return app->mainWindow.myTextScroll->toPlainText().toStdString();
     }
-    // The log split at its newlines (the last, empty piece dropped).
-    std::vector<std::string> logLines() const;
+    std::vector<std::string> logLines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(logText());
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
     // Lets queued work and timers run for `seconds`.
     void spin(double seconds) { runLoop.runFor(seconds); }
+    // Lets them run until `done`, for at most `seconds` (generous: the machine may be busy).
+    bool waitFor(const std::function<bool()>& done, double seconds = 5) {
+        for (int i = 0; i < seconds / 0.02 && !done(); ++i)
+            spin(0.02);
+        return done();
+    }
 };
 
 } // namespace et::test

@@ -1,15 +1,22 @@
-// The command line: what is understood, what is refused, and the real binary's answers.
+// The command line: what is understood and refused, and the real binary's answers, its
+// headless export and import against a settings file of its own among them.
 #include "ChildProcess.h"
+#include "ColorTable.h"
 #include "CommandLine.h"
+#include "QSettingsDefaults.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace et::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 TEST(CommandLineTest, OptionsAndTheirFiles) {
-    EXPECT_TRUE(parseCommandLine({"--help"}).help);
-    EXPECT_TRUE(parseCommandLine({"--version"}).version);
     EXPECT_TRUE(parseCommandLine({"--debug"}).debug);
     auto ex = parseCommandLine({"--export-profiles", "/tmp/a b.keycolormap"});
     EXPECT_EQ(ex.exportProfiles, "/tmp/a b.keycolormap");
@@ -19,39 +26,68 @@ TEST(CommandLineTest, OptionsAndTheirFiles) {
     auto qt = parseCommandLine({"-platform", "offscreen", "--debug"});
     EXPECT_TRUE(qt.error.empty());
     EXPECT_EQ(qt.qtArguments, (std::vector<std::string>{"-platform", "offscreen"}));
-
-    EXPECT_FALSE(parseCommandLine({"--export-profiles"}).error.empty()) << "file missing";
-    EXPECT_FALSE(parseCommandLine({"--import-profiles="}).error.empty()) << "file empty";
-    EXPECT_FALSE(parseCommandLine({"--frobnicate"}).error.empty());
-    EXPECT_FALSE(
-        parseCommandLine({"--export-profiles", "a", "--import-profiles", "b"}).error.empty());
+    for (const auto& refused : std::vector<std::vector<std::string>>{
+             {"--export-profiles"},
+             {"--import-profiles="},
+             {"--frobnicate"},
+             {"--export-profiles", "a", "--import-profiles", "b"}})
+        EXPECT_FALSE(parseCommandLine(refused).error.empty()) << refused[0];
 }
 
-std::string runApp(const std::vector<std::string>& args, std::optional<int>& status) {
-    std::vector<std::string> argv = {EMBER_TALON};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildProcess app(argv, /*quiet=*/true);
+// The binary without a display, against a settings file of its own.
+struct BinaryTest : ::testing::Test {
+    QTemporaryDir dir;
+    fs::path path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    fs::path settings() const { return path("config/EmberTalon/EmberTalon.conf"); }
+    std::optional<int> run(const std::vector<std::string>& args, std::string* out = nullptr) {
+        std::vector<std::string> argv = {"/usr/bin/env",
+                                         "XDG_CONFIG_HOME=" + path("config").string(),
+                                         "QT_QPA_PLATFORM=", "DISPLAY=", EMBER_TALON};
+        argv.insert(argv.end(), args.begin(), args.end());
+        ChildProcess app(argv, /*quiet=*/true);
+        std::string text;
+        while (auto line = app.readLine(20))
+            text += *line + "\n";
+        if (out) *out = text;
+        return app.wait(20);
+    }
+};
+
+// --version is checked on the installed program (InstallCheck.cmake).
+TEST_F(BinaryTest, ExportThenImportRoundTripsThroughTheSettingsFileAndFailuresExitNonZero) {
     std::string out;
-    while (auto line = app.readLine(10))
-        out += *line + "\n";
-    status = app.wait(10);
-    return out;
-}
+    EXPECT_EQ(run({"--help"}, &out), 0);
+    EXPECT_NE(out.find("--export-profiles FILE"), std::string::npos);
+    EXPECT_EQ(run({"--no-such-option"}), 2);
+    EXPECT_EQ(run({"--import-profiles", path("missing")}), 1);
+    std::ofstream(path("junk")) << "junk";
+    EXPECT_EQ(run({"--import-profiles", path("junk")}), 1);
+    EXPECT_FALSE(fs::exists(settings()) &&
+                 QSettingsDefaults(settings()).contains("savedKeyToColorMap1"));
+    EXPECT_EQ(run({"--export-profiles", path("no/such/dir/x")}), 1);
 
-TEST(CommandLineTest, BinaryAnswersHelpAndVersionWithoutADisplay) {
-    std::optional<int> status;
-    const std::string help = runApp({"--help"}, status);
-    EXPECT_EQ(status, 0);
-    EXPECT_NE(help.find("--export-profiles FILE"), std::string::npos);
-    EXPECT_NE(help.find("--debug"), std::string::npos);
+    const std::string file = path("profiles.keycolormap");
+    {
+        QSettingsDefaults defaults(settings());
+        defaults.setIntArray("savedKeyToColorMap4", std::vector<int64_t>(529, kColorJ));
+        defaults.setColor("colorAColor4", {0.25, 0.5, 0.75, 1});
+        defaults.setBool("useActionBarCooldowns4", true);
+        defaults.setDouble("blinkTimePref", 0.5);
+    }
+    EXPECT_EQ(run({"--export-profiles", file}, &out), 0);
+    EXPECT_EQ(out, "Color profiles exported.\n");
+    EXPECT_EQ(fs::file_size(file), 5608u);
 
-    const std::string version = runApp({"--version"}, status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(version.rfind("Ember Talon ", 0), 0u) << version;
-    EXPECT_NE(version.find("CorvaneLED 1.2.0"), std::string::npos) << version;
-
-    runApp({"--no-such-option"}, status);
-    EXPECT_EQ(status, 2);
+    fs::remove(settings());
+    EXPECT_EQ(run({"--import-profiles=" + file}, &out), 0);
+    EXPECT_EQ(out, "Color profiles imported.\n");
+    QSettingsDefaults defaults(settings());
+    ASSERT_TRUE(defaults.getIntArray("savedKeyToColorMap4"));
+    EXPECT_EQ((*defaults.getIntArray("savedKeyToColorMap4"))[1], kColorJ);
+    EXPECT_EQ(defaults.getColor("colorAColor4"), (Color{0.25, 0.5, 0.75, 1}));
+    EXPECT_EQ(defaults.getBool("useActionBarCooldowns4"), true);
+    EXPECT_EQ(defaults.getBool("useActionBarCooldowns3"), false);
+    EXPECT_EQ(defaults.getDouble("blinkTimePref"), 0.5);
 }
 
 } // namespace

@@ -68,25 +68,31 @@ struct PrivateSystemBus : ::testing::Test {
 TEST_F(PrivateSystemBus, PrepareForSleepSuspendsAndResumesTheCapture) {
     ShellHarness h;
     AppDelegate& app = h.start();
-    app.debugMode = true;
     LogindSleepWatcher watcher(systemBus());
     ASSERT_TRUE(watcher.watching());
     app.watchSleep(watcher);
+    // Only debug mode reports it.
+    app.screenAboutToSleep();
+    app.screenWakesUpFromSleep();
+    EXPECT_EQ(h.logText().find("sleep"), std::string::npos);
+    app.debugMode = true;
 
     emitPrepareForSleep(true);
-    for (int i = 0; i < 100 && !app.activeScreenReader->suspendScreenReads; ++i)
-        h.spin(0.02);
-    EXPECT_TRUE(app.activeScreenReader->suspendScreenReads);
+    ASSERT_TRUE(h.waitFor([&] { return app.activeScreenReader->suspendScreenReads.load(); }));
     EXPECT_EQ(h.logLines().back(), "Going to sleep; suspending screen reads.");
+    h.spin(0.1); // a pass in progress may still finish
+    const int frozen = h.captureSource.captures();
+    h.spin(0.25);
+    EXPECT_EQ(h.captureSource.captures(), frozen);
 
     emitPrepareForSleep(false);
-    for (int i = 0; i < 100 && app.activeScreenReader->suspendScreenReads; ++i)
-        h.spin(0.02);
-    EXPECT_FALSE(app.activeScreenReader->suspendScreenReads);
+    ASSERT_TRUE(h.waitFor([&] { return !app.activeScreenReader->suspendScreenReads; }));
     EXPECT_EQ(h.logLines().back(), "Waking from sleep; resuming screen reads.");
+    EXPECT_TRUE(h.waitFor([&] { return h.captureSource.captures() > frozen; }));
 }
 
-TEST_F(PrivateSystemBus, IdleInhibitorHoldsLogindsDescriptorUntilEnded) {
+TEST_F(PrivateSystemBus, IdleInhibitorHoldsLogindsDescriptorUntilEndedAndNeedsBusAndLogind) {
+    EXPECT_FALSE(IdleInhibitor(systemBus()).begin("Reading the screen")) << "no logind";
     QThread thread;
     FakeLogind logind;
     logind.moveToThread(&thread);
@@ -96,19 +102,17 @@ TEST_F(PrivateSystemBus, IdleInhibitorHoldsLogindsDescriptorUntilEnded) {
     ASSERT_TRUE(service.registerService("org.freedesktop.login1"));
     ASSERT_TRUE(service.registerObject("/org/freedesktop/login1", &logind,
                                        QDBusConnection::ExportAllSlots));
-
     {
         IdleInhibitor inhibitor(systemBus());
         ASSERT_TRUE(inhibitor.begin("Reading the screen"));
         EXPECT_TRUE(inhibitor.active());
         EXPECT_EQ(logind.lastCall,
                   (QStringList{"idle", "Ember Talon", "Reading the screen", "block"}));
-        pollfd open{logind.readEnd, POLLIN, 0};
-        EXPECT_EQ(::poll(&open, 1, 0), 0) << "the inhibitor is held";
+        pollfd fd{logind.readEnd, POLLIN, 0};
+        EXPECT_EQ(::poll(&fd, 1, 0), 0) << "the inhibitor is held";
         inhibitor.end();
         EXPECT_FALSE(inhibitor.active());
-        pollfd closed{logind.readEnd, POLLIN, 0};
-        EXPECT_EQ(::poll(&closed, 1, 1000), 1) << "closing releases it";
+        EXPECT_EQ(::poll(&fd, 1, 1000), 1) << "closing releases it";
         inhibitor.end(); // twice is harmless
     }
     ::close(logind.readEnd);
@@ -116,22 +120,13 @@ TEST_F(PrivateSystemBus, IdleInhibitorHoldsLogindsDescriptorUntilEnded) {
     QDBusConnection::disconnectFromBus("fake-logind");
     thread.quit();
     thread.wait();
-}
-
-TEST_F(PrivateSystemBus, WithoutLogindOrWithoutABusNothingHappens) {
-    IdleInhibitor noLogind(systemBus());
-    EXPECT_FALSE(noLogind.begin("Reading the screen"));
 
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-    IdleInhibitor noBus(systemBus());
-    EXPECT_FALSE(noBus.begin("Reading the screen"));
-    LogindSleepWatcher watcher(systemBus());
-    EXPECT_FALSE(watcher.watching());
-
-    // The whole start-up goes through without a bus.
+    EXPECT_FALSE(IdleInhibitor(systemBus()).begin("Reading the screen")) << "no bus";
+    EXPECT_FALSE(LogindSleepWatcher(systemBus()).watching());
     ShellHarness h;
     h.start();
-    EXPECT_TRUE(h.app->mainWindow.isVisible());
+    EXPECT_TRUE(h.app->mainWindow.isVisible()) << "the whole start-up goes through";
 }
 
 } // namespace

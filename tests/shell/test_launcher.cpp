@@ -1,14 +1,10 @@
-// Launching by name, the names window, autorun and the game-foreground check.
-#include "Fakes.h"
-#include "ForegroundCheck.h"
+// Launching by name, the names window, autorun, and the log of a launch that failed.
 #include "HelperLauncher.h"
 #include "LauncherControl.h"
-#include "MemoryDefaults.h"
 #include "QtRunLoop.h"
 #include "ShellHarness.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,17 +25,11 @@ class ScriptedLauncherUi : public LauncherUi {
     ApplicationNames edited{"Ember X", "Classic X", "Port X"};
 
     std::string autorunTitle(AutorunItem item) const override {
-        switch (item) {
-        case AutorunItem::None:
-            return "None";
-        case AutorunItem::RPort:
-            return "Ravenport";
-        case AutorunItem::Ember:
-            return "Emberfall";
-        case AutorunItem::Classic:
-            return "Emberfall Classic";
-        }
-        return {};
+        return std::map<AutorunItem, std::string>{{AutorunItem::None, "None"},
+                                                  {AutorunItem::RPort, "Ravenport"},
+                                                  {AutorunItem::Ember, "Emberfall"},
+                                                  {AutorunItem::Classic, "Emberfall Classic"}}
+            .at(item);
     }
     void setAutorunChecked(AutorunItem item, bool on) override { checked[item] = on; }
     void showAutorunSheet(const std::string& text) override { sheets.push_back(text); }
@@ -62,86 +52,46 @@ struct LauncherTest : ::testing::Test {
     LauncherControl control{launcher, defaults, log, ui};
 };
 
-TEST_F(LauncherTest, LaunchesByNameUnlessAltOpensTheNamesWindow) {
+TEST_F(LauncherTest, LaunchesByStoredNameUnlessAltOpensTheNamesWindowAndAutorunKeepsItsName) {
+    defaults.setString("RPAppName", "Raven Launcher");
+    control.loadApplicationNames();
+    control.autorunEmber();
     control.launchEmber();
     control.launchClassic();
     control.launchRPort();
     EXPECT_EQ(launcher.activated,
-              (std::vector<std::string>{"Emberfall", "Emberfall Classic", "Ravenport"}));
+              (std::vector<std::string>{"Emberfall", "Emberfall Classic", "Raven Launcher"}));
     EXPECT_TRUE(log.lines.empty()) << "launching reports nothing";
+    EXPECT_TRUE(ui.checked[AutorunItem::Ember]);
+    EXPECT_FALSE(ui.checked[AutorunItem::None]);
 
     ui.alt = true;
     control.launchEmber();
     EXPECT_EQ(launcher.activated.size(), 3u) << "Alt opens the names window instead";
-    EXPECT_EQ(ui.optionRuns, 1);
-    EXPECT_EQ(control.names.EmberAppName, "Ember X");
     EXPECT_EQ(defaults.getString("EmberAppName"), "Ember X");
     EXPECT_EQ(defaults.getString("EmberClassicAppName"), "Classic X");
     EXPECT_EQ(defaults.getString("RPAppName"), "Port X");
-
+    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall") << "a rename keeps autorun's";
+    // At start-up a name launches without consulting Alt, and says so.
+    control.autorunAtStartup();
+    EXPECT_EQ(launcher.activated.back(), "Emberfall");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall"});
+    EXPECT_EQ(ui.optionRuns, 1);
     ui.alt = false;
     control.launchRPort();
     EXPECT_EQ(launcher.activated.back(), "Port X");
-}
 
-TEST_F(LauncherTest, StoredNamesReplaceOnlyThoseThatArePresent) {
-    defaults.setString("RPAppName", "Raven Launcher");
-    control.loadApplicationNames();
-    EXPECT_EQ(control.names.EmberAppName, "Emberfall");
-    EXPECT_EQ(control.names.EmberClassicAppName, "Emberfall Classic");
-    EXPECT_EQ(control.names.RPAppName, "Raven Launcher");
-}
-
-TEST_F(LauncherTest, SetAutorunStoresTheItemAndTheNameAsChosen) {
-    control.autorunEmber();
-    EXPECT_EQ(defaults.getString("AutorunMenuName"), "Emberfall");
-    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall");
-    EXPECT_TRUE(ui.checked[AutorunItem::Ember]);
-    EXPECT_FALSE(ui.checked[AutorunItem::None]);
-    EXPECT_EQ(ui.sheets.back(),
-              "Each time Ember Talon opens, it will automatically launch\nEmberfall");
-
-    // A later rename does not change what autorun starts.
-    ui.edited = {"Renamed", "C", "R"};
-    control.editApplicationNames();
-    EXPECT_EQ(defaults.getString("AutorunName"), "Emberfall");
-
+    // "None" and empty launch nothing and mark the none item beside the stored title.
     control.autorunNone();
-    EXPECT_EQ(defaults.getString("AutorunMenuName"), "None");
-    EXPECT_EQ(defaults.getString("AutorunName"), "");
-    EXPECT_TRUE(ui.checked[AutorunItem::None]);
-    EXPECT_FALSE(ui.checked[AutorunItem::Ember]);
     EXPECT_EQ(ui.sheets.back(), "No app will automatically launch.");
-}
-
-TEST_F(LauncherTest, AutorunAtStartup) {
-    // Nothing stored: the none item is marked and nothing starts.
-    control.autorunAtStartup();
-    EXPECT_TRUE(ui.checked[AutorunItem::None]);
-    EXPECT_TRUE(launcher.activated.empty());
-
-    // "None" and empty launch nothing and mark the none item.
     for (const char* stored : {"None", ""}) {
         ui.checked.clear();
         defaults.setString("AutorunMenuName", "Ravenport");
         defaults.setString("AutorunName", stored);
         control.autorunAtStartup();
-        EXPECT_TRUE(launcher.activated.empty()) << stored;
-        EXPECT_TRUE(ui.checked[AutorunItem::None]) << stored;
-        EXPECT_TRUE(ui.checked[AutorunItem::RPort]) << "the stored title is marked too";
+        EXPECT_TRUE(ui.checked[AutorunItem::None] && ui.checked[AutorunItem::RPort]) << stored;
     }
-
-    // A name launches without consulting Alt, and says so.
-    ui.alt = true;
-    ui.checked.clear();
-    defaults.setString("AutorunMenuName", "Emberfall Classic");
-    defaults.setString("AutorunName", "Emberfall Classic");
-    control.autorunAtStartup();
-    EXPECT_EQ(launcher.activated, std::vector<std::string>{"Emberfall Classic"});
-    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall Classic"});
-    EXPECT_TRUE(ui.checked[AutorunItem::Classic]);
-    EXPECT_FALSE(ui.checked[AutorunItem::None]);
-    EXPECT_EQ(ui.optionRuns, 0);
+    EXPECT_EQ(launcher.activated.size(), 5u);
 }
 
 // A launch that cannot be done says why, after the description's own line, whether the
@@ -178,28 +128,6 @@ TEST_F(LauncherTest, ALaunchThatFailsIsLoggedWithTheHelpersReason) {
     gone.reset();
     launcher.failures.back()("too late");
     EXPECT_EQ(log.lines.size(), 2u);
-}
-
-TEST(ForegroundCheckTest, OnlyTheExactIdentifierIsTheGame) {
-    FakeWorkspace workspace;
-    int inFront = 0, notInFront = 0;
-    ForegroundCheck check(
-        workspace, [&] { ++inFront; }, [&] { ++notInFront; });
-
-    check.checkGameInFront(); // nothing in front: neither
-    EXPECT_EQ(inFront + notInFront, 0);
-
-    workspace.front = FrontmostApplication{std::string("emberfall.exe")};
-    check.checkGameInFront();
-    EXPECT_EQ(inFront, 1);
-
-    for (auto id : {std::optional<std::string>("Emberfall.exe"),
-                    std::optional<std::string>("emberfall"), std::optional<std::string>()}) {
-        workspace.front = FrontmostApplication{id};
-        check.checkGameInFront();
-    }
-    EXPECT_EQ(inFront, 1);
-    EXPECT_EQ(notInFront, 3);
 }
 
 // Through the real windows: the autorun menu, its sheet and the launch options window.

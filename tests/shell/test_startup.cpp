@@ -1,4 +1,5 @@
-// Start-up: the order of its log lines and framework calls, and the settings it reads.
+// Start-up: the order of its log lines and framework calls, the settings it reads, the
+// first frame once the game is in front, and debug mode.
 #include "AppInfo.h"
 #include "ShellHarness.h"
 
@@ -10,42 +11,40 @@
 namespace et::test {
 namespace {
 
-const char* kCalibrationMissing[] = {
-    "",
-    "Calibration settings not found!",
-    "Please install the Talonxmit AddOn into your Ember Interface/AddOns folder and then "
-    "calibrate Ember Talon to your screen. Click Help for details.",
-    "",
-};
-
-TEST(StartupTest, FreshInstallationLogsVersionsDriverAndMissingCalibration) {
+TEST(StartupTest, FreshInstallationLogsItsStateAndLightsNothingUntilTheGameIsInFront) {
     ShellHarness h;
+    h.defaults.setString("AutorunMenuName", "Emberfall");
+    h.defaults.setString("AutorunName", "Emberfall");
     h.start();
-    std::vector<std::string> expected = {
-        "Ember Talon version " + std::string(build::kVersion) + " using Corvane LED bundle 1.2.0",
-        "Corvane LED driver (version 1.2.0) initialized successfully.",
-    };
-    expected.insert(expected.end(), std::begin(kCalibrationMissing), std::end(kCalibrationMissing));
-    EXPECT_EQ(h.logLines(), expected);
-
-    // The framework is initialised and asked its version; no lighting is sent.
-    EXPECT_EQ(h.lighting.calls, (std::vector<std::string>{"init", "getSdkVersion"}));
+    EXPECT_EQ(h.logLines(),
+              (std::vector<std::string>{
+                  "Ember Talon version " + std::string(build::kVersion) +
+                      " using Corvane LED bundle 1.2.0",
+                  "Corvane LED driver (version 1.2.0) initialized successfully.", "",
+                  "Calibration settings not found!",
+                  "Please install the Talonxmit AddOn into your Ember Interface/AddOns folder "
+                  "and then calibrate Ember Talon to your screen. Click Help for details.",
+                  "", "Launching Emberfall"}));
+    EXPECT_EQ(h.launcher.activated, std::vector<std::string>{"Emberfall"});
+    EXPECT_TRUE(h.app->mainWindow.menu.autorunEmberMI->isChecked());
     EXPECT_EQ(h.activity.events, std::vector<std::string>{"begin Reading the screen"});
+    EXPECT_TRUE(h.app->mainWindow.isVisible());
 
     // The default strip, not written back.
-    ASSERT_TRUE(h.app->geometry.myScanRect());
     EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{2, 0, 80, 1}));
     EXPECT_EQ(h.app->geometry.pixelOffsets(),
               (PixelOffsets{0, 7, 15, 22, 29, 36, 44, 51, 58, 65, 73}));
     EXPECT_FALSE(h.defaults.contains("scanWidth"));
-    EXPECT_FALSE(h.defaults.contains("scanOffset"));
-    EXPECT_TRUE(h.app->mainWindow.isVisible());
-
-    // All nine profiles loaded, 1 working and active; bitmap 0 marked; the 30 key menus.
     EXPECT_EQ(h.app->director.state.activeColorProfile, 1);
     EXPECT_EQ(h.app->frames.keyboardColorBitmap[0][0], 69);
-    EXPECT_EQ(h.app->frames.keyToColorMap.size(), 528u);
-    EXPECT_EQ(h.app->keyMapping.keyMenusArray.size(), 30u);
+
+    h.spin(0.5);
+    EXPECT_EQ(h.lighting.calls, (std::vector<std::string>{"init", "getSdkVersion"}))
+        << "nothing while another application is in front";
+    h.workspace.front = FrontmostApplication{std::string("emberfall.exe")};
+    ASSERT_TRUE(h.waitFor([&] { return h.lighting.calls.size() > 2; }));
+    EXPECT_EQ(h.lighting.calls[2], "setLightingFromBitmap");
+    EXPECT_EQ(h.lighting.matching("setLightingForKey").size(), 11u) << "and the extra keys";
 }
 
 TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLibrary) {
@@ -55,75 +54,89 @@ TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLib
     h.defaults.setDouble("scanWidth", 75.5);
     h.defaults.setInt("scanOffset", 0);
     h.start();
-    auto lines = h.logLines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "Ember Talon version " + std::string(build::kVersion) +
-                            " using Corvane LED bundle Undetermined; not found (this isn't good)");
-    EXPECT_EQ(lines[1], "Unable to initialize the Corvane LED driver. Please ensure the Corvane "
-                        "host software (corvane-host) is installed and running; Ember Talon "
-                        "connects to it as soon as it starts.");
+    EXPECT_EQ(h.logLines(),
+              (std::vector<std::string>{
+                  "Ember Talon version " + std::string(build::kVersion) +
+                      " using Corvane LED bundle Undetermined; not found (this isn't good)",
+                  "Unable to initialize the Corvane LED driver. Please ensure the Corvane host "
+                  "software (corvane-host) is installed and running; Ember Talon connects to it "
+                  "as soon as it starts."}));
     EXPECT_EQ(h.lighting.calls, std::vector<std::string>{"init"});
-
     // 75.5 with offset 0 is a calibration and is taken as stored.
     EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{0, 0, 75.5, 1}));
-    // The timers and the capture thread run regardless.
-    EXPECT_TRUE(h.app->myTimer.isActive());
     EXPECT_EQ(h.app->myTimer.interval(), 200);
-    EXPECT_TRUE(h.app->myTimer2.isActive());
     EXPECT_EQ(h.app->myTimer2.interval(), 100);
-    h.spin(0.3);
-    EXPECT_GT(h.captureSource.captures(), 0);
+    EXPECT_TRUE(h.app->myTimer.isActive() && h.app->myTimer2.isActive());
+    EXPECT_TRUE(h.waitFor([&] { return h.captureSource.captures() > 0; }));
 }
 
-TEST(StartupTest, BlinkRuleAndSingleColorModeFromTheSettings) {
-    const std::pair<std::optional<double>, const char*> cases[] = {
-        {std::nullopt, "1.0"}, {0.0, "1.0"}, {0.004, "0.01"}, {2.5, "2.5"}};
-    for (const auto& [stored, shown] : cases) {
+TEST(StartupTest, StoredSettingsReachTheControlsAndBadOnesAreIgnored) {
+    struct Row {
+        std::optional<double> blink;
+        const char* shown;
+        const char* frame;
+        std::optional<QRect> geometry;
+    } rows[] = {{std::nullopt, "1.0", "30 40 650 480", QRect(30, 40, 650, 480)},
+                {0.0, "1.0", "", {}},
+                {0.004, "0.01", "1 2 3", {}},
+                {2.5, "2.5", "10 10 -5 100", {}},
+                {2.5, "2.5", "a b c d", {}},
+                {2.5, "2.5", "1 2 3 4 5", {}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.frame);
         ShellHarness h;
-        if (stored) h.defaults.setDouble("blinkTimePref", *stored);
+        if (row.blink) h.defaults.setDouble("blinkTimePref", *row.blink);
         h.defaults.setBool("singleColorMode", true);
-        h.start();
-        EXPECT_EQ(h.app->colorProgrammerWindow.blinkTimeTextbox->text().toStdString(), shown);
-        EXPECT_EQ(h.app->director.cooldowns.blinkTime, std::stod(shown));
-        EXPECT_TRUE(h.app->frames.useSingleColorMode);
-        EXPECT_TRUE(h.app->mainWindow.singleColorModeBtn->isChecked());
-        EXPECT_EQ(h.defaults.getDouble("blinkTimePref"), stored) << "the rule writes nothing";
+        h.defaults.setBool("autoToggleProfile", true);
+        h.defaults.setBool("combatChatWarning", true);
+        h.defaults.setDouble("scanWidth", 0.0); // a zero calibration counts as missing
+        h.defaults.setInt("scanOffset", 0);
+        h.defaults.setString("windowPosition", row.frame);
+        AppDelegate& app = h.start();
+        EXPECT_EQ(app.colorProgrammerWindow.blinkTimeTextbox->text().toStdString(), row.shown);
+        EXPECT_EQ(app.director.cooldowns.blinkTime, std::stod(row.shown));
+        EXPECT_EQ(h.defaults.getDouble("blinkTimePref"), row.blink) << "the rule writes nothing";
+        EXPECT_TRUE(app.frames.useSingleColorMode);
+        EXPECT_TRUE(app.mainWindow.singleColorModeBtn->isChecked());
+        EXPECT_TRUE(app.mainWindow.autoChatProfileCheckbox->isChecked());
+        EXPECT_TRUE(app.director.state.autoToggleProfile2);
+        EXPECT_TRUE(app.director.state.combatChatWarning);
+        EXPECT_NE(h.logText().find("Calibration settings not found!"), std::string::npos);
+        EXPECT_EQ(*app.geometry.myScanRect(), (Rect{2, 0, 80, 1}));
+        if (row.geometry) {
+            EXPECT_EQ(app.mainWindow.geometry(), *row.geometry);
+        }
+        EXPECT_GT(app.mainWindow.width(), 100);
+
+        // Clicking writes the setting at once.
+        app.mainWindow.combatChatAlertCheckbox->click();
+        EXPECT_FALSE(app.director.state.combatChatWarning);
+        EXPECT_EQ(h.defaults.getBool("combatChatWarning"), false);
     }
 }
 
-TEST(StartupTest, ZeroCalibrationCountsAsMissing) {
+TEST(StartupTest, DebugModeFromTheCommandLineAndTheMenu) {
     ShellHarness h;
-    h.defaults.setDouble("scanWidth", 0.0);
-    h.defaults.setInt("scanOffset", 0);
-    h.start();
-    EXPECT_NE(h.logText().find("Calibration settings not found!"), std::string::npos);
-    EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{2, 0, 80, 1}));
-}
+    h.defaults.setDouble("scanWidth", 49.5);
+    h.defaults.setInt("scanOffset", 4);
+    h.make().debugMode = true;
+    h.app->applicationDidFinishLaunching();
+    QAction* item = h.app->mainWindow.menu.debugMenuItem;
+    EXPECT_TRUE(item->isChecked());
+    auto lines = h.logLines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Debug mode active.");
+    EXPECT_EQ(lines.back(), "The scanRect is {{4, 0}, {49.5, 1}}");
 
-TEST(StartupTest, SwitchesShowTheirStoredSettings) {
-    ShellHarness h;
-    h.defaults.setBool("autoToggleProfile", true);
-    h.defaults.setBool("combatChatWarning", true);
-    h.start();
-    EXPECT_TRUE(h.app->mainWindow.autoChatProfileCheckbox->isChecked());
-    EXPECT_TRUE(h.app->mainWindow.combatChatAlertCheckbox->isChecked());
-    EXPECT_TRUE(h.app->director.state.autoToggleProfile2);
-    EXPECT_TRUE(h.app->director.state.combatChatWarning);
-
-    // Clicking writes the setting at once.
-    h.app->mainWindow.combatChatAlertCheckbox->click();
-    EXPECT_FALSE(h.app->director.state.combatChatWarning);
-    EXPECT_EQ(h.defaults.getBool("combatChatWarning"), false);
-}
-
-TEST(StartupTest, AutorunLaunchesAfterTheCalibrationLines) {
-    ShellHarness h;
-    h.defaults.setString("AutorunMenuName", "Emberfall");
-    h.defaults.setString("AutorunName", "Emberfall");
-    h.start();
-    EXPECT_EQ(h.launcher.activated, std::vector<std::string>{"Emberfall"});
-    EXPECT_EQ(h.logLines().back(), "Launching Emberfall");
-    EXPECT_TRUE(h.app->mainWindow.menu.autorunEmberMI->isChecked());
+    item->trigger();
+    EXPECT_FALSE(h.app->debugMode);
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(h.app->debugMode);
+    lines = h.logLines();
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"Debug mode off.", "Debug mode active.",
+                                        "The scanRect is {{4, 0}, {49.5, 1}}"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The X11 side of game and launcher control, against a private Xvfb: which application is
-// in front, and the activation helper raising or starting an application by name.
+// in front, the activation helper raising or starting an application by name, and the
+// programs that speak and beep.
 #include "BeepSound.h"
 #include "ChildProcess.h"
 #include "EspeakSpeech.h"
@@ -11,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -32,188 +31,142 @@ struct X11Test : ::testing::Test {
     }
 };
 
-TEST_F(X11Test, FrontmostApplicationIsTheActiveWindowsClass) {
+TEST_F(X11Test, FrontmostApplicationIsTheActiveOrFocusedWindowsClass) {
     X11Workspace workspace(server.display());
     int game = 0, other = 0;
     ForegroundCheck check(
         workspace, [&] { ++game; }, [&] { ++other; });
-
     const auto emberfall = wm->createWindow("emberfall", "emberfall.exe");
-    const auto editor = wm->createWindow("gedit", "Gedit");
-    const auto anonymous = wm->createWindow("", "");
-
-    wm->setActiveWindow(emberfall);
-    auto front = workspace.frontmostApplication();
-    ASSERT_TRUE(front);
-    EXPECT_EQ(front->bundleIdentifier, "emberfall.exe");
-    check.checkGameInFront();
-    EXPECT_EQ(game, 1);
-
-    wm->setActiveWindow(editor);
-    EXPECT_EQ(workspace.frontmostApplication()->bundleIdentifier, "Gedit");
-    check.checkGameInFront();
-    EXPECT_EQ(other, 1);
-
-    // A window that does not say what it belongs to is not the game.
-    wm->setActiveWindow(anonymous);
-    front = workspace.frontmostApplication();
-    ASSERT_TRUE(front);
-    EXPECT_FALSE(front->bundleIdentifier);
-    check.checkGameInFront();
-    EXPECT_EQ(other, 2);
-
-    // Nothing active: no frontmost application, neither operation runs.
-    wm->setActiveWindow(0);
-    EXPECT_FALSE(workspace.frontmostApplication());
-    check.checkGameInFront();
-    EXPECT_EQ(game + other, 3);
-}
-
-TEST_F(X11Test, WithoutAWindowManagerTheFocusedWindowCounts) {
-    X11Workspace workspace(server.display());
-    const auto emberfall = wm->createWindow("emberfall", "emberfall.exe");
+    struct Row {
+        std::optional<xcb_window_t> active;
+        std::optional<std::string> front; // the identifier; "-": no frontmost application
+        int game, other;
+    } rows[] = {
+        {emberfall, "emberfall.exe", 1, 0},
+        // Only the exact identifier is the game.
+        {wm->createWindow("gedit", "Emberfall.exe"), "Emberfall.exe", 1, 1},
+        // A window that does not say what it belongs to is not the game.
+        {wm->createWindow("", ""), std::nullopt, 1, 2},
+        // Nothing active: neither operation runs.
+        {0, "-", 1, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.front.value_or("(no class)"));
+        wm->setActiveWindow(row.active);
+        const auto front = workspace.frontmostApplication();
+        EXPECT_EQ(front.has_value(), row.front != "-");
+        if (front && row.front != "-") {
+            EXPECT_EQ(front->bundleIdentifier, row.front);
+        }
+        check.checkGameInFront();
+        EXPECT_EQ(game, row.game);
+        EXPECT_EQ(other, row.other);
+    }
+    // Without a window manager the focused window counts.
     wm->setActiveWindow(std::nullopt);
     wm->focus(emberfall);
-    auto front = workspace.frontmostApplication();
+    const auto front = workspace.frontmostApplication();
     ASSERT_TRUE(front);
     EXPECT_EQ(front->bundleIdentifier, "emberfall.exe");
 }
 
-TEST_F(X11Test, ServerGoneMeansNoFrontmostApplicationUntilItIsBack) {
-    X11Workspace workspace(server.display());
-    wm->setActiveWindow(wm->createWindow("emberfall", "emberfall.exe"));
-    EXPECT_TRUE(workspace.frontmostApplication());
-    wm.reset();
-    ASSERT_TRUE(server.restart());
-    // The first question after the restart may still go to the dead connection.
-    workspace.frontmostApplication();
-    wm = std::make_unique<X11TestDisplay>(server.display());
-    wm->setActiveWindow(wm->createWindow("emberfall", "emberfall.exe"));
-    auto front = workspace.frontmostApplication();
-    ASSERT_TRUE(front);
-    EXPECT_EQ(front->bundleIdentifier, "emberfall.exe");
-}
-
-// A scratch folder with a fake desktop: applications, desktop entries, a PATH.
+// A scratch folder with a fake desktop: desktop entries and a PATH of programs that record
+// their arguments, one per line.
 struct Scratch {
-    fs::path dir;
-    Scratch() {
+    fs::path dir = [] {
         char pattern[] = "/tmp/et-shell-XXXXXX";
-        dir = ::mkdtemp(pattern);
-        fs::create_directories(dir / "data/applications");
-        fs::create_directories(dir / "bin");
-    }
+        return fs::path(::mkdtemp(pattern));
+    }();
+    Scratch() { fs::create_directories(dir / "data/applications"), fs::create_directories(bin()); }
     ~Scratch() { fs::remove_all(dir); }
-    // A program that records its arguments, one per line, in `record`.
-    fs::path recorder(const std::string& name, const fs::path& record, double delay = 0) {
-        fs::path p = dir / "bin" / name;
+    fs::path bin() const { return dir / "bin"; }
+    fs::path recorder(const std::string& name, const std::string& record, double delay = 0) {
+        const fs::path p = bin() / name, out = dir / record;
         std::ofstream(p) << "#!/bin/sh\nsleep " << delay << "\nfor a in \"$@\"; do echo \"$a\"; "
-                         << "done > " << record << ".tmp\nmv " << record << ".tmp " << record
-                         << "\n";
+                         << "done > " << out << ".tmp\nmv " << out << ".tmp " << out << "\n";
         fs::permissions(p, fs::perms::owner_all);
         return p;
     }
-    static std::optional<std::string> waitForFile(const fs::path& p, double timeout = 10) {
-        const auto until =
-            std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-        while (std::chrono::steady_clock::now() < until) {
-            if (fs::exists(p)) {
-                std::ifstream in(p);
+    void entry(const std::string& file, const std::string& lines) {
+        std::ofstream(dir / "data/applications" / file) << "[Desktop Entry]\nType=Application\n"
+                                                        << lines;
+    }
+    std::optional<std::string> waitFor(const std::string& record) const {
+        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+            if (fs::exists(dir / record)) {
+                std::ifstream in(dir / record);
                 return std::string(std::istreambuf_iterator<char>(in), {});
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
         return std::nullopt;
+    }
+    std::optional<int> activate(const std::string& display, const std::string& name) const {
+        ChildProcess helper({"/usr/bin/env", "DISPLAY=" + display,
+                             "XDG_DATA_HOME=" + (dir / "data").string(),
+                             "XDG_DATA_DIRS=" + (dir / "none").string(),
+                             "PATH=" + bin().string() + ":/usr/bin:/bin", ACTIVATE_HELPER, name},
+                            /*quiet=*/true);
+        return helper.wait(10);
     }
 };
 
-std::optional<int> runHelper(const std::string& display, const Scratch& s,
-                             const std::string& name) {
-    std::vector<std::string> argv = {"/usr/bin/env",
-                                     "DISPLAY=" + display,
-                                     "XDG_DATA_HOME=" + (s.dir / "data").string(),
-                                     "XDG_DATA_DIRS=" + (s.dir / "none").string(),
-                                     "PATH=" + (s.dir / "bin").string() + ":/usr/bin:/bin",
-                                     ACTIVATE_HELPER,
-                                     name};
-    ChildProcess helper(argv, /*quiet=*/true);
-    return helper.wait(10);
-}
-
-TEST_F(X11Test, HelperRaisesARunningApplicationsWindow) {
+TEST_F(X11Test, HelperRaisesARunningWindowElseStartsFromAVisibleDesktopEntryElseFromPath) {
     Scratch s;
     const auto other = wm->createWindow("gedit", "Gedit");
     const auto game = wm->createWindow("emberfall", "emberfall.exe");
     wm->setClientList({other, game});
     ASSERT_TRUE(wm->actAsWindowManager());
-    // The recorder under the game's name must not run: a window exists.
-    s.recorder("emberfall", s.dir / "started");
-
-    EXPECT_EQ(runHelper(server.display(), s, "Emberfall"), 0);
+    s.recorder("emberfall", "started"); // must not run: a window exists
+    EXPECT_EQ(s.activate(server.display(), "Emberfall"), 0);
     EXPECT_EQ(wm->nextActivationRequest(5), game);
     EXPECT_FALSE(fs::exists(s.dir / "started"));
+
+    // A hidden entry sorts first under the same name and must be passed over.
+    const auto program = s.recorder("classic-bin", "from-entry");
+    s.entry("a-hidden.desktop", "Name=Emberfall Classic\nHidden=true\nExec=/nonexistent/x\n");
+    s.entry("emberfall-classic.desktop", "Name=Emberfall Classic\nHidden=false\nExec=" +
+                                             program.string() + " --mode \"two words\" %U\n");
+    EXPECT_EQ(s.activate(server.display(), "Emberfall Classic"), 0);
+    EXPECT_EQ(s.waitFor("from-entry"), "--mode\ntwo words\n");
+
+    s.recorder("ravenport", "from-path");
+    EXPECT_EQ(s.activate(server.display(), "Ravenport"), 0);
+    EXPECT_EQ(s.waitFor("from-path"), "");
+
+    EXPECT_NE(s.activate(server.display(), "No Such Game"), 0);
+    s.entry("broken.desktop", "Name=Broken Game\nExec=/nonexistent/broken\n");
+    EXPECT_NE(s.activate(server.display(), "Broken Game"), 0);
 }
 
-TEST_F(X11Test, HelperStartsFromTheDesktopEntryThenFromPath) {
+TEST(HelperProgramsTest, LauncherSpeechAndBeepRunWhatIsInstalledWithoutWaitingElseStaySilent) {
     Scratch s;
-    auto program = s.recorder("classic-bin", s.dir / "from-entry");
-    std::ofstream(s.dir / "data/applications/emberfall-classic.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Emberfall Classic\nExec=" << program.string()
-        << " --mode \"two words\" %U\n";
-    EXPECT_EQ(runHelper(server.display(), s, "Emberfall Classic"), 0);
-    EXPECT_EQ(Scratch::waitForFile(s.dir / "from-entry"), "--mode\ntwo words\n");
-
-    s.recorder("ravenport", s.dir / "from-path");
-    EXPECT_EQ(runHelper(server.display(), s, "Ravenport"), 0);
-    EXPECT_EQ(Scratch::waitForFile(s.dir / "from-path"), "");
-
-    EXPECT_NE(runHelper(server.display(), s, "No Such Game"), 0);
-    std::ofstream(s.dir / "data/applications/broken.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Broken Game\nExec=/nonexistent/broken\n";
-    EXPECT_NE(runHelper(server.display(), s, "Broken Game"), 0);
-}
-
-TEST(HelperLauncherTest, RunsTheHelperWithTheNameAndDoesNotWait) {
-    Scratch s;
-    const auto helper = s.recorder("fake-helper", s.dir / "args", /*delay=*/0.5);
-    HelperLauncher launcher(helper.string());
+    HelperLauncher launcher(s.recorder("fake-helper", "args", /*delay=*/0.5).string());
     launcher.activate("Emberfall Classic", nullptr);
-    // The helper is still sleeping when activate has returned.
-    EXPECT_FALSE(fs::exists(s.dir / "args"));
-    EXPECT_EQ(Scratch::waitForFile(s.dir / "args"), "Emberfall Classic\n");
+    EXPECT_FALSE(fs::exists(s.dir / "args")) << "the helper is still sleeping";
+    EXPECT_EQ(s.waitFor("args"), "Emberfall Classic\n");
+    HelperLauncher("").activate("Emberfall", nullptr); // no helper, nobody to tell: nothing
 
-    HelperLauncher none("");
-    none.activate("Emberfall", nullptr); // no helper installed, nobody to tell: nothing
-}
-
-TEST(SpeechAndBeepTest, SpeakAndBeepThroughWhateverIsInstalledElseStaySilent) {
-    Scratch s;
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    s.recorder("espeak-ng", s.dir / "spoken");
-    s.recorder("pw-play", s.dir / "played");
-    // The recorders first; the shell tools they use after them.
-    ::setenv("PATH", ((s.dir / "bin").string() + ":/usr/bin:/bin").c_str(), 1);
+    s.recorder("espeak-ng", "spoken");
+    s.recorder("pw-play", "played");
+    ::setenv("PATH", (s.bin().string() + ":/usr/bin:/bin").c_str(), 1);
     {
         EspeakSpeech speech;
         BeepSound beep;
-        ASSERT_TRUE(speech.available());
-        ASSERT_TRUE(beep.available());
+        ASSERT_TRUE(speech.available() && beep.available());
         speech.speak("-calibration mode");
         beep.play("Tink");
-        EXPECT_EQ(Scratch::waitForFile(s.dir / "spoken"), "--\n-calibration mode\n");
-        auto played = Scratch::waitForFile(s.dir / "played");
+        EXPECT_EQ(s.waitFor("spoken"), "--\n-calibration mode\n");
+        const auto played = s.waitFor("played");
         ASSERT_TRUE(played);
-        const std::string wav = played->substr(0, played->find('\n'));
-        std::ifstream in(wav, std::ios::binary);
         std::string header(4, '\0');
-        in.read(header.data(), 4);
+        std::ifstream(played->substr(0, played->find('\n')), std::ios::binary)
+            .read(header.data(), 4);
         EXPECT_EQ(header, "RIFF") << "the bundled sound, written out for the player";
     }
     ::setenv("PATH", (s.dir / "none").c_str(), 1);
     EspeakSpeech noSpeech;
     BeepSound noBeep;
-    EXPECT_FALSE(noSpeech.available());
-    EXPECT_FALSE(noBeep.available());
+    EXPECT_FALSE(noSpeech.available() || noBeep.available());
     noSpeech.speak("nothing happens");
     noBeep.play("Tink");
     ::setenv("PATH", savedPath.c_str(), 1);
