@@ -1,5 +1,5 @@
-// shell_screenshots DIR: renders every window of the application, filled as at a normal
-// start, into PNG files in DIR, for looking at the layouts. Not a test.
+// shell-screenshots DIR: renders every window of the application, filled as at a normal
+// start, into PNG files in DIR, for looking at the layouts.
 #include "ShellHarness.h"
 
 #include <QColorDialog>
