@@ -248,23 +248,6 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatRetur
     EXPECT_EQ(h.queueResets, 1);
 }
 
-TEST_F(DirectorTest, ResetStopsThePulsesOutsideTheKeyboardRowsBeforeShowingTheProfile) {
-    h.send("C");
-    h.send("D");
-    h.lighting.clear();
-    h.director.resetClicked(true);
-    std::map<int64_t, int> stops;
-    for (const auto& c : calls()) {
-        if (c.name == "setLightingFromBitmap") break;
-        if (c.name == "stopEffectsOnKey") ++stops[c.args[0]];
-    }
-    // Crest logo and Talon Badge (combat), P1, P4 and P7 (dead): each may run a flash and
-    // a pulse, so each gets two stops; so does Enter, a whisper flash over the combat pulse.
-    for (int64_t key : {0xFFFF1, 0xFFFF2, 0xFFF1, 0xFFF4, 0xFFF7, 0x1C})
-        EXPECT_EQ(stops[key], 2) << std::hex << key;
-    EXPECT_TRUE(h.lighting.named("stopEffects").empty());
-}
-
 TEST_F(DirectorTest, AnimationCodesTakeTheActiveProfileAndSetTheirFlags) {
     h.send("3");
     sendAfresh("B");

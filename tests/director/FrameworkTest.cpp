@@ -1,7 +1,8 @@
 // The director driving the real CorvaneLED library against the host simulator: the effects
 // it starts tick on the GLib loop and reach the host socket.
+#include "CorvaneLighting.h"
 #include "DirectorHarness.h"
-#include "FrameworkLighting.h"
+#include "GlibRunLoop.h"
 #include "HostFixture.h"
 #include "KeyGroups.h"
 
@@ -27,7 +28,7 @@ class DirectorFrameworkTest : public HostFixture, public DirectorParts {
         return out;
     }
 
-    FrameworkLighting lighting;
+    CorvaneLighting lighting;
     GlibRunLoop runLoop;
     KeyboardFrames frames{lighting, store, canvasModel};
     LightingDirector director{lighting, runLoop, log,    defaults, frames,
