@@ -47,6 +47,10 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
         {"warn chat C j", "E", {}},
         {"", "I", {{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
         {"I", "I", {}}, // a second whisper does not restart the flash
+        // Combat's pulse on Enter would paint over the flash.
+        {"C",
+         "I",
+         {{"stopEffectsOnKey", {0x1C}, {}}, {"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.before) + " | " + row.message);
