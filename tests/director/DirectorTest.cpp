@@ -103,14 +103,6 @@ TEST_F(DirectorTest, ChatSwitchesToProfileTwoAndBack) {
     sendAfresh("e");
     EXPECT_EQ(state().activeColorProfile, 3);
     EXPECT_TRUE(showed(3));
-    // A second "E" (its "e" lost) keeps the profile to return to.
-    for (const char* m : {"E", "E", "e"})
-        h.send(m);
-    EXPECT_EQ(state().activeColorProfile, 3);
-    for (const char* m : {"D", "E", "e"})
-        h.send(m);
-    EXPECT_EQ(state().activeColorProfile, 3);
-    EXPECT_EQ(state().chatReturnColorProfile, 3);
 }
 
 TEST_F(DirectorTest, ProfileCodesSelectAndShow) {

@@ -294,9 +294,9 @@ Session shrink(Session s) {
 }
 
 // What players met: a cooldown restarting in its ready flash, combat or death ending in
-// shadow form, the chat closing while dead or in shadow form, death in single-color mode's
-// red moment, a whisper in shadow form, a reset during an animation or before a whisper, combat
-// ending during a flash on a combat key, a lost "O", a lost "U".
+// shadow form, the chat closing while dead or in shadow form or opening twice, death in
+// single-color mode's red moment, a whisper in shadow form, a reset during an animation or
+// before a whisper, combat ending during a flash on a combat key, a lost "O", a lost "U".
 TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
     std::string lostRevival = "D ";
     for (int i = 0; i < 80; ++i)
@@ -306,6 +306,8 @@ TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
         "j C O+1",
         "j D U+1",
         "chat 3 E D e U+1",
+        "chat 3 E E e+1",
+        "chat 3 D E e U+1",
         "chat 3 E j e K+1",
         "single C+0.5 #refresh O+0.2 D+1.5",
         "j I+1",
