@@ -4,7 +4,8 @@
 // host receives per second and what the main thread spends.
 //
 //   bench_director [seconds]   (default 10)
-#include "FrameworkLighting.h"
+#include "CorvaneLighting.h"
+#include "GlibRunLoop.h"
 #include "HostServer.h"
 #include "LightingDirector.h"
 #include "MemoryDefaults.h"
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    test::FrameworkLighting lighting;
+    CorvaneLighting lighting;
     test::GlibRunLoop runLoop;
     if (!lighting.init()) {
         std::fprintf(stderr, "the library could not reach the host\n");

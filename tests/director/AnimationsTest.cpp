@@ -167,14 +167,6 @@ TEST_F(AnimationsTest, InSingleColorModeTheWholeKeyboardChangesColor) {
     }
 }
 
-TEST_F(AnimationsTest, WaitsKeepTheLoopRunning) {
-    int fired = 0;
-    h.clock.after(0.1, [&] { ++fired; });
-    h.clock.after(2.0, [&] { ++fired; });
-    animations.colorStream(ColorStream::A, profile, false);
-    EXPECT_EQ(fired, 2); // 32 frames of 0.075 s = 2.4 s
-}
-
 // Bands share their boundary key; the last band is anchored right; indexes and counts
 // outside the paintable bands are clamped; every grid key lies in some band.
 TEST(FramePaint, BandsCoverEveryKeyAndShareTheirBoundaries) {

@@ -3,8 +3,11 @@
 // game told it. The players' scenarios come first, then thousands of random sessions; a
 // broken one is cut down to the fewest steps that still break it and printed in the
 // notation of the scenarios.
+#include "DirectorHarness.h"
 #include "KeyGroups.h"
-#include "LinkedDirector.h"
+#include "KeyboardModel.h"
+#include "MessageQueue.h"
+#include "MessageRelay.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,79 @@
 
 namespace et::test {
 namespace {
+
+// Records what the relay hands over, then passes it on.
+class DispatchRecorder : public MessageDispatcher {
+  public:
+    DispatchRecorder(LightingDirector& director, VirtualRunLoop& clock)
+        : director_(director), clock_(clock) {}
+    void evaluateMessage(const std::string& message) override {
+        lastDispatch = clock_.now();
+        if (message == "K" || message == "W") lastDark = clock_.now();
+        director_.evaluateMessage(message);
+    }
+    bool combatAnimationPlaying() const override { return director_.combatAnimationPlaying(); }
+    bool deadAnimationPlaying() const override { return director_.deadAnimationPlaying(); }
+    bool whisperLightActive() const override { return director_.whisperLightActive(); }
+    void setWhisperLightActive(bool a) override { director_.setWhisperLightActive(a); }
+    void setSupressCooldownBlinkCounter(int c) override {
+        director_.setSupressCooldownBlinkCounter(c);
+    }
+    void messagesDropped(const std::string& m) override {
+        dropped += m;
+        director_.messagesDropped(m);
+    }
+
+    std::string dropped;
+    double lastDispatch = -1.0;
+    double lastDark = -10.0; // the last animation that leaves the keyboard dark
+
+  private:
+    LightingDirector& director_;
+    VirtualRunLoop& clock_;
+};
+
+// The director as the application runs it: messages arrive in the shared queue, the relay's
+// two timers move them to the director on the virtual clock, and the lighting lands on a
+// KeyboardModel that runs the framework's effects.
+struct LinkedDirector : DirectorParts {
+    // Key 0x39 (Space) is a combat key, key 0x02 ("1") is not.
+    static constexpr int32_t kSpace = 0x39;
+    static constexpr int32_t kOne = 0x02;
+    static constexpr int32_t kEnter = 0x1C;
+
+    VirtualRunLoop clock;
+    KeyboardModel keyboard{clock};
+    KeyboardFrames frames{keyboard, store, canvasModel};
+    MessageQueue queue;
+    std::unique_ptr<MessageRelay> relay;
+    LightingDirector director{keyboard, clock, log,    defaults, frames,
+                              canvas,   slots, random, hooks()};
+    DispatchRecorder recorder{director, clock};
+
+    // Bar A slot 1 on Space, slot 2 on "1"; the cooldown color exact in both units.
+    LinkedDirector() {
+        debugMode = true;
+        onQueueReset = [this] { relay->resetQueue(); };
+        prepare(frames, Color{0.2, 0.4, 1.0, 1.0});
+        slots.barMapA.setSlot(1, kSpace);
+        slots.barMapA.setSlot(2, kOne);
+        frames.useSpellCooldowns[0] = true;
+        relay = std::make_unique<MessageRelay>(queue, recorder, keyboard,
+                                               [this] { director.gameInFront(); });
+        every(0.1, [this] { relay->handleMessageQueue(); });
+        every(0.2, [this] { relay->readMsgQueue(); });
+    }
+
+    void every(double seconds, std::function<void()> fn) {
+        clock.after(seconds, [this, seconds, fn] {
+            fn();
+            every(seconds, fn);
+        });
+    }
+    bool drained() const { return queue.contents().empty() && relay->currentMessage().empty(); }
+    static Rgb cooldownColor() { return {20, 40, 100}; }
+};
 
 using L = LinkedDirector;
 
@@ -218,9 +294,9 @@ Session shrink(Session s) {
 }
 
 // What players met: a cooldown restarting in its ready flash, combat or death ending in
-// shadow form, the chat closing while dead or in shadow form, death in single-color mode's
-// red moment, a whisper in shadow form, a reset during an animation or before a whisper, combat
-// ending during a flash on a combat key, a lost "O", a lost "U".
+// shadow form, the chat closing while dead or in shadow form or opening twice, death in
+// single-color mode's red moment, a whisper in shadow form, a reset during an animation or
+// before a whisper, combat ending during a flash on a combat key, a lost "O", a lost "U".
 TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
     std::string lostRevival = "D ";
     for (int i = 0; i < 80; ++i)
@@ -230,6 +306,8 @@ TEST(SessionTest, PlayersScenariosKeepTheKeyboardRight) {
         "j C O+1",
         "j D U+1",
         "chat 3 E D e U+1",
+        "chat 3 E E e+1",
+        "chat 3 D E e U+1",
         "chat 3 E j e K+1",
         "single C+0.5 #refresh O+0.2 D+1.5",
         "j I+1",
