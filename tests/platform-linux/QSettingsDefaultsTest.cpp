@@ -12,7 +12,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -142,21 +141,6 @@ TEST_F(QSettingsDefaultsTest, UnwritableLocationKeepsValuesInMemoryAndSaysSoOnce
                                                 "/EmberTalon.conf; changes last until quit."});
     EXPECT_THAT(d.getInt("key101"), Optional(3));
     EXPECT_EQ(readFile(blocker), "x");
-}
-
-TEST(QSettingsDefaultsPath, FollowsAnAbsoluteXdgConfigHomeElseHome) {
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", "/home/player", 1);
-    for (const auto& [xdg, expected] :
-         {std::pair{"/srv/cfg", "/srv/cfg/EmberTalon/EmberTalon.conf"},
-          {"", "/home/player/.config/EmberTalon/EmberTalon.conf"},
-          {"relative/dir", "/home/player/.config/EmberTalon/EmberTalon.conf"}}) {
-        ::setenv("XDG_CONFIG_HOME", xdg, 1);
-        EXPECT_EQ(QSettingsDefaults::defaultPath(), expected) << xdg;
-    }
-    ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(QSettingsDefaults::defaultPath(), "/home/player/.config/EmberTalon/EmberTalon.conf");
-    ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 } // namespace
