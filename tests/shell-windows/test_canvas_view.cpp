@@ -1,11 +1,10 @@
 // The color programmer's canvas: painting by press and drag, what it draws and sends on its
 // own through the event loop (the fill, the redraws that painting and the wells schedule),
-// the color panel, single-color mode, the cooldown preview, Cancel and OK.
+// single-color mode, the cooldown preview, Cancel and OK.
 #include "CanvasLayout.h"
 #include "ColorTable.h"
 #include "WindowHarness.h"
 
-#include <QColorDialog>
 #include <QImage>
 
 namespace et::test {
@@ -78,33 +77,6 @@ TEST_F(CanvasViewTest, PaintingAndWellsRedrawTheCanvasAndTheKeyboardByThemselves
     // The cooldown well (tag outside 1–12) sets color 1.
     window().keyCoolColor->chooseColor(teal);
     EXPECT_EQ(model().keyColorSet[kCooldownColor], teal);
-}
-
-TEST_F(CanvasViewTest, TheColorPanelShowsItsChoiceLiveAndItsCancelTakesItBack) {
-    ColorWell* wellL = window().well(12);
-    const Color before = model().keyColorSet[kColorL];
-    ModalScript script;
-    script.then([&](QDialog& d) {
-        auto* panel = qobject_cast<QColorDialog*>(&d);
-        ASSERT_NE(panel, nullptr);
-        panel->setCurrentColor(QColor(255, 0, 0));
-        EXPECT_EQ(model().keyColorSet[kColorL], (Color{1, 0, 0, 1})) << "live while choosing";
-        d.reject();
-    });
-    script.then([&](QDialog& d) {
-        auto* panel = qobject_cast<QColorDialog*>(&d);
-        ASSERT_NE(panel, nullptr);
-        panel->setCurrentColor(QColor(0, 0, 255));
-        d.accept();
-    });
-    wellL->click();
-    EXPECT_EQ(model().keyColorSet[kColorL], before);
-    EXPECT_EQ(wellL->color(), before);
-    wellL->click();
-    EXPECT_EQ(model().keyColorSet[kColorL], (Color{0, 0, 1, 1}));
-    EXPECT_EQ(wellL->color(), (Color{0, 0, 1, 1}));
-    EXPECT_EQ(script.shown, 2);
-    EXPECT_EQ(script.unexpected, 0);
 }
 
 TEST_F(CanvasViewTest, ThePreviewShowsBoundKeysInTheCooldownColorUnlessSingleColorModeIsOn) {
