@@ -14,14 +14,8 @@
 namespace et::test {
 namespace {
 
-TEST(QtRunLoopTest, WaitsKeepTimersAliveAndNestAndEmptyWaitsReturnAtOnce) {
+TEST(QtRunLoopTest, WaitsKeepTimersAliveAndNest) {
     QtRunLoop loop;
-    bool early = false;
-    loop.after(0, [&] { early = true; });
-    loop.runFor(-1);
-    loop.runFor(0);
-    EXPECT_FALSE(early) << "no event was processed";
-
     std::vector<std::string> events;
     loop.after(0.02, [&] {
         events.push_back(loop.waiting() ? "outer timer inside a wait" : "outer timer");
@@ -31,10 +25,8 @@ TEST(QtRunLoopTest, WaitsKeepTimersAliveAndNestAndEmptyWaitsReturnAtOnce) {
     });
     loop.after(0.03, [&] { events.push_back("second timer"); });
     const double start = loop.now();
-    EXPECT_FALSE(loop.waiting());
     loop.runFor(0.1);
     EXPECT_FALSE(loop.waiting());
-    EXPECT_TRUE(early);
     EXPECT_GE(loop.now() - start, 0.1);
     EXPECT_EQ(events, (std::vector<std::string>{"outer timer inside a wait", "second timer",
                                                 "nested wait over"}));
