@@ -94,11 +94,8 @@ class RecordingLauncher : public Launcher {
     }
 };
 
-class SilentSpeech : public Speech {
+class Silence : public Speech, public Sound {
     void speak(const std::string&) override {}
-};
-
-class SilentSound : public Sound {
     void play(const std::string&) override {}
 };
 
@@ -121,8 +118,8 @@ struct ShellHarness {
                    mainThread,
                    workspace,
                    launcher,
-                   speech,
-                   sound,
+                   silence,
+                   silence,
                    activity,
                    screen ? *screen : captureSource,
                    calibrationSource,
@@ -138,8 +135,7 @@ struct ShellHarness {
     QtMainThread mainThread;
     FakeWorkspace workspace;
     RecordingLauncher launcher;
-    SilentSpeech speech;
-    SilentSound sound;
+    Silence silence;
     FakeActivity activity;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;

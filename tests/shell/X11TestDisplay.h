@@ -47,11 +47,6 @@ class X11TestDisplay {
                     windows.data());
         sync();
     }
-    void focus(xcb_window_t window) {
-        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
-        sync();
-    }
-    // Takes the window manager's place on the root (substructure redirect).
     bool actAsWindowManager() {
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
         xcb_generic_error_t* error = xcb_request_check(
