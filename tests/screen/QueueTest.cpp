@@ -167,51 +167,5 @@ TEST_F(RelayFixture, OneMessagePerTickInPriorityOrder) {
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T", "O", "D"}));
 }
 
-TEST_F(RelayFixture, WhisperGate) {
-    director.whisper = true;
-    enqueue({"I"}); // dropped while the whisper light is on
-    tick();
-    EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_TRUE(director.whisper);
-    // A plain message frees the Enter key first and goes out one tick later.
-    enqueue({"G"});
-    tick();
-    EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_FALSE(director.whisper);
-    EXPECT_EQ(lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {0x1C}, {}}}));
-    relay.readMsgQueue();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"G"}));
-    // A color-prefixed message passes the gate untouched.
-    director.whisper = true;
-    enqueue({"`3"});
-    tick();
-    EXPECT_EQ(director.dispatched.back(), "`3");
-    EXPECT_TRUE(director.whisper);
-    EXPECT_EQ(lighting.calls.size(), 1u);
-}
-
-TEST_F(RelayFixture, ResetAndNestedTicks) {
-    // An animation waits by running the main loop, in which both timers fire again.
-    director.onMessage = [this](const std::string& m) {
-        if (m == "S") {
-            relay.handleMessageQueue();
-            relay.readMsgQueue();
-        }
-        if (m == "R") relay.resetQueue();
-    };
-    enqueue({"S", "T"});
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S"}));
-    EXPECT_EQ(queue.contents(), "T");
-    enqueue({"G", "R"}); // "R" replaces "T" and "G"
-    EXPECT_EQ(queue.contents(), "R");
-    relay.handleMessageQueue();
-    enqueue({"H", "`1"}); // before the dispatch: the reset drops "H" but keeps the frame
-    relay.readMsgQueue();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S", "R"}));
-    EXPECT_EQ(queue.contents(), "`1");
-    EXPECT_EQ(relay.currentMessage(), "");
-}
-
 } // namespace
 } // namespace et::test

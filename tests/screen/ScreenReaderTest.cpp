@@ -1,5 +1,5 @@
 // The capture side of the screen link: scan geometry, the reader turning captured rows
-// into queued messages, and its thread (quit handshake, sharing the queue).
+// into queued messages, and its thread sharing the queue.
 #include "ScreenReader.h"
 #include "FakeScreenSource.h"
 #include "MemoryDefaults.h"
@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <limits>
-#include <semaphore>
 #include <thread>
 
 namespace et::test {
@@ -111,43 +110,6 @@ TEST_F(ReaderFixture, FramesAreSampledAtTheColumnsAndQueued) {
         reader.recordColors();
     }
     EXPECT_EQ(queue.contents(), "`7Cs");
-}
-
-TEST_F(ReaderFixture, QuitIsAnsweredOnlyAfterThePassInProgress) {
-    std::binary_semaphore inPause{0};
-    std::counting_semaphore<4> open{0};
-    std::atomic<int> passes{0};
-    bool answered = false;
-    {
-        ScreenReader reader(screen, geometry, queue, mainThread, log, [&](auto) {
-            ++passes;
-            inPause.release();
-            open.acquire();
-        });
-        screen.show(row(offer('A')));
-        reader.start();
-        inPause.acquire();
-        reader.stop([&] { answered = true; });
-        std::this_thread::sleep_for(20ms);
-        mainThread.drainPosted();
-        EXPECT_FALSE(answered);
-        open.release(4);
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        while (!answered && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(2ms);
-            mainThread.drainPosted();
-        }
-        EXPECT_TRUE(answered);
-        EXPECT_EQ(passes, 1) << "the loop made its one pass and ended";
-        EXPECT_EQ(screen.captures(), 1);
-    }
-    // A reader that never started answers at once; so does one asked twice.
-    ScreenReader idle(screen, geometry, queue, mainThread, log, [](auto) {});
-    int answers = 0;
-    idle.stop([&] { ++answers; });
-    idle.stop([&] { ++answers; });
-    mainThread.drainPosted();
-    EXPECT_EQ(answers, 2);
 }
 
 TEST_F(ReaderFixture, CaptureThreadAndSelectionShareTheQueueSafely) {
