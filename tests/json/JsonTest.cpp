@@ -50,11 +50,9 @@ TEST(Json, GrammarAcceptsAndRejects) {
     };
     for (const auto& [text, form] : good)
         EXPECT_EQ(reformat(text), form) << text;
-    const wchar_t* bad[] = {
-        L"[1,2,]", L"[1 2]", L"{\"a\":1,}", L"[,1]", L"{\"a\" 1}", L"[1]]", L"{\"a\":1}x",
-        L"",       L"  \n",  L"\f1",        L"[1}",  L"{\"a\"}",   L"nul",  L"truex",
-        L"[nul]",  L"t",     L"1.",         L"1e+",  L"01",        L"-01",  L"-",
-        L".5",     L"+1",    L"0x10",       L"1.e3", L"- 1"};
+    // The rest of the grammar's rejections are the conformance corpus's; these go
+    // through the wide entry point.
+    const wchar_t* bad[] = {L"[1,2,]", L"{\"a\" 1}", L"", L"truex", L"01", L"1.", L"- 1"};
     for (const wchar_t* text : bad)
         EXPECT_EQ(parse(text), nullptr) << text;
     const wchar_t* cursor = L"[1, 2] rest"; // one value, and the cursor stops after it
