@@ -2,7 +2,6 @@
 // into queued messages, and its thread sharing the queue.
 #include "ScreenReader.h"
 #include "FakeScreenSource.h"
-#include "MemoryDefaults.h"
 #include "RecordingLog.h"
 #include "ScanGeometry.h"
 #include "StripFrames.h"
@@ -19,7 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ScanGeometry, ColumnsAndTheStoredCalibration) {
+TEST(ScanGeometry, ColumnsAndSnapshots) {
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(80.0),
               (PixelOffsets{0, 7, 15, 22, 29, 36, 44, 51, 58, 65, 73}));
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(11.0),
@@ -31,29 +30,6 @@ TEST(ScanGeometry, ColumnsAndTheStoredCalibration) {
                        std::numeric_limits<double>::infinity(), 1e300, -1e300})
         for (int column : ScanGeometry::pixelOffsetsFor(bad))
             EXPECT_EQ(column, 0) << bad;
-
-    const struct {
-        std::optional<double> width;
-        std::optional<int64_t> offset;
-        bool found;
-        int expectedOffset;
-        double expectedWidth;
-    } cases[] = {
-        {std::nullopt, std::nullopt, false, 2, 80.0},
-        {75.5, 0, true, 0, 75.5},
-        {-20.0, 30, false, 2, 80.0}, // nonsense is not used for capture
-        {std::numeric_limits<double>::quiet_NaN(), 4, false, 2, 80.0},
-    };
-    for (const auto& c : cases) {
-        MemoryDefaults defaults;
-        if (c.width) defaults.setDouble("scanWidth", *c.width);
-        if (c.offset) defaults.setInt("scanOffset", *c.offset);
-        ScanGeometry g;
-        EXPECT_EQ(g.loadCalibration(defaults), c.found);
-        EXPECT_EQ(g.scanOffset, c.expectedOffset);
-        EXPECT_EQ(g.scanWidth, c.expectedWidth);
-        EXPECT_EQ(defaults.contains("scanWidth"), c.width.has_value()) << "nothing written";
-    }
 
     ScanGeometry g;
     EXPECT_FALSE(g.snapshot()->myScanRect);
