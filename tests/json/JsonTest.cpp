@@ -1,6 +1,6 @@
 // The JSON library: the grammar and its number arithmetic, escapes and UTF-8, hostile input
-// (cut-off text, deep nesting) that must fail cleanly, the exact text form the
-// configuration file depends on, and node ownership.
+// (cut-off text, deep nesting) that must fail cleanly and the exact text form the
+// configuration file depends on.
 #include "JSON.h"
 
 #include <gtest/gtest.h>
@@ -50,11 +50,9 @@ TEST(Json, GrammarAcceptsAndRejects) {
     };
     for (const auto& [text, form] : good)
         EXPECT_EQ(reformat(text), form) << text;
-    const wchar_t* bad[] = {
-        L"[1,2,]", L"[1 2]", L"{\"a\":1,}", L"[,1]", L"{\"a\" 1}", L"[1]]", L"{\"a\":1}x",
-        L"",       L"  \n",  L"\f1",        L"[1}",  L"{\"a\"}",   L"nul",  L"truex",
-        L"[nul]",  L"t",     L"1.",         L"1e+",  L"01",        L"-01",  L"-",
-        L".5",     L"+1",    L"0x10",       L"1.e3", L"- 1"};
+    // The rest of the grammar's rejections are the conformance corpus's; these go
+    // through the wide entry point.
+    const wchar_t* bad[] = {L"[1,2,]", L"{\"a\" 1}", L"", L"truex", L"01", L"1.", L"- 1"};
     for (const wchar_t* text : bad)
         EXPECT_EQ(parse(text), nullptr) << text;
     const wchar_t* cursor = L"[1, 2] rest"; // one value, and the cursor stops after it
@@ -141,32 +139,4 @@ TEST(Json, TextForm) {
     const std::wstring once =
         reformat(L"{\"s\":\"\\u00e9\\uD83D\\uDE00/\\u0000\",\"n\":[-1.5,1e+300,0]}");
     EXPECT_EQ(reformat(once), once);
-}
-
-TEST(Json, NodesOwnTheirChildrenAndCopyDeeply) {
-    const Node original(JSON::Parse(L"{\"list\": [10, {\"k\": \"v\"}], \"name\": \"x\"}"));
-    ASSERT_TRUE(original);
-    const JSONValue* list = original->Child(L"list");
-    EXPECT_TRUE(list->HasChild(size_t{1}));
-    EXPECT_EQ(list->Child(size_t{2}), nullptr);
-    EXPECT_EQ(list->Child(L"k"), nullptr);
-    EXPECT_EQ(list->Child(size_t{1})->Child(L"k")->AsString(), L"v");
-    // Accessors of another type yield empty or zero.
-    EXPECT_EQ(list->AsString(), L"");
-    EXPECT_EQ(original->Child(L"name")->AsNumber(), 0.0);
-    EXPECT_EQ(list->Child(size_t{0})->CountChildren(), 0u);
-
-    JSONValue copy = *original;
-    copy.Child(L"list")->Append(JSONValue(3.0));
-    copy.SetMember(L"name", JSONValue(L"y")); // replaces, deleting the old node
-    EXPECT_EQ(original->Child(L"list")->CountChildren(), 2u);
-    EXPECT_EQ(original->Child(L"name")->AsString(), L"x");
-    EXPECT_EQ(copy.Child(L"list")->CountChildren(), 3u);
-    JSONValue moved = std::move(copy);
-    EXPECT_EQ(moved.Child(L"name")->AsString(), L"y");
-    copy = *original; // a moved-from node is reusable
-    EXPECT_EQ(copy.CountChildren(), 2u);
-    JSONValue number(1.0); // edits that do not fit the node's type change nothing
-    EXPECT_EQ(number.SetMember(L"a", JSONValue()), nullptr);
-    EXPECT_EQ(number.Append(JSONValue()), nullptr);
 }

@@ -1,5 +1,5 @@
-// Pixels read through the X visual's masks in either byte order, and the talon-strip
-// command language the X11 tests drive the painter with.
+// Pixels read through the X visual's masks in either byte order, and the painter's
+// --geometry parser.
 #include "StripScript.h"
 #include "X11Display.h"
 
@@ -39,32 +39,13 @@ TEST(PixelFormat, ReadsPixelsThroughTheVisualMasksInEitherByteOrder) {
     }
 }
 
-TEST(StripScript, CommandsAndTheirErrors) {
-    using namespace strip;
-    auto send = parseLine(R"(send A\x00\\b\x7f)");
-    ASSERT_TRUE(send.command);
-    EXPECT_EQ(std::get<Send>(*send.command).text, std::string("A\0\\b\x7f", 5));
-    EXPECT_EQ(std::get<Send>(*parseLine("send  two words").command).text, "two words");
-    EXPECT_EQ(std::get<SetWidth>(*parseLine("width 7.3").command).pixels, 7.3);
-    EXPECT_TRUE(std::holds_alternative<Nothing>(*parseLine("  # note").command));
-    EXPECT_FALSE(std::get<Visibility>(*parseLine("hide").command).shown);
-    const auto at = parseGeometry("640x400-20+150");
+// The painter's --geometry parser: a bad value must not place the game window anywhere.
+TEST(StripScript, GeometryAndItsErrors) {
+    const auto at = strip::parseGeometry("640x400-20+150");
     ASSERT_TRUE(at);
     EXPECT_EQ((std::array{at->width, at->height, at->x, at->y}), (std::array{640, 400, -20, 150}));
     for (const char* bad : {"640", "0x400", "640x400+1", "640x400+1+2+3", "99999x10", "axb"})
-        EXPECT_FALSE(parseGeometry(bad)) << bad;
-    const auto frame = parseLine("frame white black red #00ff00 black black black black black "
-                                 "white #0e0000");
-    ASSERT_TRUE(frame.command);
-    EXPECT_EQ(std::get<ShowFrame>(*frame.command).cells[10], (Color{14 / 255.0, 0, 0, 1}));
-
-    for (const char* bad : {"width -1", "width x", "hold 1.5", "send \\x80", "send \\x8",
-                            "send tail\\", "send \xc3\xa9", "color mauve", "frame white",
-                            "frame w w w w w w w w w w w w", "paint"}) {
-        const auto parsed = parseLine(bad);
-        EXPECT_FALSE(parsed.command) << bad;
-        EXPECT_FALSE(parsed.error.empty()) << bad;
-    }
+        EXPECT_FALSE(strip::parseGeometry(bad)) << bad;
 }
 
 } // namespace

@@ -11,23 +11,18 @@
 namespace et::test {
 namespace {
 
-// Records dispatches and plays the part of the director's game state.
+// Records dispatches; the director's game state is left to the session scenarios.
 class FakeDirector : public MessageDispatcher {
   public:
     std::vector<std::string> dispatched;
     std::string dropped;
-    bool combat = false, whisper = false;
     int supressCooldownBlinkCounter = 0;
-    std::function<void(const std::string&)> onMessage;
 
-    void evaluateMessage(const std::string& m) override {
-        dispatched.push_back(m);
-        if (onMessage) onMessage(m);
-    }
-    bool combatAnimationPlaying() const override { return combat; }
+    void evaluateMessage(const std::string& m) override { dispatched.push_back(m); }
+    bool combatAnimationPlaying() const override { return false; }
     bool deadAnimationPlaying() const override { return false; }
-    bool whisperLightActive() const override { return whisper; }
-    void setWhisperLightActive(bool a) override { whisper = a; }
+    bool whisperLightActive() const override { return false; }
+    void setWhisperLightActive(bool) override {}
     void setSupressCooldownBlinkCounter(int c) override { supressCooldownBlinkCounter = c; }
     void messagesDropped(const std::string& m) override { dropped += m; }
 };
@@ -123,26 +118,19 @@ TEST(MessageQueue, SelectionOrder) {
     }
 }
 
-struct RelayFixture : ::testing::Test {
+TEST(MessageRelay, OneMessagePerTickInPriorityOrder) {
     MessageQueue queue;
     FakeDirector director;
     RecordingLighting lighting;
     int foregroundChecks = 0;
-    MessageRelay relay{queue, director, lighting, [this] { ++foregroundChecks; }};
-
-    void tick() { // one 0.2 s period: two selection ticks, then the dispatch tick
+    MessageRelay relay{queue, director, lighting, [&] { ++foregroundChecks; }};
+    const auto tick = [&] { // one 0.2 s period: two selection ticks, then the dispatch tick
         relay.handleMessageQueue();
         relay.handleMessageQueue();
         relay.readMsgQueue();
-    }
-    void enqueue(std::initializer_list<const char*> messages) {
-        for (const char* m : messages)
-            queue.enqueue(m);
-    }
-};
-
-TEST_F(RelayFixture, OneMessagePerTickInPriorityOrder) {
-    enqueue({"G", "S", "c", "T", "C", "O"});
+    };
+    for (const char* m : {"G", "S", "c", "T", "C", "O"})
+        queue.enqueue(m);
     tick();
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O"}));
     EXPECT_EQ(director.dropped, "C");
@@ -152,65 +140,6 @@ TEST_F(RelayFixture, OneMessagePerTickInPriorityOrder) {
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T"}));
     EXPECT_EQ(director.supressCooldownBlinkCounter, 5) << "a \"c\" goes no further";
     EXPECT_EQ(foregroundChecks, 5);
-
-    // A death waits behind the combat animation; an "O" ends it and goes first.
-    director.combat = true;
-    director.onMessage = [this](const std::string& m) {
-        if (m == "O") director.combat = false;
-    };
-    enqueue({"D"});
-    tick();
-    EXPECT_EQ(director.dispatched.size(), 4u);
-    enqueue({"O"});
-    tick();
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T", "O", "D"}));
-}
-
-TEST_F(RelayFixture, WhisperGate) {
-    director.whisper = true;
-    enqueue({"I"}); // dropped while the whisper light is on
-    tick();
-    EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_TRUE(director.whisper);
-    // A plain message frees the Enter key first and goes out one tick later.
-    enqueue({"G"});
-    tick();
-    EXPECT_TRUE(director.dispatched.empty());
-    EXPECT_FALSE(director.whisper);
-    EXPECT_EQ(lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {0x1C}, {}}}));
-    relay.readMsgQueue();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"G"}));
-    // A color-prefixed message passes the gate untouched.
-    director.whisper = true;
-    enqueue({"`3"});
-    tick();
-    EXPECT_EQ(director.dispatched.back(), "`3");
-    EXPECT_TRUE(director.whisper);
-    EXPECT_EQ(lighting.calls.size(), 1u);
-}
-
-TEST_F(RelayFixture, ResetAndNestedTicks) {
-    // An animation waits by running the main loop, in which both timers fire again.
-    director.onMessage = [this](const std::string& m) {
-        if (m == "S") {
-            relay.handleMessageQueue();
-            relay.readMsgQueue();
-        }
-        if (m == "R") relay.resetQueue();
-    };
-    enqueue({"S", "T"});
-    tick();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S"}));
-    EXPECT_EQ(queue.contents(), "T");
-    enqueue({"G", "R"}); // "R" replaces "T" and "G"
-    EXPECT_EQ(queue.contents(), "R");
-    relay.handleMessageQueue();
-    enqueue({"H", "`1"}); // before the dispatch: the reset drops "H" but keeps the frame
-    relay.readMsgQueue();
-    EXPECT_EQ(director.dispatched, (std::vector<std::string>{"S", "R"}));
-    EXPECT_EQ(queue.contents(), "`1");
-    EXPECT_EQ(relay.currentMessage(), "");
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // The capture side of the screen link: scan geometry, the reader turning captured rows
-// into queued messages, and its thread (quit handshake, sharing the queue).
+// into queued messages, and its thread sharing the queue.
 #include "ScreenReader.h"
 #include "FakeScreenSource.h"
-#include "MemoryDefaults.h"
 #include "RecordingLog.h"
 #include "ScanGeometry.h"
 #include "StripFrames.h"
@@ -12,7 +11,6 @@
 
 #include <chrono>
 #include <limits>
-#include <semaphore>
 #include <thread>
 
 namespace et::test {
@@ -20,7 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ScanGeometry, ColumnsAndTheStoredCalibration) {
+TEST(ScanGeometry, ColumnsAndSnapshots) {
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(80.0),
               (PixelOffsets{0, 7, 15, 22, 29, 36, 44, 51, 58, 65, 73}));
     EXPECT_EQ(ScanGeometry::pixelOffsetsFor(11.0),
@@ -32,29 +30,6 @@ TEST(ScanGeometry, ColumnsAndTheStoredCalibration) {
                        std::numeric_limits<double>::infinity(), 1e300, -1e300})
         for (int column : ScanGeometry::pixelOffsetsFor(bad))
             EXPECT_EQ(column, 0) << bad;
-
-    const struct {
-        std::optional<double> width;
-        std::optional<int64_t> offset;
-        bool found;
-        int expectedOffset;
-        double expectedWidth;
-    } cases[] = {
-        {std::nullopt, std::nullopt, false, 2, 80.0},
-        {75.5, 0, true, 0, 75.5},
-        {-20.0, 30, false, 2, 80.0}, // nonsense is not used for capture
-        {std::numeric_limits<double>::quiet_NaN(), 4, false, 2, 80.0},
-    };
-    for (const auto& c : cases) {
-        MemoryDefaults defaults;
-        if (c.width) defaults.setDouble("scanWidth", *c.width);
-        if (c.offset) defaults.setInt("scanOffset", *c.offset);
-        ScanGeometry g;
-        EXPECT_EQ(g.loadCalibration(defaults), c.found);
-        EXPECT_EQ(g.scanOffset, c.expectedOffset);
-        EXPECT_EQ(g.scanWidth, c.expectedWidth);
-        EXPECT_EQ(defaults.contains("scanWidth"), c.width.has_value()) << "nothing written";
-    }
 
     ScanGeometry g;
     EXPECT_FALSE(g.snapshot()->myScanRect);
@@ -111,43 +86,6 @@ TEST_F(ReaderFixture, FramesAreSampledAtTheColumnsAndQueued) {
         reader.recordColors();
     }
     EXPECT_EQ(queue.contents(), "`7Cs");
-}
-
-TEST_F(ReaderFixture, QuitIsAnsweredOnlyAfterThePassInProgress) {
-    std::binary_semaphore inPause{0};
-    std::counting_semaphore<4> open{0};
-    std::atomic<int> passes{0};
-    bool answered = false;
-    {
-        ScreenReader reader(screen, geometry, queue, mainThread, log, [&](auto) {
-            ++passes;
-            inPause.release();
-            open.acquire();
-        });
-        screen.show(row(offer('A')));
-        reader.start();
-        inPause.acquire();
-        reader.stop([&] { answered = true; });
-        std::this_thread::sleep_for(20ms);
-        mainThread.drainPosted();
-        EXPECT_FALSE(answered);
-        open.release(4);
-        const auto until = std::chrono::steady_clock::now() + 30s;
-        while (!answered && std::chrono::steady_clock::now() < until) {
-            std::this_thread::sleep_for(2ms);
-            mainThread.drainPosted();
-        }
-        EXPECT_TRUE(answered);
-        EXPECT_EQ(passes, 1) << "the loop made its one pass and ended";
-        EXPECT_EQ(screen.captures(), 1);
-    }
-    // A reader that never started answers at once; so does one asked twice.
-    ScreenReader idle(screen, geometry, queue, mainThread, log, [](auto) {});
-    int answers = 0;
-    idle.stop([&] { ++answers; });
-    idle.stop([&] { ++answers; });
-    mainThread.drainPosted();
-    EXPECT_EQ(answers, 2);
 }
 
 TEST_F(ReaderFixture, CaptureThreadAndSelectionShareTheQueueSafely) {
