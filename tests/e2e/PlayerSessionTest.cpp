@@ -1,17 +1,16 @@
 // One player's evening with the real application, the strip painter and the host simulator,
 // judged by what the host received: start-up, the game coming to the front and leaving it,
-// combat, chat, a whisper, the host crashing and coming back, cooldowns, a picture and the quit.
+// combat, a whisper, the host crashing and coming back, a picture and the quit. Chat and
+// cooldowns are the director's, checked on its recorded keyboard.
 #include "E2eTest.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 namespace et::e2e {
 namespace {
-
-constexpr int32_t kSlot1Key = 0x10; // Q
-constexpr int32_t kSlot2Key = 0x12; // E
 
 // For one key's pulse: how many of its messages lie between two starts of a sweep (the
 // start color, full red, comes once a cycle). The count follows from the pulse's period,
@@ -30,32 +29,14 @@ std::vector<int> cycleLengths(const std::vector<HostRecord>& records, size_t fro
     return lengths;
 }
 
-// Every key of `keys` has been given back (its effect ended) from `from` on.
-bool allRestored(const std::vector<HostRecord>& records, size_t from,
-                 const std::vector<int32_t>& keys) {
-    std::set<int32_t> left(keys.begin(), keys.end());
-    for (size_t i = from; i < records.size(); ++i)
-        if (records[i].is("RestoreSingleKeyLighting")) left.erase(records[i].key);
-    return left.empty();
-}
-
-KeyColor colorOf(const HostRecord& r) {
-    return {r.key, r.r, r.g, r.b};
-}
-
 TEST_F(E2eTest, APlayersEvening) {
     SettingsFile settings;
-    settings.calibratedForCellWidth(8)
-        .set("autoToggleProfile", true)
-        .set("useActionBarCooldowns1", true)
-        .set("key101", int64_t{kSlot1Key})
-        .set("key102", int64_t{kSlot2Key})
-        .set("blinkTimePref", 0.6);
+    settings.calibratedForCellWidth(8).set("autoToggleProfile", true);
     // Profile 2 differs from profile 1, so the host can tell them apart.
     settings.setColor("colorAColor2", {1.0, 0.0, 0.0, 1.0});
     settings.setColor("colorBColor2", {0.0, 0.0, 1.0, 1.0});
     ProfileOracle oracle(settings);
-    const ProfileFrame profile2 = oracle.selected(2), profile1 = oracle.selected(1);
+    const ProfileFrame profile1 = oracle.selected(1);
     AppSession& session = start(settings);
     ASSERT_TRUE(session.ok());
     HostSim& host = session.host();
@@ -64,8 +45,11 @@ TEST_F(E2eTest, APlayersEvening) {
     const auto ends = [&](const std::string& text, const std::vector<int32_t>& keys) {
         const size_t before = session.mark();
         EXPECT_TRUE(session.send(text));
-        EXPECT_TRUE(
-            host.waitUntil([&](const auto& all) { return allRestored(all, before, keys); }, 10.0))
+        EXPECT_TRUE(host.waitUntil(
+            [&](const auto& all) {
+                return allKeysSeen(all, before, keys, "RestoreSingleKeyLighting");
+            },
+            10.0))
             << "not every effect ended after " << text;
         EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u) << "after " << text;
         return before;
@@ -110,7 +94,7 @@ TEST_F(E2eTest, APlayersEvening) {
     const size_t beforeCombat = session.mark();
     ASSERT_TRUE(session.send("C"));
     EXPECT_TRUE(host.waitUntil(
-        [&](const auto& all) { return allKeysLit(all, beforeCombat, kCombatKeys); }, 10.0))
+        [&](const auto& all) { return allKeysSeen(all, beforeCombat, kCombatKeys); }, 10.0))
         << "not every combat key pulses";
     auto records = host.records();
     const auto device = std::find_if(records.begin() + long(beforeCombat), records.end(),
@@ -141,15 +125,6 @@ TEST_F(E2eTest, APlayersEvening) {
     for (const auto& r : host.recordsFrom(before))
         EXPECT_FALSE(r.isKey(kSpacebar)) << "Spacebar still pulses after O";
 
-    // The chat opens: profile 2; it closes: back to profile 1.
-    before = session.mark();
-    ASSERT_TRUE(session.send("E"));
-    const size_t chatOpen = waitForFrame(host, profile2, before, 5.0);
-    EXPECT_GT(chatOpen, 0u) << "E did not switch to profile 2";
-    ASSERT_TRUE(session.send("e"));
-    EXPECT_GT(waitForFrame(host, profile1, std::max(chatOpen, before), 5.0), 0u)
-        << "e did not switch back to profile 1";
-
     // A whisper flashes Enter magenta until the next message arrives, which is not lost.
     before = session.mark();
     ASSERT_TRUE(session.send("I"));
@@ -174,38 +149,10 @@ TEST_F(E2eTest, APlayersEvening) {
     before = session.mark();
     ASSERT_TRUE(host.start());
     EXPECT_TRUE(
-        host.waitUntil([&](const auto& all) { return allKeysLit(all, before, kCombatKeys); }, 3.0))
+        host.waitUntil([&](const auto& all) { return allKeysSeen(all, before, kCombatKeys); }, 3.0))
         << "the combat pulse did not come back";
     ASSERT_TRUE(session.send("O"));
     EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
-
-    // Bar map A, slots 1–6, in red: 96 puts slots 1 and 2 on cooldown, their keys dim.
-    before = session.mark();
-    ASSERT_TRUE(session.send(std::string(1, char(96)), "red"));
-    const auto dimmed1 =
-        host.waitFor([](const HostRecord& r) { return r.isKey(kSlot1Key); }, 10.0, before);
-    const auto dimmed2 =
-        host.waitFor([](const HostRecord& r) { return r.isKey(kSlot2Key); }, 10.0, before);
-    ASSERT_TRUE(dimmed1 && dimmed2) << "the cooldown keys were not lit";
-    EXPECT_EQ(colorOf(*dimmed1), oracle.cooldownColor(kSlot1Key));
-    EXPECT_EQ(colorOf(*dimmed2), oracle.cooldownColor(kSlot2Key));
-    // 64: slot 2 is back. Its key returns to its color, then flashes white for 0.6 s: eight
-    // ticks of 75 ms. Slot 1 stays as it is.
-    before = session.mark();
-    ASSERT_TRUE(session.send("@", "red"));
-    ASSERT_TRUE(host.waitFor(
-        [](const HostRecord& r) { return r.is("RestoreSingleKeyLighting") && r.key == kSlot2Key; },
-        10.0, before))
-        << "the flash of slot 2 did not end";
-    std::vector<HostRecord> slot2;
-    for (const auto& r : host.recordsFrom(before)) {
-        if (r.isKey(kSlot2Key)) slot2.push_back(r);
-        EXPECT_FALSE(r.isKey(kSlot1Key)) << "slot 1 changed though it is still on cooldown";
-    }
-    ASSERT_GE(slot2.size(), 3u);
-    EXPECT_EQ(colorOf(slot2[0]), oracle.keyColor(kSlot2Key));
-    EXPECT_EQ(colorOf(slot2[1]), (KeyColor{kSlot2Key, 100, 100, 100}));
-    EXPECT_EQ(slot2.size(), 1u + 8u);
 
     // The host draws its keyboard on request (the demo's pictures), or says why it cannot.
     const std::string png = session.desktop().folder() + "/keyboard.png";
@@ -225,7 +172,12 @@ TEST_F(E2eTest, APlayersEvening) {
     EXPECT_EQ(session.quitApp(), 0);
     EXPECT_TRUE(
         host.waitFor([](const HostRecord& r) { return r.is("RestoreLighting"); }, 5.0, before));
-    EXPECT_EQ(alarmingLines(session.app().output()), std::vector<std::string>{});
+    // Lines no healthy run prints.
+    static const std::regex alarm("error|fail|crash|abort|assert|sanitizer|segmentation|"
+                                  "terminat|qobject::|qthread",
+                                  std::regex::icase);
+    for (const auto& line : session.app().output())
+        EXPECT_FALSE(std::regex_search(line, alarm)) << line;
 }
 
 } // namespace
