@@ -41,12 +41,6 @@ class E2eTest : public ::testing::Test {
         EXPECT_TRUE(session_->ok()) << session_->error();
         return *session_;
     }
-    // A session with `settings`, its application started; fails the test when it cannot.
-    AppSession& start(const SettingsFile& settings, double cellWidth = 8.0) {
-        AppSession& session = prepare(settings, SessionOptions::withCellWidth(cellWidth));
-        EXPECT_TRUE(session.ok() && session.startApp()) << "no Init from ember-talon";
-        return session;
-    }
 
   private:
     std::unique_ptr<AppSession> session_;
