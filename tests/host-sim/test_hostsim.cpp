@@ -91,18 +91,6 @@ hostsim::KeyboardState litKeyboard() {
     return kb;
 }
 
-// The colors of litKeyboard() are the render test's; here what saving and restoring leave.
-TEST(KeyboardState, RestoresSavedKeysAndSavedLighting) {
-    hostsim::KeyboardState kb = litKeyboard();
-    kb.apply(message(corvwire::kSaveSingleKeyLighting, {CLK_P1}));
-    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_P1, 1, 1, 1}));
-    kb.apply(message(corvwire::kRestoreSingleKeyLighting, {CLK_P1}));
-    EXPECT_EQ(kb.keyColor(CLK_P1), (hostsim::Rgb{0, 100, 0}));
-    kb.apply(message(corvwire::kRestoreLighting));
-    EXPECT_EQ(kb.current().whole, (hostsim::Rgb{0, 0, 100}));
-    EXPECT_FALSE(kb.current().bitmap);
-}
-
 std::array<int, 3> at(const hostsim::Image& image, int32_t key, int scale = 2) {
     const auto p = hostsim::keyCenter(key, scale);
     if (p.x < 0) return {-1, -1, -1};
@@ -110,7 +98,7 @@ std::array<int, 3> at(const hostsim::Image& image, int32_t key, int scale = 2) {
     return {px[0], px[1], px[2]};
 }
 
-TEST(KeyboardRender, EachKeyShowsTheColorTheHostKeeps) {
+TEST(KeyboardState, EachKeyShowsTheColorTheHostKeepsAndSavedLightingComesBack) {
     for (int scale : {1, 3}) {
         SCOPED_TRACE(scale);
         const auto image = hostsim::renderKeyboard(litKeyboard(), scale);
@@ -122,6 +110,15 @@ TEST(KeyboardRender, EachKeyShowsTheColorTheHostKeeps) {
         EXPECT_EQ(at(image, CLK_P2, scale), (std::array{0, 0, 255})); // no cell: the whole color
     }
     EXPECT_EQ(hostsim::keyCenter(0x7777).x, -1);
+    // A saved key and the saved lighting come back.
+    hostsim::KeyboardState kb = litKeyboard();
+    kb.apply(message(corvwire::kSaveSingleKeyLighting, {CLK_P1}));
+    kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_P1, 1, 1, 1}));
+    kb.apply(message(corvwire::kRestoreSingleKeyLighting, {CLK_P1}));
+    EXPECT_EQ(kb.keyColor(CLK_P1), (hostsim::Rgb{0, 100, 0}));
+    kb.apply(message(corvwire::kRestoreLighting));
+    EXPECT_EQ(kb.current().whole, (hostsim::Rgb{0, 0, 100}));
+    EXPECT_FALSE(kb.current().bitmap);
     // Unlit differs from black; another client's 0–255 shows as full above 100 %.
     hostsim::KeyboardState state;
     EXPECT_NE(at(hostsim::renderKeyboard(state), CLK_Escape), (std::array{0, 0, 0}));
