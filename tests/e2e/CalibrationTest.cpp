@@ -11,14 +11,13 @@ namespace {
 
 // The number stored under `key` in the settings file's first group.
 std::optional<double> storedNumber(const std::string& text, const std::string& key) {
-    const std::string tag = key + "=", settings = text.substr(0, text.find("\n[", 1));
-    for (size_t at = settings.find(tag); at != std::string::npos; at = settings.find(tag, at + 1)) {
-        if (at > 0 && settings[at - 1] != '\n') continue;
-        char* end = nullptr;
-        const double value = std::strtod(settings.c_str() + at + tag.size(), &end);
-        if (end != settings.c_str() + at + tag.size()) return value;
-    }
-    return std::nullopt;
+    const std::string general = "\n" + text.substr(0, text.find("\n[", 1));
+    const size_t at = general.find("\n" + key + "=");
+    if (at == std::string::npos) return std::nullopt;
+    const char* start = general.c_str() + at + key.size() + 2;
+    char* end = nullptr;
+    const double value = std::strtod(start, &end);
+    return end == start ? std::nullopt : std::optional(value);
 }
 
 TEST_F(E2eTest, GarbageSettingsStartWithDefaultsAndCalibratingTwiceFindsTheStrip) {

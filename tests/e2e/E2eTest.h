@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iostream>
-#include <regex>
 #include <set>
 
 namespace et::e2e {
@@ -43,12 +41,6 @@ class E2eTest : public ::testing::Test {
         EXPECT_TRUE(session_->ok()) << session_->error();
         return *session_;
     }
-    // A session with `settings`, its application started; fails the test when it cannot.
-    AppSession& start(const SettingsFile& settings, double cellWidth = 8.0) {
-        AppSession& session = prepare(settings, SessionOptions::withCellWidth(cellWidth));
-        EXPECT_TRUE(session.ok() && session.startApp()) << "no Init from ember-talon";
-        return session;
-    }
 
   private:
     std::unique_ptr<AppSession> session_;
@@ -75,24 +67,14 @@ inline size_t waitForFrame(const HostSim& host, const ProfileFrame& expected, si
     return after;
 }
 
-// Every key of `keys` has had a key message from `from` on.
-inline bool allKeysLit(const std::vector<HostRecord>& records, size_t from,
-                       const std::vector<int32_t>& keys) {
+// Every key of `keys` has had a `command` message from `from` on.
+inline bool allKeysSeen(const std::vector<HostRecord>& records, size_t from,
+                        const std::vector<int32_t>& keys,
+                        const char* command = "SetLightingForKeyWithKeyName") {
     std::set<int32_t> left(keys.begin(), keys.end());
     for (size_t i = from; i < records.size() && !left.empty(); ++i)
-        if (records[i].is("SetLightingForKeyWithKeyName")) left.erase(records[i].key);
+        if (records[i].is(command)) left.erase(records[i].key);
     return left.empty();
-}
-
-// Lines of the application's output that no healthy run prints.
-inline std::vector<std::string> alarmingLines(const std::vector<std::string>& output) {
-    static const std::regex alarm("error|fail|crash|abort|assert|sanitizer|segmentation|"
-                                  "terminat|qobject::|qthread",
-                                  std::regex::icase);
-    std::vector<std::string> found;
-    std::copy_if(output.begin(), output.end(), std::back_inserter(found),
-                 [](const std::string& line) { return std::regex_search(line, alarm); });
-    return found;
 }
 
 } // namespace et::e2e

@@ -1,17 +1,14 @@
 // One player's evening with the real application, the strip painter and the host simulator,
 // judged by what the host received: start-up, the game coming to the front and leaving it,
-// combat, chat, a whisper, the host crashing and coming back, cooldowns, a picture and the quit.
+// combat, a whisper, the host crashing and coming back, and the quit. Chat and cooldowns
+// are the director's, checked on its recorded keyboard; the host's pictures are host-sim's.
 #include "E2eTest.h"
 
-#include <algorithm>
-#include <filesystem>
+#include <regex>
 #include <thread>
 
 namespace et::e2e {
 namespace {
-
-constexpr int32_t kSlot1Key = 0x10; // Q
-constexpr int32_t kSlot2Key = 0x12; // E
 
 // For one key's pulse: how many of its messages lie between two starts of a sweep (the
 // start color, full red, comes once a cycle). The count follows from the pulse's period,
@@ -30,45 +27,28 @@ std::vector<int> cycleLengths(const std::vector<HostRecord>& records, size_t fro
     return lengths;
 }
 
-// Every key of `keys` has been given back (its effect ended) from `from` on.
-bool allRestored(const std::vector<HostRecord>& records, size_t from,
-                 const std::vector<int32_t>& keys) {
-    std::set<int32_t> left(keys.begin(), keys.end());
-    for (size_t i = from; i < records.size(); ++i)
-        if (records[i].is("RestoreSingleKeyLighting")) left.erase(records[i].key);
-    return left.empty();
-}
-
-KeyColor colorOf(const HostRecord& r) {
-    return {r.key, r.r, r.g, r.b};
-}
-
 TEST_F(E2eTest, APlayersEvening) {
     SettingsFile settings;
-    settings.calibratedForCellWidth(8)
-        .set("autoToggleProfile", true)
-        .set("useActionBarCooldowns1", true)
-        .set("key101", int64_t{kSlot1Key})
-        .set("key102", int64_t{kSlot2Key})
-        .set("blinkTimePref", 0.6);
+    settings.calibratedForCellWidth(8).set("autoToggleProfile", true);
     // Profile 2 differs from profile 1, so the host can tell them apart.
     settings.setColor("colorAColor2", {1.0, 0.0, 0.0, 1.0});
     settings.setColor("colorBColor2", {0.0, 0.0, 1.0, 1.0});
     ProfileOracle oracle(settings);
-    const ProfileFrame profile2 = oracle.selected(2), profile1 = oracle.selected(1);
-    AppSession& session = start(settings);
-    ASSERT_TRUE(session.ok());
+    const ProfileFrame profile1 = oracle.selected(1);
+    AppSession& session = prepare(settings, SessionOptions::withCellWidth(8));
+    ASSERT_TRUE(session.ok() && session.startApp()) << "no Init from ember-talon";
     HostSim& host = session.host();
-    // Sends `text`, waits until every key of `keys` is given back, then for profile 1;
-    // returns the mark before `text`.
+    // Sends `text`, waits until every key of `keys` is given back, then for profile 1.
     const auto ends = [&](const std::string& text, const std::vector<int32_t>& keys) {
         const size_t before = session.mark();
         EXPECT_TRUE(session.send(text));
-        EXPECT_TRUE(
-            host.waitUntil([&](const auto& all) { return allRestored(all, before, keys); }, 10.0))
+        EXPECT_TRUE(host.waitUntil(
+            [&](const auto& all) {
+                return allKeysSeen(all, before, keys, "RestoreSingleKeyLighting");
+            },
+            10.0))
             << "not every effect ended after " << text;
         EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u) << "after " << text;
-        return before;
     };
 
     // Start-up greets the host and saves its lighting, nothing more.
@@ -105,24 +85,13 @@ TEST_F(E2eTest, APlayersEvening) {
     session.gameInFront();
     EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
 
-    // Combat: every combat key pulses on device 4, Spacebar in red at 400 ms a cycle
-    // (80 messages), at 200 ms after y; O ends every pulse and the profile comes back.
+    // Combat: every combat key pulses, Spacebar at 400 ms a cycle
+    // (80 messages), at 200 ms after y; O gives every key back and the profile comes back.
     const size_t beforeCombat = session.mark();
     ASSERT_TRUE(session.send("C"));
     EXPECT_TRUE(host.waitUntil(
-        [&](const auto& all) { return allKeysLit(all, beforeCombat, kCombatKeys); }, 10.0))
+        [&](const auto& all) { return allKeysSeen(all, beforeCombat, kCombatKeys); }, 10.0))
         << "not every combat key pulses";
-    auto records = host.records();
-    const auto device = std::find_if(records.begin() + long(beforeCombat), records.end(),
-                                     [](const HostRecord& r) { return r.is("SetTargetDevice"); });
-    ASSERT_NE(device, records.end());
-    EXPECT_EQ(device->device, 4);
-    for (size_t i = beforeCombat; i < records.size(); ++i) {
-        const HostRecord& r = records[i];
-        if (!r.isKey(kSpacebar)) continue;
-        EXPECT_TRUE(r.r >= 25 && r.r <= 100 && r.g == 0 && r.b == 0)
-            << "Spacebar at " << r.r << "," << r.g << "," << r.b;
-    }
     ASSERT_TRUE(host.waitUntil(
         [&](const auto& all) { return cycleLengths(all, beforeCombat, kSpacebar).size() >= 2; },
         20.0));
@@ -136,19 +105,6 @@ TEST_F(E2eTest, APlayersEvening) {
     EXPECT_EQ(fast[1], 40) << "the pulse was not re-issued at 200 ms";
     EXPECT_EQ(fast[2], 40);
     ends("O", kCombatKeys);
-    before = session.mark();
-    host.waitForQuiet(1.0, 3.0);
-    for (const auto& r : host.recordsFrom(before))
-        EXPECT_FALSE(r.isKey(kSpacebar)) << "Spacebar still pulses after O";
-
-    // The chat opens: profile 2; it closes: back to profile 1.
-    before = session.mark();
-    ASSERT_TRUE(session.send("E"));
-    const size_t chatOpen = waitForFrame(host, profile2, before, 5.0);
-    EXPECT_GT(chatOpen, 0u) << "E did not switch to profile 2";
-    ASSERT_TRUE(session.send("e"));
-    EXPECT_GT(waitForFrame(host, profile1, std::max(chatOpen, before), 5.0), 0u)
-        << "e did not switch back to profile 1";
 
     // A whisper flashes Enter magenta until the next message arrives, which is not lost.
     before = session.mark();
@@ -157,13 +113,11 @@ TEST_F(E2eTest, APlayersEvening) {
         [](const HostRecord& r) { return r.isKey(kEnter) && r.r == 100 && r.g == 0 && r.b == 100; },
         10.0, before))
         << "Enter does not flash";
-    size_t endedAt = ends("1", {kEnter});
+    ends("1", {kEnter});
+    before = session.mark();
     host.waitForQuiet(1.2, 4.0);
-    records = host.records();
-    while (!(records[endedAt].is("RestoreSingleKeyLighting") && records[endedAt].key == kEnter))
-        ++endedAt;
-    for (size_t i = endedAt; i < records.size(); ++i)
-        EXPECT_FALSE(records[i].isKey(kEnter)) << "Enter still flashes";
+    for (const auto& r : host.recordsFrom(before))
+        EXPECT_FALSE(r.isKey(kEnter)) << "Enter still flashes";
 
     // The host dies mid-run; combat starts pulses that write to nobody. It comes back: the
     // application finds it by itself and the running pulses are back within 3 s.
@@ -174,58 +128,22 @@ TEST_F(E2eTest, APlayersEvening) {
     before = session.mark();
     ASSERT_TRUE(host.start());
     EXPECT_TRUE(
-        host.waitUntil([&](const auto& all) { return allKeysLit(all, before, kCombatKeys); }, 3.0))
+        host.waitUntil([&](const auto& all) { return allKeysSeen(all, before, kCombatKeys); }, 3.0))
         << "the combat pulse did not come back";
     ASSERT_TRUE(session.send("O"));
     EXPECT_GT(waitForFrame(host, profile1, before, 5.0), 0u);
-
-    // Bar map A, slots 1–6, in red: 96 puts slots 1 and 2 on cooldown, their keys dim.
-    before = session.mark();
-    ASSERT_TRUE(session.send(std::string(1, char(96)), "red"));
-    const auto dimmed1 =
-        host.waitFor([](const HostRecord& r) { return r.isKey(kSlot1Key); }, 10.0, before);
-    const auto dimmed2 =
-        host.waitFor([](const HostRecord& r) { return r.isKey(kSlot2Key); }, 10.0, before);
-    ASSERT_TRUE(dimmed1 && dimmed2) << "the cooldown keys were not lit";
-    EXPECT_EQ(colorOf(*dimmed1), oracle.cooldownColor(kSlot1Key));
-    EXPECT_EQ(colorOf(*dimmed2), oracle.cooldownColor(kSlot2Key));
-    // 64: slot 2 is back. Its key returns to its color, then flashes white for 0.6 s: eight
-    // ticks of 75 ms. Slot 1 stays as it is.
-    before = session.mark();
-    ASSERT_TRUE(session.send("@", "red"));
-    ASSERT_TRUE(host.waitFor(
-        [](const HostRecord& r) { return r.is("RestoreSingleKeyLighting") && r.key == kSlot2Key; },
-        10.0, before))
-        << "the flash of slot 2 did not end";
-    std::vector<HostRecord> slot2;
-    for (const auto& r : host.recordsFrom(before)) {
-        if (r.isKey(kSlot2Key)) slot2.push_back(r);
-        EXPECT_FALSE(r.isKey(kSlot1Key)) << "slot 1 changed though it is still on cooldown";
-    }
-    ASSERT_GE(slot2.size(), 3u);
-    EXPECT_EQ(colorOf(slot2[0]), oracle.keyColor(kSlot2Key));
-    EXPECT_EQ(colorOf(slot2[1]), (KeyColor{kSlot2Key, 100, 100, 100}));
-    EXPECT_EQ(slot2.size(), 1u + 8u);
-
-    // The host draws its keyboard on request (the demo's pictures), or says why it cannot.
-    const std::string png = session.desktop().folder() + "/keyboard.png";
-    ASSERT_TRUE(host.command("render " + png + "\nrender /nonexistent/k.png"));
-    const auto replied = [&](const std::string& reply) {
-        for (int i = 0; i < 200; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(25)))
-            for (const auto& note : host.notes())
-                if (note.rfind(reply, 0) == 0) return true;
-        return false;
-    };
-    EXPECT_TRUE(replied("{\"rendered\":\"" + png + "\"}"));
-    EXPECT_GT(std::filesystem::file_size(png), 1000u);
-    EXPECT_TRUE(replied("{\"error\":\"cannot write /nonexistent/k"));
 
     // Quitting gives the keyboard back and ends cleanly.
     before = session.mark();
     EXPECT_EQ(session.quitApp(), 0);
     EXPECT_TRUE(
         host.waitFor([](const HostRecord& r) { return r.is("RestoreLighting"); }, 5.0, before));
-    EXPECT_EQ(alarmingLines(session.app().output()), std::vector<std::string>{});
+    // Lines no healthy run prints.
+    static const std::regex alarm("error|fail|crash|abort|assert|sanitizer|segmentation|"
+                                  "terminat|qobject::|qthread",
+                                  std::regex::icase);
+    for (const auto& line : session.app().output())
+        EXPECT_FALSE(std::regex_search(line, alarm)) << line;
 }
 
 } // namespace

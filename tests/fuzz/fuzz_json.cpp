@@ -33,13 +33,12 @@ bool sameTree(const JSONValue& first, const JSONValue& second) {
         return sameNumber(first.AsNumber(), second.AsNumber());
     case JSONType_String:
         return first.AsString() == second.AsString();
-    case JSONType_Array: {
+    case JSONType_Array:
         if (first.CountChildren() != second.CountChildren()) return false;
         for (std::size_t i = 0; i < first.CountChildren(); ++i)
             if (!sameTree(*first.Child(i), *second.Child(i))) return false;
         return true;
-    }
-    case JSONType_Object: {
+    case JSONType_Object:
         if (first.CountChildren() != second.CountChildren()) return false;
         // Looked up by the whole name: names may hold NUL characters (\u0000).
         for (const auto& [name, value] : first.AsObject()) {
@@ -47,7 +46,6 @@ bool sameTree(const JSONValue& first, const JSONValue& second) {
             if (other == second.AsObject().end() || !sameTree(*value, *other->second)) return false;
         }
         return true;
-    }
     }
     return false;
 }

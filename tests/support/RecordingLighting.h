@@ -28,9 +28,7 @@ class RecordingLighting : public Lighting {
 
     bool init() override { return record("init", {}); }
     bool getSdkVersion(int& major, int& minor, int& build) override {
-        major = 1;
-        minor = 2;
-        build = 0;
+        major = 1, minor = 2, build = 0;
         return record("getSdkVersion", {});
     }
     bool setTargetDevice(int device) override { return record("setTargetDevice", {device}); }
