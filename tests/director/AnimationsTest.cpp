@@ -31,14 +31,6 @@ Probe C(size_t frame, int row, int column, Rgb3 color) {
 }
 using Play = std::function<void(Animations&, const LightingBitmap&)>;
 
-std::vector<Rgb3> wholeColors(const std::vector<LightingCall>& calls) {
-    std::vector<Rgb3> out;
-    for (const auto& c : calls)
-        if (c.name == "setLighting")
-            out.push_back({int(c.args[0]), int(c.args[1]), int(c.args[2])});
-    return out;
-}
-
 class AnimationsTest : public ::testing::Test {
   protected:
     AnimationsTest() {
@@ -158,7 +150,9 @@ TEST_F(AnimationsTest, InSingleColorModeTheWholeKeyboardChangesColor) {
         SCOPED_TRACE(row.name);
         h.lighting.clear();
         row.run(animations, profile);
-        auto colors = wholeColors(h.lighting.calls);
+        std::vector<Rgb3> colors;
+        for (const auto& c : h.lighting.named("setLighting"))
+            colors.push_back({int(c.args[0]), int(c.args[1]), int(c.args[2])});
         if (colors.size() > row.colors.size()) colors.erase(colors.begin() + 2, colors.end() - 1);
         EXPECT_EQ(colors, row.colors);
         EXPECT_EQ(waits(h.lighting.calls), row.waits);

@@ -40,16 +40,15 @@ class WaitRecordingRunLoop : public RunLoop {
     RecordingLighting& lighting_;
 };
 
-// Hands out the draws it was given, then `fallback`; remembers every range asked for.
+// Hands out the draws it was given, then the low end; remembers every range asked for.
 class ScriptedRandom : public RandomSource {
   public:
     std::deque<int> draws;
-    int fallback = 0;
     std::vector<std::pair<int, int>> ranges;
 
     int uniform(int low, int high) override {
         ranges.emplace_back(low, high);
-        if (draws.empty()) return low + fallback;
+        if (draws.empty()) return low;
         const int v = draws.front();
         draws.pop_front();
         return low + v;

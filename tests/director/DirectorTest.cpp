@@ -94,19 +94,17 @@ class DirectorTest : public ::testing::Test {
     DirectorHarness h;
 };
 
-TEST_F(DirectorTest, ChatSwitchesToProfileTwoAndBack) {
+TEST_F(DirectorTest, ChatAndProfileCodesSelectAndShow) {
     state().autoToggleProfile2 = true;
-    h.send("3");
+    h.send("5");
     sendAfresh("E");
     EXPECT_EQ(state().activeColorProfile, 2);
     EXPECT_TRUE(showed(2));
     sendAfresh("e");
-    EXPECT_EQ(state().activeColorProfile, 3);
-    EXPECT_TRUE(showed(3));
-}
+    EXPECT_EQ(state().activeColorProfile, 5);
+    EXPECT_TRUE(showed(5));
 
-TEST_F(DirectorTest, ProfileCodesSelectAndShow) {
-    h.send("5");
+    state().autoToggleProfile2 = false;
     sendAfresh("p");
     EXPECT_EQ(state().activeColorProfile, 2); // 5 mod 2 + 1
     EXPECT_TRUE(showed(2));
@@ -148,24 +146,6 @@ TEST_F(DirectorTest, SingleColorModeShowsColorAOfTheProfile) {
     h.lighting.clear();
     h.director.refreshLighting();
     EXPECT_EQ(h.lighting.named("setLighting"), std::vector<LightingCall>(2, colorA1));
-}
-
-TEST_F(DirectorTest, DebugLinesShowTheMessageAndItsBytes) {
-    h.send("Q");
-    h.send("i");
-    EXPECT_TRUE(h.log.lines().empty());
-    h.debugMode = true;
-    for (const std::string& m :
-         {std::string("i"), std::string("Q"), std::string(1, 0), std::string("[B")})
-        h.send(m);
-    EXPECT_EQ(h.log.lines(), (std::vector<std::string>{
-                                 "evaluating message i (69)",
-                                 "evaluating message Q (51)",
-                                 "Ignored message Q (51) from buffer",
-                                 "ignoring message NULL (00)",
-                                 "evaluating message [B (5b42)",
-                             }));
-    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(DirectorTest, RefreshTicksFollowTheGameState) {

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace et::test {
 namespace {
 
@@ -80,22 +78,6 @@ TEST_F(EffectsTest, ShadowStopReachesOnlyTheKeyboardRows) {
     h.lighting.clear();
     effects.stopShadowEffects(true);
     EXPECT_EQ(h.lighting.calls[1], (LightingCall{"stopEffects", {}, {}}));
-}
-
-TEST(SystemRandomSource, DrawsCoverTheWholeRangeAndNothingElse) {
-    SystemRandomSource random(7);
-    std::set<int> seen;
-    for (int i = 0; i < 20000; ++i)
-        seen.insert(random.uniform(0, 249));
-    EXPECT_EQ(seen.size(), 250u);
-    EXPECT_EQ(*seen.begin(), 0);
-    EXPECT_EQ(*seen.rbegin(), 249);
-    // Two generators from the system's entropy do not repeat each other.
-    SystemRandomSource a, b;
-    std::vector<int> da, db;
-    for (int i = 0; i < 16; ++i)
-        da.push_back(a.uniform(0, 799)), db.push_back(b.uniform(0, 799));
-    EXPECT_NE(da, db);
 }
 
 } // namespace

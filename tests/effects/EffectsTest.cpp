@@ -154,10 +154,6 @@ TEST_F(BeforeInit, KeyEffectsAreRefusedAndAWholeEffectRunsSilently) {
     ASSERT_TRUE(CorvLedFlashLighting(100, 0, 0, 30, 10));
     ASSERT_TRUE(pumpUntil(idle));
     EXPECT_EQ(host_->messageCount(), 0u);
-
-    initAndClear();
-    EXPECT_TRUE(CorvLedFlashSingleKey(CLK_Enter, 100, 0, 100, 0, 500));
-    EXPECT_TRUE(CorvLedPulseSingleKey(CLK_Enter, 100, 0, 0, 25, 0, 0, 400, true));
 }
 
 // A restart replaces the running effect's colours and interval but keeps the first save,
