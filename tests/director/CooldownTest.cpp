@@ -9,7 +9,7 @@
 namespace et::test {
 namespace {
 
-constexpr int32_t kKey1 = 0x02, kKey2 = 0x03, kQ = 0x10, kW = 0x11;
+constexpr int32_t kW = 0x11;
 
 class CooldownTest : public ::testing::Test {
   protected:

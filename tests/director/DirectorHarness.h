@@ -21,6 +21,9 @@
 
 namespace et::test {
 
+// Keys that several director tests light by name.
+constexpr int32_t kKey1 = 0x02, kKey2 = 0x03, kQ = 0x10;
+
 // Waits are recorded as {"wait", {milliseconds}} between the lighting calls.
 class WaitRecordingRunLoop : public RunLoop {
   public:
