@@ -3,6 +3,7 @@
 // in one list, in the order they happened, so tests can read a whole animation back.
 #include "ActionBarMaps.h"
 #include "CanvasModel.h"
+#include "CorvaneLED.h"
 #include "KeyList.h"
 #include "KeyboardFrames.h"
 #include "LightingDirector.h"
@@ -22,7 +23,7 @@
 namespace et::test {
 
 // Keys that several director tests light by name.
-constexpr int32_t kKey1 = 0x02, kKey2 = 0x03, kQ = 0x10;
+constexpr int32_t kKey1 = CLK_1, kKey2 = CLK_2, kQ = CLK_Q;
 
 // Waits are recorded as {"wait", {milliseconds}} between the lighting calls.
 class WaitRecordingRunLoop : public RunLoop {
