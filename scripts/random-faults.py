@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Draws small faults at random from the product code, as records for scripts/planted-faults.
 
-    scripts/random-faults.py SEED N [FILE…]
+    scripts/random-faults.py [--revision REV] SEED N [FILE…]
 
 Prints N records (name, file, line, what, old, new) in the fault list's format, drawn with the
 given seed from every mutation site of the product sources (SDKs/, app/, host/, or the FILEs
-given). A record's old text is its whole line and new the line with one change:
+given), as they stand in the work tree or in commit REV. A record's old text is its whole line and new the line with one change:
 
   cmp     a comparison flipped or moved to its neighbour (<, <=, >, >=, ==, !=)
   logic   && and || swapped, or a ! removed
@@ -114,17 +114,30 @@ def sites_of_line(code):
     return sites
 
 
-def product_files(root):
-    listed = subprocess.run(["git", "-C", root, "ls-files", "--", *ROOTS], check=True,
-                            capture_output=True, text=True).stdout.split()
+def git(root, *args):
+    return subprocess.run(["git", "-C", root, *args], check=True, capture_output=True,
+                          text=True, errors="replace").stdout
+
+
+def product_files(root, revision):
+    if revision:
+        listed = git(root, "ls-tree", "-r", "--name-only", revision, "--", *ROOTS).split()
+    else:
+        listed = git(root, "ls-files", "--", *ROOTS).split()
     return [f for f in listed if f.endswith(EXTENSIONS)]
 
 
-def all_sites(root, files):
+def read_source(root, revision, path):
+    if revision:
+        return git(root, "show", f"{revision}:{path}")
+    with open(os.path.join(root, path), errors="replace") as f:
+        return f.read()
+
+
+def all_sites(root, revision, files):
     sites = []
     for path in files:
-        with open(os.path.join(root, path), errors="replace") as f:
-            lines = f.read().split("\n")
+        lines = read_source(root, revision, path).split("\n")
         in_block = False
         for number, line in enumerate(lines, 1):
             code, in_block = mask_literals(line, in_block)
@@ -139,13 +152,16 @@ def all_sites(root, files):
 
 
 def main():
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    revision = None
+    if args[:1] == ["--revision"]:
+        revision, args = args[1], args[2:]
+    if len(args) < 2:
         sys.exit(__doc__)
-    seed, count = int(sys.argv[1]), int(sys.argv[2])
-    root = subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True,
-                          capture_output=True, text=True).stdout.strip()
-    files = sys.argv[3:] or product_files(root)
-    sites = all_sites(root, files)
+    seed, count = int(args[0]), int(args[1])
+    root = git(".", "rev-parse", "--show-toplevel").strip()
+    files = args[2:] or product_files(root, revision)
+    sites = all_sites(root, revision, files)
     drawn = random.Random(seed).sample(sites, min(count, len(sites)))
     drawn.sort(key=lambda s: (s[0], s[1]))
     for index, (path, number, line, changed, op, old, new) in enumerate(drawn, 1):
