@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
+#include <tuple>
 
 namespace et::test {
 namespace {
@@ -113,36 +116,143 @@ TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
     EXPECT_EQ(log.count(line), 1);
 }
 
+// A client that makes, moves and closes windows as a game and a window manager would.
+struct Windows {
+    xcb_connection_t* c;
+    xcb_screen_t* screen;
+    explicit Windows(const std::string& display)
+        : c(xcb_connect(display.c_str(), nullptr)),
+          screen(xcb_setup_roots_iterator(xcb_get_setup(c)).data) {}
+    ~Windows() { xcb_disconnect(c); }
+    xcb_window_t make(xcb_window_t parent, int width, int height, const std::string& cls,
+                      uint32_t background = 0xff0000) {
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 50, 50, static_cast<uint16_t>(width),
+                          static_cast<uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &background);
+        if (!cls.empty()) setClass(w, cls);
+        xcb_map_window(c, w);
+        return w;
+    }
+    void setClass(xcb_window_t w, const std::string& cls) {
+        const std::string value = cls + '\0' + cls + '\0';
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(value.size()), value.data());
+    }
+    void place(xcb_window_t w, int x, int width) {
+        const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(width)};
+        xcb_configure_window(c, w, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_WIDTH, values);
+    }
+    // Everything asked for is done and its events have reached the other clients.
+    void sync() {
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+};
+
 // The game's client window below the frames a window manager puts around it, found
 // before helpers of the same class.
 TEST_F(X11Fixture, WindowSearchFindsTheMappedClientInsideItsFrames) {
-    xcb_connection_t* c = xcb_connect(server.display().c_str(), nullptr);
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const auto window = [&](xcb_window_t parent, int width, int height, const std::string& cls) {
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 0, 0, static_cast<uint16_t>(width),
-                          static_cast<uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, 0, nullptr);
-        const std::string value = cls + '\0' + cls + '\0';
-        if (!cls.empty())
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                                static_cast<uint32_t>(value.size()), value.data());
-        xcb_map_window(c, w);
-        return w;
-    };
-    EXPECT_FALSE(x11::findClientWindow(c, screen, "emberfall.exe"));
+    Windows x(server.display());
+    EXPECT_FALSE(x11::findClientWindow(x.c, x.screen, "emberfall.exe"));
     // A hidden helper of the game's, bigger than its window, and the game's window two
     // levels down inside a frame, as reparenting window managers do.
-    xcb_unmap_window(c, window(screen->root, 600, 380, "emberfall.exe"));
-    const xcb_window_t inner = window(window(screen->root, 420, 330, ""), 410, 310, "");
-    const xcb_window_t game = window(inner, 400, 300, "emberfall.exe");
-    const auto found = x11::findClientWindow(c, screen, "emberfall.exe");
+    xcb_unmap_window(x.c, x.make(x.screen->root, 600, 380, "emberfall.exe"));
+    const xcb_window_t inner = x.make(x.make(x.screen->root, 420, 330, ""), 410, 310, "");
+    const xcb_window_t game = x.make(inner, 400, 300, "emberfall.exe");
+    const auto found = x11::findClientWindow(x.c, x.screen, "emberfall.exe");
     ASSERT_TRUE(found);
     EXPECT_EQ(found->id, game);
     EXPECT_EQ(found->width, 400);
     EXPECT_EQ(found->height, 300);
     EXPECT_TRUE(found->mapped);
-    xcb_disconnect(c);
+}
+
+// The game window followed on a clock of the test's: what each change of the desktop makes
+// the source read, the pause between searches, the idle search, the back-off of refused reads.
+TEST_F(X11Fixture, TheGameWindowIsFollowedThroughItsChangesAndPauses) {
+    using namespace std::chrono_literals;
+    using R = X11ScreenSource::Reading;
+    for (const bool followEvents : {true, false}) {
+        SCOPED_TRACE(followEvents);
+        auto t = X11ScreenSource::Clock::time_point(100s);
+        X11ScreenSource source(server.display(), followEvents, [&] { return t; });
+        int lines = 0;
+        source.setReport([&](const std::string&) { ++lines; });
+        Windows x(server.display());
+        ScreenImage image;
+        // What is read after a step of the clock: from where, the first pixel (White, Red,
+        // Blue or - for nothing) and how many pixels.
+        const auto after = [&](std::chrono::milliseconds step) {
+            x.sync();
+            t += step;
+            const bool read = source.capture({0, 0, 40, 1}, image);
+            const auto c = image.colorAt(0).value_or(Color{0.5, 0.5, 0.5, 1});
+            const char pixel = !read ? '-' : c.green > 0.5 ? 'W' : c.red > 0.5 ? 'R' : 'B';
+            return std::tuple(source.reading(), pixel, image.width());
+        };
+        const auto game = std::tuple(R::GameWindow, 'R', 40), hidden = std::tuple(R::GameHidden, '-', 0),
+                   corner = std::tuple(R::Screen, 'W', 40);
+        EXPECT_EQ(after(0ms), corner);
+        xcb_window_t w = x.make(x.screen->root, 200, 100, "emberfall.exe");
+        if (followEvents) {
+            EXPECT_EQ(after(249ms), corner) << "searched again too soon";
+            EXPECT_EQ(after(1ms), game);
+            xcb_unmap_window(x.c, w);
+            EXPECT_EQ(after(1ms), hidden);
+            xcb_map_window(x.c, w);
+            EXPECT_EQ(after(1ms), game);
+            x.place(w, 50, 30);
+            EXPECT_EQ(after(1ms), std::tuple(R::GameWindow, 'R', 30)) << "cut to the window";
+        } else {
+            // Without events it looks after a pause in use.
+            EXPECT_EQ(after(1001ms), game);
+        }
+        // Partly off the screen the server refuses the read.
+        x.place(w, -20, 200);
+        EXPECT_EQ(after(300ms), hidden);
+        if (followEvents) {
+            x.place(w, 50, 200); // news of it: read at once
+            EXPECT_EQ(after(1ms), game);
+        } else {
+            // Unannounced, it is seen at the next try: after 0.5 s, then twice as long each
+            // time, up to 8 s.
+            x.place(w, 50, 200);
+            EXPECT_EQ(after(499ms), hidden);
+            EXPECT_EQ(after(1ms), game);
+            x.place(w, -20, 200);
+            EXPECT_EQ(after(300ms), hidden);
+            EXPECT_EQ(after(500ms), hidden); // refused again
+            x.place(w, 50, 200);
+            EXPECT_EQ(after(999ms), hidden);
+            EXPECT_EQ(after(1ms), game);
+            x.place(w, -20, 200);
+            x.sync();
+            // Tries at +0, 0.5, 1.5, 3.5, 7.5, 15.5 and 23.5 s.
+            for (int i = 0; i < 200; ++i, t += 100ms)
+                source.capture({0, 0, 40, 1}, image);
+            x.place(w, 50, 200);
+            int waited = 0;
+            while (after(250ms) != game && waited < 100)
+                ++waited;
+            EXPECT_EQ(waited, 13);
+        }
+        xcb_destroy_window(x.c, w);
+        if (!followEvents) {
+            EXPECT_EQ(after(300ms), hidden) << "gone: only a failed read tells";
+        }
+        EXPECT_EQ(after(300ms), corner);
+        // A window whose class comes later is found by the search every 3 s: with events, 3 s
+        // after the one its appearance caused; without, after the one that found nothing.
+        w = x.make(x.screen->root, 200, 100, "", 0x0000ff);
+        EXPECT_EQ(after(300ms), corner);
+        x.setClass(w, "emberfall.exe");
+        int steps = 0;
+        while (after(100ms) != std::tuple(R::GameWindow, 'B', 40) && steps < 100)
+            ++steps;
+        EXPECT_EQ(steps, followEvents ? 29 : 26);
+        EXPECT_EQ(lines, followEvents ? 8 : 11) << "one line for each change of what is read";
+    }
 }
 
 // The capture as the application runs it, from a game window, with the source's lines in

@@ -49,8 +49,8 @@ const char* readingLine(X11ScreenSource::Reading reading) {
 }
 } // namespace
 
-X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents)
-    : displayName_(std::move(displayName)), followEvents_(followEvents) {}
+X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents, Now now)
+    : displayName_(std::move(displayName)), followEvents_(followEvents), now_(std::move(now)) {}
 
 X11ScreenSource::~X11ScreenSource() {
     disconnect();
@@ -289,7 +289,7 @@ bool X11ScreenSource::capture(const Rect& rect, ScreenImage& image) {
     image.clear();
     if (!connected()) return false;
     pollEvents();
-    const auto now = Clock::now();
+    const auto now = now_();
     searchGameWindow(now);
     lastCapture_ = now;
     return game_ ? readGameWindow(rect, image, now) : readRoot(rect, image, now);

@@ -27,10 +27,14 @@ class X11ScreenSource : public ScreenSource {
     // Receives one line for each change of what is read; called on the capturing thread.
     using Report = std::function<void(const std::string&)>;
 
+    using Clock = std::chrono::steady_clock;
+    // The time its pauses and back-offs are measured in; tests step through them.
+    using Now = std::function<Clock::time_point()>;
     // `displayName` as in $DISPLAY; empty means $DISPLAY. `followEvents` off: no events
     // are selected (for a source used only now and then, whose unread events would pile
     // up); the game window is then searched again after a pause in use or a failed read.
-    explicit X11ScreenSource(std::string displayName = {}, bool followEvents = true);
+    explicit X11ScreenSource(std::string displayName = {}, bool followEvents = true,
+                             Now now = Clock::now);
     ~X11ScreenSource() override;
     X11ScreenSource(const X11ScreenSource&) = delete;
     X11ScreenSource& operator=(const X11ScreenSource&) = delete;
@@ -52,7 +56,6 @@ class X11ScreenSource : public ScreenSource {
     static constexpr const char* kGameWindowClass = "emberfall.exe";
 
   private:
-    using Clock = std::chrono::steady_clock;
 
     bool connected();
     void disconnect();
@@ -68,6 +71,7 @@ class X11ScreenSource : public ScreenSource {
 
     std::string displayName_;
     bool followEvents_;
+    Now now_;
     Report report_;
     xcb_connection_t* connection_ = nullptr;
     xcb_screen_t* screen_ = nullptr;
