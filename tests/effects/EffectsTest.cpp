@@ -37,6 +37,11 @@ TEST_F(Effects, EachEffectSendsItsTicksThenRestores) {
          {"SaveKey 28", "Key 28 100 0 0", "Key 28 25 0 0", "RestoreKey 28"}},
         // f = 20/30 gives red 75 in single precision (74 in double); the sweep back uses
         // w = 1 − f, so it does not retrace the way out exactly.
+        // 21 ms in steps of 10 leaves 1 ms: one more blend each way before the restore.
+        {"key pulse of 21 ms",
+         [] { return CorvLedPulseSingleKey(CLK_A, 100, 0, 0, 0, 0, 0, 21, false); },
+         {"SaveKey 30", "Key 30 100 0 0", "Key 30 52 0 0", "Key 30 4 0 0", "Key 30 0 0 0",
+          "Key 30 47 0 0", "Key 30 95 0 0", "RestoreKey 30"}},
         {"key pulse blends in single precision and truncates",
          [] { return CorvLedPulseSingleKey(CLK_A, 100, 0, 40, 25, 60, 0, 30, false); },
          {"SaveKey 30", "Key 30 100 0 40", "Key 30 75 19 26", "Key 30 50 39 13", "Key 30 25 60 0",
@@ -62,6 +67,9 @@ TEST_F(Effects, EachEffectSendsItsTicksThenRestores) {
         {"whole pulse",
          [] { return CorvLedPulseLighting(100, 60, 21, 200, 50); },
          {"Save", "Set 0 0 0", "Set 5 3 1", "Restore"}},
+        {"whole pulse of 201 ms: the last millisecond shows a level",
+         [] { return CorvLedPulseLighting(100, 60, 21, 201, 50); },
+         {"Save", "Set 0 0 0", "Set 5 3 1", "Set 10 6 2", "Restore"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

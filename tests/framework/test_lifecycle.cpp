@@ -16,6 +16,7 @@ TEST_F(Lifecycle, OneConnectionPerSessionAndNothingSentOutsideOne) {
     EXPECT_FALSE(CorvLedSetLighting(1, 2, 3));
     EXPECT_FALSE(CorvLedSaveCurrentLighting());
     EXPECT_FALSE(CorvLedSetLightingFromBitmap(bitmap));
+    EXPECT_FALSE(CorvLedSetLightingForKeyWithKeyName(CLK_A, 1, 2, 3));
     EXPECT_TRUE(CorvLedSetTargetDevice(3)); // inverted: refused
     expectNothingSent();
     EXPECT_EQ(host_->connectionsServed(), 0);

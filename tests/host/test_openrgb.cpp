@@ -50,7 +50,6 @@ class Peer {
         return lines.empty() ? "" : lines[0].substr(lines[0].find(' ') + 1);
     }
 
-  private:
     std::vector<std::string> ask(const std::string& command) {
         std::vector<std::string> lines;
         process_->write(command + "\n");
@@ -60,6 +59,8 @@ class Peer {
         }
         return lines;
     }
+
+  private:
     std::unique_ptr<ChildProcess> process_;
     int port_ = 0;
 };
@@ -165,6 +166,13 @@ TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
         CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
     EXPECT_TRUE(shows({{"Key: 1", "#00FF00"}, {"Key: 0", "#00FF00"}, {"Key: D", "#00FF00"}}));
 
+    // The last client gone, the board is given back; the next one has it taken again and
+    // shows the frame, though it has not changed since it was last sent.
+    output_->clientsChanged(0);
+    EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
+    output_->clientsChanged(1);
+    EXPECT_TRUE(shows({{"Key: 1", "#00FF00"}, {"Key: Escape", "#FF0000"}}));
+
     CorvLedShutdown();
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
     EXPECT_TRUE(within(3, [&] { return peer_->colors() == found; }));
@@ -183,6 +191,10 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
         // A fresh server shows its own colors until the host has found it again.
         EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 2.5)) << "round " << round;
     }
+    // After a rescan the devices are new ones, black and in their first mode.
+    peer_->ask("rescan");
+    EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 4));
+    EXPECT_EQ(peer_->mode(), "Direct");
     for (uint32_t version = 0; version <= orgb::kClientProtocolVersion; ++version) {
         orgb::SdkClient client;
         std::string error;
