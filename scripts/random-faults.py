@@ -2,6 +2,8 @@
 """Draws small faults at random from the product code, as records for scripts/planted-faults.
 
     scripts/random-faults.py [--revision REV] SEED N [FILE…]
+    scripts/random-faults.py --relocate LIST
+
 
 Prints N records (name, file, line, what, old, new) in the fault list's format, drawn with the
 given seed from every mutation site of the product sources (SDKs/, app/, host/, or the FILEs
@@ -15,6 +17,11 @@ given), as they stand in the work tree or in commit REV. A record's old text is 
 
 The same seed on the same tree draws the same faults. Sites inside comments, string and
 character literals and preprocessor lines are never drawn.
+
+--relocate prints the records of LIST (drawn earlier, perhaps in another commit) with each
+line: moved to the nearest line of the work tree that reads exactly as its old text, so that
+one sample can be planted before and after a change of the code around it. A record whose
+line is gone keeps its number and is reported as moved.
 """
 import os
 import random
@@ -151,8 +158,32 @@ def all_sites(root, revision, files):
     return sites
 
 
+def relocate(list_path):
+    root = git(".", "rev-parse", "--show-toplevel").strip()
+    cache = {}
+    for record in open(list_path, encoding="utf-8").read().split("\n\n"):
+        fields = dict(l.split(": ", 1) for l in record.splitlines() if ": " in l)
+        if "line" in fields and "file" in fields:
+            path = os.path.join(root, fields["file"])
+            if path not in cache:
+                try:
+                    cache[path] = open(path, encoding="utf-8").read().split("\n")
+                except OSError:
+                    cache[path] = []
+            wanted, at = fields["old"], int(fields["line"])
+            matches = [n for n, l in enumerate(cache[path], 1) if l == wanted]
+            if matches:
+                near = min(matches, key=lambda n: abs(n - at))
+                record = re.sub(r"(?m)^line: \d+$", f"line: {near}", record)
+        if record.strip():
+            print(record.strip("\n"))
+            print()
+
+
 def main():
     args = sys.argv[1:]
+    if args[:1] == ["--relocate"] and len(args) == 2:
+        return relocate(args[1])
     revision = None
     if args[:1] == ["--revision"]:
         revision, args = args[1], args[2:]
