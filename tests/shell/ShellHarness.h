@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -109,6 +110,12 @@ class FakeActivity : public Activity {
     void end() override { events.push_back("end"); }
 };
 
+// Settings in memory; `onDisk` holds them as of the last sync, what a crash would leave.
+struct SyncedDefaults : MemoryDefaults {
+    std::map<std::string, Value> onDisk;
+    void sync() override { onDisk = values(); }
+};
+
 struct ShellHarness {
     // Another framework (the real library) or screen (a slow one) may stand in.
     explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
@@ -130,7 +137,7 @@ struct ShellHarness {
                    std::nullopt} {}
 
     RecordingLighting lighting;
-    MemoryDefaults defaults;
+    SyncedDefaults defaults;
     QtRunLoop runLoop;
     QtMainThread mainThread;
     FakeWorkspace workspace;

@@ -116,7 +116,7 @@ TEST(LifecycleTest, QuitWaitsForTheCapturePassThenSavesTheFrameAndShutsDown) {
     EXPECT_EQ(lighting.matching("shutdown").size(), 1u);
     EXPECT_EQ(h.exits, 1);
     EXPECT_EQ(h.activity.events.back(), "end");
-    EXPECT_EQ(h.defaults.getString("windowPosition"), "40 50 700 500");
+    EXPECT_EQ(std::get<std::string>(h.defaults.onDisk.at("windowPosition")), "40 50 700 500");
     h.spin(0.15);
     EXPECT_EQ(screen.passes.load(), lighting.passesAtShutdown) << "no pass after the shutdown";
 }

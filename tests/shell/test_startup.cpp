@@ -102,6 +102,18 @@ TEST(StartupTest, StoredSettingsReachTheControlsAndBadOnesAreIgnored) {
         EXPECT_FALSE(app.director.state.combatChatWarning);
         EXPECT_EQ(h.defaults.getBool("combatChatWarning"), false);
     }
+    // Settings of the wrong type read as missing.
+    ShellHarness h;
+    for (const char* key : {"blinkTimePref", "singleColorMode", "autoToggleProfile",
+                            "combatChatWarning", "scanWidth", "scanOffset"})
+        h.defaults.setRaw(key, std::string("yes"));
+    h.defaults.setRaw("windowPosition", int64_t{5});
+    AppDelegate& app = h.start();
+    EXPECT_EQ(app.colorProgrammerWindow.blinkTimeTextbox->text(), "1.0");
+    EXPECT_FALSE(app.mainWindow.singleColorModeBtn->isChecked() ||
+                 app.mainWindow.autoChatProfileCheckbox->isChecked() ||
+                 app.director.state.combatChatWarning);
+    EXPECT_EQ(h.logLines().at(3), "Calibration settings not found!");
 }
 
 } // namespace
