@@ -197,12 +197,11 @@ TEST(LightingSwitchesTest, BeforeTheColorProgrammerOpensTheyShowTheStoredProfile
     MainWindow& w = app.mainWindow;
     // Single-color mode on and off again: the way back shows the profile.
     for (auto* button : {w.controlAllLightsCheckbox, w.singleColorModeBtn, w.singleColorModeBtn}) {
-        h.lighting.lastBitmap.clear();
+        h.lighting.clear();
         button->click();
         h.spin(0.02);
         if (w.singleColorModeBtn->isChecked()) continue;
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), h.lighting.lastBitmap.begin(),
-                               h.lighting.lastBitmap.end()))
+        EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(expected.begin(), expected.end()))
             << button->text().toStdString();
     }
     EXPECT_FALSE(app.colorProgrammerWindow.isVisible());
@@ -214,8 +213,7 @@ TEST(LightingSwitchesTest, BeforeTheColorProgrammerOpensTheyShowTheStoredProfile
     stored[1] = kColorD;
     const LightingBitmap edited = KeyboardFrames::composeBitmap(colors, stored);
     w.controlAllLightsCheckbox->click();
-    EXPECT_TRUE(std::equal(edited.begin(), edited.end(), h.lighting.lastBitmap.begin(),
-                           h.lighting.lastBitmap.end()));
+    EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(edited.begin(), edited.end()));
 }
 
 } // namespace

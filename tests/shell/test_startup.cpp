@@ -3,10 +3,6 @@
 #include "AppInfo.h"
 #include "ShellHarness.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <gtest/gtest.h>
 
 namespace et::test {
 namespace {
@@ -31,14 +27,14 @@ TEST(StartupTest, FreshInstallationLogsItsStateAndLightsNothingUntilTheGameIsInF
     EXPECT_FALSE(h.defaults.contains("scanWidth")) << "the default strip is not written back";
 
     h.spin(0.5);
-    EXPECT_EQ(h.lighting.calls, (std::vector<std::string>{"init", "getSdkVersion"}))
+    EXPECT_EQ(h.lighting.names(), (std::vector<std::string>{"init", "getSdkVersion"}))
         << "nothing while another application is in front";
 }
 
 // Debug mode from the command line and then the menu, with the framework unavailable.
 TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLibrary) {
     ShellHarness h;
-    h.lighting.initResult = false;
+    h.lighting.result = false;
     h.platform.frameworkVersion.reset();
     h.defaults.setDouble("scanWidth", 75.5);
     h.defaults.setInt("scanOffset", 0);
@@ -52,7 +48,7 @@ TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLib
                   "software (corvane-host) is installed and running; Ember Talon connects to it "
                   "as soon as it starts.",
                   "Debug mode active.", "The scanRect is {{0, 0}, {75.5, 1}}"}));
-    EXPECT_EQ(h.lighting.calls, std::vector<std::string>{"init"});
+    EXPECT_EQ(h.lighting.names(), std::vector<std::string>{"init"});
     // 75.5 with offset 0 is a calibration and is taken as stored.
     EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{0, 0, 75.5, 1}));
     EXPECT_TRUE(h.app->myTimer.isActive() && h.app->myTimer2.isActive());
