@@ -11,18 +11,11 @@
 #include "ShellHarness.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointF>
-#include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <deque>
@@ -64,17 +57,13 @@ inline void choose(QComboBox* menu, int index) {
 }
 
 // What every key shows now: the last color sent to it, by KeyName, counting per-key
-// commands only (a bitmap is checked through RecordingLighting::lastBitmap).
+// commands only (a bitmap through ShellHarness::lastBitmap).
 inline std::map<int32_t, Rgb> lastKeyColors(const RecordingLighting& lighting,
                                             size_t fromCall = 0) {
     std::map<int32_t, Rgb> keys;
-    for (size_t i = fromCall; i < lighting.calls.size(); ++i) {
-        std::istringstream in(lighting.calls[i]);
-        std::string name;
-        int32_t key = 0;
-        int r = 0, g = 0, b = 0;
-        if (in >> name >> key >> r >> g >> b && name == "setLightingForKey") keys[key] = {r, g, b};
-    }
+    for (size_t i = fromCall; i < lighting.calls.size(); ++i)
+        if (const auto& [name, a, bitmap] = lighting.calls[i]; name == "setLightingForKey")
+            keys[static_cast<int32_t>(a[0])] = {a[1], a[2], a[3]};
     return keys;
 }
 

@@ -101,10 +101,10 @@ TEST_F(CanvasViewTest, CancelPutsTheStoredProfileBackAndOkSavesTheEditsWithTheBl
     EXPECT_FALSE(window().isVisible());
     EXPECT_FALSE(touched());
     ASSERT_LT(mark, h.lighting.calls.size());
-    EXPECT_EQ(h.lighting.calls[mark], "setLightingFromBitmap");
+    EXPECT_EQ(h.lighting.calls[mark].name, "setLightingFromBitmap");
     const LightingBitmap stored =
         KeyboardFrames::composeBitmap(defaultColorSet(), ProfileStore::defaultKeyToColorMap());
-    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), h.lighting.lastBitmap.begin()));
+    EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(stored.begin(), stored.end()));
     for (const auto& [key, rgb] : lastKeyColors(h.lighting, mark))
         EXPECT_EQ(rgb, Rgb(40, 30, 40)) << key << ": the P keys, logo and badge in stored H";
     EXPECT_FALSE(h.defaults.contains("savedKeyToColorMap1")) << "nothing was saved";

@@ -53,6 +53,8 @@ TEST_F(ProfileWindowsTest, ASwitchAsksAboutEditsAndShowsTheNewProfileInEveryCont
     choose(popup(), 9); // the separator cannot be chosen and names no profile
     auto* items = qobject_cast<QStandardItemModel*>(popup()->model());
     EXPECT_FALSE(items->item(9)->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(popup()->count(), 11) << "nine profiles, a separator, the copy item";
+    EXPECT_EQ(popup()->itemText(8), "Profile 9");
     selectPaintButton(4);
     paintKey(1);
     choose(popup(), 0); // the active profile: nothing happens, even with edits
@@ -195,15 +197,23 @@ TEST(LightingSwitchesTest, BeforeTheColorProgrammerOpensTheyShowTheStoredProfile
     MainWindow& w = app.mainWindow;
     // Single-color mode on and off again: the way back shows the profile.
     for (auto* button : {w.controlAllLightsCheckbox, w.singleColorModeBtn, w.singleColorModeBtn}) {
-        h.lighting.lastBitmap.clear();
+        h.lighting.clear();
         button->click();
         h.spin(0.02);
         if (w.singleColorModeBtn->isChecked()) continue;
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), h.lighting.lastBitmap.begin(),
-                               h.lighting.lastBitmap.end()))
+        EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(expected.begin(), expected.end()))
             << button->text().toStdString();
     }
     EXPECT_FALSE(app.colorProgrammerWindow.isVisible());
+
+    // Profile 1 edited on the canvas: a switch shows the edit.
+    app.colorProgrammer.setColorsBtn();
+    app.colorProgrammerWindow.colorButtonGroup->button(4)->click();
+    clickCanvas(*app.colorProgrammerWindow.keyboardCanvas, keyCenter(1));
+    stored[1] = kColorD;
+    const LightingBitmap edited = KeyboardFrames::composeBitmap(colors, stored);
+    w.controlAllLightsCheckbox->click();
+    EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(edited.begin(), edited.end()));
 }
 
 } // namespace

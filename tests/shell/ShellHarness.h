@@ -10,15 +10,24 @@
 #include "MemoryDefaults.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
+#include "RecordingLighting.h"
 #include "Sound.h"
 #include "Speech.h"
 #include "Workspace.h"
 
 #include <QPlainTextEdit>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -26,57 +35,6 @@
 #include <vector>
 
 namespace et::test {
-
-// Every framework call as one line of text ("init", "setLightingForKey 1 100 0 0"), in
-// order, so tests compare whole sequences.
-class RecordingLighting : public Lighting {
-  public:
-    std::vector<std::string> calls;
-    bool initResult = true;
-
-    bool init() override { return record("init"), initResult; }
-    bool getSdkVersion(int& major, int& minor, int& build) override {
-        major = 1, minor = 2, build = 0;
-        return record("getSdkVersion"), true;
-    }
-    bool setTargetDevice(int device) override { return record("setTargetDevice", device), false; }
-    bool setLighting(int r, int g, int b) override { return record("setLighting", r, g, b), true; }
-    bool stopEffects() override { return record("stopEffects"), true; }
-    bool setLightingFromBitmap(const unsigned char* bitmap) override {
-        lastBitmap.assign(bitmap, bitmap + 504);
-        return record("setLightingFromBitmap"), true;
-    }
-    bool setLightingForKey(int32_t key, int r, int g, int b) override {
-        return record("setLightingForKey", key, r, g, b), true;
-    }
-    bool flashSingleKey(int32_t key, int r, int g, int b, int d, int i) override {
-        return record("flashSingleKey", key, r, g, b, d, i), true;
-    }
-    bool pulseSingleKey(int32_t key, int r, int g, int b, int r2, int g2, int b2, int d,
-                        bool inf) override {
-        return record("pulseSingleKey", key, r, g, b, r2, g2, b2, d, inf), true;
-    }
-    bool stopEffectsOnKey(int32_t key) override { return record("stopEffectsOnKey", key), true; }
-    void shutdown() override { record("shutdown"); }
-
-    std::vector<unsigned char> lastBitmap;
-
-    // Calls whose text starts with `prefix`.
-    std::vector<std::string> matching(const std::string& prefix) const {
-        std::vector<std::string> out;
-        for (const auto& c : calls)
-            if (c.rfind(prefix, 0) == 0) out.push_back(c);
-        return out;
-    }
-
-  private:
-    template <typename... Args> void record(const char* name, Args... args) {
-        std::ostringstream line;
-        line << name;
-        ((line << ' ' << args), ...);
-        calls.push_back(line.str());
-    }
-};
 
 class FakeWorkspace : public Workspace {
   public:
@@ -109,28 +67,23 @@ class FakeActivity : public Activity {
     void end() override { events.push_back("end"); }
 };
 
+// Settings in memory; `onDisk` holds them as of the last sync, what a crash would leave.
+struct SyncedDefaults : MemoryDefaults {
+    std::map<std::string, Value> onDisk;
+    void sync() override { onDisk = values(); }
+};
+
 struct ShellHarness {
     // Another framework (the real library) or screen (a slow one) may stand in.
     explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
-        : platform{framework ? *framework : lighting,
-                   defaults,
-                   runLoop,
-                   mainThread,
-                   workspace,
-                   launcher,
-                   silence,
-                   silence,
-                   activity,
-                   screen ? *screen : captureSource,
-                   calibrationSource,
-                   std::string("1.2.0"),
+        : platform{framework ? *framework : lighting, defaults, runLoop, mainThread, workspace,
+                   launcher, silence, silence, activity, screen ? *screen : captureSource,
+                   calibrationSource, std::string("1.2.0"),
                    [this](const std::string& url) { openedUrls.push_back(url); },
-                   [this] { ++exits; },
-                   /*logToStandardError=*/false,
-                   std::nullopt} {}
+                   [this] { ++exits; }, /*logToStandardError=*/false, std::nullopt} {}
 
     RecordingLighting lighting;
-    MemoryDefaults defaults;
+    SyncedDefaults defaults;
     QtRunLoop runLoop;
     QtMainThread mainThread;
     FakeWorkspace workspace;
@@ -155,6 +108,11 @@ struct ShellHarness {
         return *app;
     }
 
+    // The keyboard as the last bitmap left it; empty before any.
+    std::vector<unsigned char> lastBitmap() const {
+        const auto sent = lighting.named("setLightingFromBitmap");
+        return sent.empty() ? std::vector<unsigned char>{} : sent.back().bitmap;
+    }
     std::string logText() const {
         return app->mainWindow.myTextScroll->toPlainText().toStdString();
     }

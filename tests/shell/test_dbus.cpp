@@ -6,7 +6,6 @@
 #include "ShellHarness.h"
 #include "SystemBus.h"
 
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 

@@ -4,12 +4,8 @@
 #include "QtRunLoop.h"
 #include "ShellHarness.h"
 
-#include <QAction>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <map>
 

@@ -3,10 +3,6 @@
 // closing the main window; and the shutdown handshake with the capture thread.
 #include "ShellHarness.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QPushButton>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,7 +15,7 @@ TEST(LifecycleTest, QueuedMessagesResetAndTestLightsReachTheKeyboardAndClosingEn
     ShellHarness h;
     AppDelegate& app = h.start();
     app.messageQueue.enqueue("C");
-    EXPECT_TRUE(h.waitFor([&] { return h.lighting.matching("pulseSingleKey").size() >= 18; }));
+    EXPECT_TRUE(h.waitFor([&] { return h.lighting.named("pulseSingleKey").size() >= 18; }));
 
     // A profile message (after combat, which holds ordinary messages back) also switches
     // the color programmer's profile.
@@ -50,7 +46,7 @@ TEST(LifecycleTest, QueuedMessagesResetAndTestLightsReachTheKeyboardAndClosingEn
     app.mainWindow.testButton->click();
     EXPECT_EQ(h.logLines().back(), "Showing test pattern on the keyboard.");
     EXPECT_TRUE(app.calibration.confirmCalibrate);
-    EXPECT_TRUE(h.waitFor([&] { return !h.lighting.matching("setLightingFromBitmap").empty(); }));
+    EXPECT_TRUE(h.waitFor([&] { return !h.lighting.named("setLightingFromBitmap").empty(); }));
 
     // Closing the main window closes the others with it.
     app.helpMenuItem();
@@ -109,14 +105,14 @@ TEST(LifecycleTest, QuitWaitsForTheCapturePassThenSavesTheFrameAndShutsDown) {
     app.requestQuit();
     EXPECT_TRUE(app.terminating());
     EXPECT_FALSE(app.activeScreenReader->keepTheScannerRunning);
-    EXPECT_TRUE(lighting.matching("shutdown").empty()) << "the quit waits";
+    EXPECT_TRUE(lighting.named("shutdown").empty()) << "the quit waits";
     app.requestQuit(); // a second request changes nothing
     ASSERT_TRUE(h.waitFor([&] { return app.terminated(); }));
     EXPECT_FALSE(lighting.shutdownDuringCapture);
-    EXPECT_EQ(lighting.matching("shutdown").size(), 1u);
+    EXPECT_EQ(lighting.named("shutdown").size(), 1u);
     EXPECT_EQ(h.exits, 1);
     EXPECT_EQ(h.activity.events.back(), "end");
-    EXPECT_EQ(h.defaults.getString("windowPosition"), "40 50 700 500");
+    EXPECT_EQ(std::get<std::string>(h.defaults.onDisk.at("windowPosition")), "40 50 700 500");
     h.spin(0.15);
     EXPECT_EQ(screen.passes.load(), lighting.passesAtShutdown) << "no pass after the shutdown";
 }

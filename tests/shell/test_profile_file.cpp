@@ -3,10 +3,7 @@
 #include "ProfileFile.h"
 #include "ShellHarness.h"
 
-#include <QButtonGroup>
-#include <QLineEdit>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>

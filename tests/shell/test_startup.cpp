@@ -3,10 +3,6 @@
 #include "AppInfo.h"
 #include "ShellHarness.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <gtest/gtest.h>
 
 namespace et::test {
 namespace {
@@ -31,14 +27,14 @@ TEST(StartupTest, FreshInstallationLogsItsStateAndLightsNothingUntilTheGameIsInF
     EXPECT_FALSE(h.defaults.contains("scanWidth")) << "the default strip is not written back";
 
     h.spin(0.5);
-    EXPECT_EQ(h.lighting.calls, (std::vector<std::string>{"init", "getSdkVersion"}))
+    EXPECT_EQ(h.lighting.names(), (std::vector<std::string>{"init", "getSdkVersion"}))
         << "nothing while another application is in front";
 }
 
 // Debug mode from the command line and then the menu, with the framework unavailable.
 TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLibrary) {
     ShellHarness h;
-    h.lighting.initResult = false;
+    h.lighting.result = false;
     h.platform.frameworkVersion.reset();
     h.defaults.setDouble("scanWidth", 75.5);
     h.defaults.setInt("scanOffset", 0);
@@ -52,7 +48,7 @@ TEST(StartupTest, FrameworkUnavailableStillStartsTheCaptureAndNamesTheMissingLib
                   "software (corvane-host) is installed and running; Ember Talon connects to it "
                   "as soon as it starts.",
                   "Debug mode active.", "The scanRect is {{0, 0}, {75.5, 1}}"}));
-    EXPECT_EQ(h.lighting.calls, std::vector<std::string>{"init"});
+    EXPECT_EQ(h.lighting.names(), std::vector<std::string>{"init"});
     // 75.5 with offset 0 is a calibration and is taken as stored.
     EXPECT_EQ(*h.app->geometry.myScanRect(), (Rect{0, 0, 75.5, 1}));
     EXPECT_TRUE(h.app->myTimer.isActive() && h.app->myTimer2.isActive());
@@ -102,6 +98,18 @@ TEST(StartupTest, StoredSettingsReachTheControlsAndBadOnesAreIgnored) {
         EXPECT_FALSE(app.director.state.combatChatWarning);
         EXPECT_EQ(h.defaults.getBool("combatChatWarning"), false);
     }
+    // Settings of the wrong type read as missing.
+    ShellHarness h;
+    for (const char* key : {"blinkTimePref", "singleColorMode", "autoToggleProfile",
+                            "combatChatWarning", "scanWidth", "scanOffset"})
+        h.defaults.setRaw(key, std::string("yes"));
+    h.defaults.setRaw("windowPosition", int64_t{5});
+    AppDelegate& app = h.start();
+    EXPECT_EQ(app.colorProgrammerWindow.blinkTimeTextbox->text(), "1.0");
+    EXPECT_FALSE(app.mainWindow.singleColorModeBtn->isChecked() ||
+                 app.mainWindow.autoChatProfileCheckbox->isChecked() ||
+                 app.director.state.combatChatWarning);
+    EXPECT_EQ(h.logLines().at(3), "Calibration settings not found!");
 }
 
 } // namespace

@@ -4,18 +4,14 @@
 #include "TextViewLog.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
-#include <gtest/gtest.h>
 
 #include <set>
 #include <thread>

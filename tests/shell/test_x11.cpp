@@ -78,8 +78,10 @@ struct Scratch {
         fs::permissions(p, fs::perms::owner_all);
         return p;
     }
-    void entry(const std::string& file, const std::string& lines) {
-        std::ofstream(dir / "data/applications" / file) << "[Desktop Entry]\nType=Application\n"
+    void entry(const std::string& file, const std::string& lines,
+               const std::string& folder = "data") {
+        fs::create_directories(dir / folder / "applications");
+        std::ofstream(dir / folder / "applications" / file) << "[Desktop Entry]\nType=Application\n"
                                                         << lines;
     }
     std::optional<std::string> waitFor(const std::string& record) const {
@@ -90,13 +92,20 @@ struct Scratch {
             }
         return std::nullopt;
     }
-    std::optional<int> activate(const std::string& display, const std::string& name) const {
-        ChildProcess helper({"/usr/bin/env", "DISPLAY=" + display,
-                             "XDG_DATA_HOME=" + (dir / "data").string(),
-                             "XDG_DATA_DIRS=" + (dir / "none").string(),
-                             "PATH=" + bin().string() + ":/usr/bin:/bin", ACTIVATE_HELPER, name},
-                            /*quiet=*/true);
-        return helper.wait(10);
+    // The helper in a clean environment; `env` adds or overrides variables; `prefix` runs
+    // before it (limits, another user).
+    std::optional<int> activate(const std::string& display, const std::string& name,
+                                const std::vector<std::string>& env = {},
+                                const std::vector<std::string>& prefix = {}) const {
+        std::vector<std::string> argv = {"/usr/bin/env", "-i", "DISPLAY=" + display,
+                                         "XDG_DATA_HOME=" + (dir / "data").string(),
+                                         "XDG_DATA_DIRS=" + (dir / "none").string(),
+                                         "PATH=" + bin().string() + ":/usr/bin:/bin"};
+        argv.insert(argv.end(), env.begin(), env.end());
+        argv.insert(argv.end(), prefix.begin(), prefix.end());
+        argv.push_back(ACTIVATE_HELPER);
+        argv.push_back(name);
+        return ChildProcess(argv, /*quiet=*/true).wait(10);
     }
 };
 
@@ -126,6 +135,44 @@ TEST_F(X11Test, HelperRaisesARunningWindowElseStartsFromAVisibleDesktopEntryElse
     EXPECT_NE(s.activate(server.display(), "No Such Game"), 0);
     s.entry("broken.desktop", "Name=Broken Game\nExec=/nonexistent/broken\n");
     EXPECT_NE(s.activate(server.display(), "Broken Game"), 0);
+    // A start that cannot fork is a failure: run as nobody allowed one process.
+    EXPECT_EQ(s.activate("", "true", {},
+                         {"prlimit", "--nproc=1", "setpriv", "--reuid=nobody", "--regid=nogroup",
+                          "--clear-groups", "--"}),
+              127);
+}
+
+// Which program a name starts: executable names tried on PATH, and the desktop-entry
+// folders searched in order, the first match winning.
+TEST(HelperStartTest, ExecutableNamesAndDesktopEntryFolders) {
+    Scratch s;
+    for (const char* program : {"ember-fall", "ember_tide", "emberport"})
+        s.recorder(program, "ran");
+    const auto program = s.recorder("entry-bin", "ran");
+    for (const char* folder : {"data", "home/.local/share", "d1", "d2"})
+        s.entry("game.desktop", "Name=Lost Game\nExec=" + program.string() + " " + folder + "\n",
+                folder);
+    const std::string d1 = (s.dir / "d1").string(), d2 = (s.dir / "d2").string();
+    struct Row {
+        std::string name;
+        std::vector<std::string> env;
+        std::string ran;
+    } rows[] = {
+        {"Ember Fall", {}, ""},
+        {"Ember Tide", {}, ""},
+        {"Ember Port", {}, ""},
+        {"Lost Game", {"XDG_DATA_DIRS=" + d1 + ":" + d2}, "data\n"},
+        {"Lost Game", {"XDG_DATA_HOME=relative", "HOME=" + (s.dir / "home").string()},
+         "home/.local/share\n"},
+        {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=:relative:" + d2 + ":" + d1}, "d2\n"},
+        {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=" + d1 + ":" + d2}, "d1\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name + " " + (row.env.empty() ? "" : row.env.back()));
+        fs::remove(s.dir / "ran");
+        EXPECT_EQ(s.activate("", row.name, row.env), 0);
+        EXPECT_EQ(s.waitFor("ran"), row.ran);
+    }
 }
 
 TEST(HelperLauncherTest, RunsTheHelperWithoutWaitingForIt) {
