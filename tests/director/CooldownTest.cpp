@@ -125,19 +125,57 @@ TEST_F(CooldownTest, DisplayOffDeadAndShadowUpdateTheBitmapsButSendNothing) {
     showCooldownsOn({1, 4});
     const std::pair<const char*, std::function<void()>> states[] = {
         {"display off", [&] { h.frames.useSpellCooldowns[0] = false; }},
-        {"dead", [&] { h.frames.useSpellCooldowns[0] = true, h.send("D"); }},
-        {"shadow", [&] { h.send("U"), h.send("j"); }},
+        {"dead", [&] { h.send("D"); }},
+        {"shadow", [&] { h.send("j"); }},
     };
     for (const auto& [why, enter] : states) {
         SCOPED_TRACE(why);
+        h.frames.useSpellCooldowns[0] = true;
+        h.send("U");
+        frame('`', 64);
+        frame('`', 0); // a ready flash whose end must not paint over what comes now
         enter();
         h.lighting.clear();
+        h.clock.runFor(1.2);
+        EXPECT_TRUE(h.lighting.calls.empty());
         frame('`', 64);
         EXPECT_TRUE(cellShows(4, kKey1, cooldown()));
         frame('`', 0);
         EXPECT_TRUE(cellShows(4, kKey1, normal(kKey1)));
         EXPECT_TRUE(h.lighting.calls.empty());
     }
+}
+
+// The slots come from the character after the code, however many bytes its UTF-8 takes and
+// whatever follows it; a broken character says nothing.
+TEST_F(CooldownTest, FrameArgumentIsOneWholeCharacter) {
+    const std::pair<const char*, std::set<int32_t>> rows[] = {
+        {"`\xc3\x80", {kKey1}},                 // U+00C0: bit 64
+        {"`\xc3\xa0tail", {kKey1, kKey2}},      // U+00E0: bits 64 and 32
+        {"`\xe2\x82\xac", {0x03, 0x05, 0x06}},  // U+20AC: bits 32, 8 and 4
+        {"`\xf0\x9f\x99\x81!", {kKey1}},       // U+1F641
+        {"`\xc3", {}}, {"`\x80", {}}, {"`\xc3(", {}}, {"`\xf8\x88\x80\x80\x80", {}},
+    };
+    for (const auto& [message, dimmed] : rows) {
+        frame('`', 0);
+        h.send(message);
+        EXPECT_EQ(h.frames.dimmedKeys, dimmed) << message;
+    }
+}
+
+// A cooldown starting again in the ready flash: the flash's last tick puts back the ready
+// colour, and the cooldown colour follows it.
+TEST_F(CooldownTest, CooldownAgainDuringTheReadyFlashEndsInTheCooldownColor) {
+    frame('`', 64);
+    frame('`', 0);
+    h.clock.runFor(0.3);
+    h.lighting.clear();
+    frame('`', 64);
+    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{{"stopEffectsOnKey", {kKey1}, {}},
+                                                           setKey(kKey1, cooldown())}));
+    h.lighting.clear();
+    h.clock.runFor(0.1);
+    EXPECT_EQ(h.lighting.calls, (std::vector<LightingCall>{setKey(kKey1, cooldown())}));
 }
 
 TEST_F(CooldownTest, ExtraKeysAreSentByKeyNameAndHaveNoCell) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 namespace et::test {
@@ -222,6 +223,50 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatRetur
     EXPECT_TRUE(h.log.lines().empty());
     h.director.resetClicked(); // the button empties the queue
     EXPECT_EQ(h.queueResets, 1);
+}
+
+// Each key the director may have lit gets two stops, the second for a flash that ended first;
+// the profile is shown again once the pulses have restored their keys, then after the whisper's.
+TEST_F(DirectorTest, ResetStopsEveryKeyTwiceAndRepaintsAfterTheRestores) {
+    for (const char* m : {"C", "D", "l", "I"})
+        h.send(m);
+    sendAfresh("R");
+    std::map<int64_t, int> stops;
+    for (const auto& c : h.lighting.named("stopEffectsOnKey"))
+        ++stops[c.args[0]];
+    EXPECT_EQ(stops.count(0xFFF1), 1u);
+    for (const auto& [key, n] : stops)
+        EXPECT_EQ(n, 2) << std::hex << key;
+    for (double settle : {0.11, 0.5}) {
+        h.lighting.clear();
+        h.clock.runFor(settle);
+        EXPECT_TRUE(showed(1)) << settle;
+    }
+}
+
+// In debug mode every message is logged with its bytes, and a code with no meaning (a profile
+// number outside 1-9 too) as ignored.
+TEST_F(DirectorTest, DebugModeLogsMessagesAndTheCodesItIgnores) {
+    h.send("Q");
+    EXPECT_TRUE(h.log.lines().empty());
+    h.debugMode = true;
+    for (char code : std::string("RCODUGgSsMmAHrTaFfNnhJWVwxyzpjklKLBEeIi123456789`[]{}"))
+        h.send(std::string{code, ' '});
+    EXPECT_EQ(h.log.countStartingWith("Ignored"), 0);
+    h.log.clear();
+    for (const char* m : {"0", ":", "c\xc3\xa9"})
+        h.send(m);
+    h.send(std::string("\0C", 2));
+    h.director.messagesDropped("C\xff");
+    EXPECT_EQ(h.log.lines(),
+              (std::vector<std::string>{"evaluating message 0 (30)",
+                                        "Ignored message 0 (30) from buffer",
+                                        "evaluating message : (3a)",
+                                        "Ignored message : (3a) from buffer",
+                                        "evaluating message c\xc3\xa9 (63c3a9)",
+                                        "Ignored message c\xc3\xa9 (63c3a9) from buffer",
+                                        "ignoring message NULL (00)",
+                                        "Dropped stale messages 43ff from buffer"}));
 }
 
 TEST_F(DirectorTest, AnimationCodesTakeTheActiveProfileAndSetTheirFlags) {

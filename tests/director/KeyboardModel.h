@@ -5,6 +5,7 @@
 // there, a stop ends the key's flash before its pulse, the effect's next tick restores the
 // saved slot). Flashes tick at their interval; a pulse is not stepped every 10 ms, it reads
 // as a pulse for as long as it runs, which is what it looks like.
+#include "FramePaint.h"
 #include "KeyGrid.h"
 #include "Lighting.h"
 #include "VirtualRunLoop.h"
@@ -15,11 +16,6 @@
 #include <optional>
 
 namespace et::test {
-
-struct Rgb {
-    int red = 0, green = 0, blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
 
 class KeyboardModel : public Lighting {
   public:

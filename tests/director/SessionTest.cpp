@@ -18,35 +18,22 @@
 namespace et::test {
 namespace {
 
-// Records what the relay hands over, then passes it on.
-class DispatchRecorder : public MessageDispatcher {
-  public:
-    DispatchRecorder(LightingDirector& director, VirtualRunLoop& clock)
-        : director_(director), clock_(clock) {}
+// The director, remembering when messages reached it and which ones the queue dropped.
+struct WatchedDirector : LightingDirector {
+    using LightingDirector::LightingDirector;
     void evaluateMessage(const std::string& message) override {
-        lastDispatch = clock_.now();
-        if (message == "K" || message == "W") lastDark = clock_.now();
-        director_.evaluateMessage(message);
+        lastDispatch = clock->now();
+        if (message == "K" || message == "W") lastDark = clock->now();
+        LightingDirector::evaluateMessage(message);
     }
-    bool combatAnimationPlaying() const override { return director_.combatAnimationPlaying(); }
-    bool deadAnimationPlaying() const override { return director_.deadAnimationPlaying(); }
-    bool whisperLightActive() const override { return director_.whisperLightActive(); }
-    void setWhisperLightActive(bool a) override { director_.setWhisperLightActive(a); }
-    void setSupressCooldownBlinkCounter(int c) override {
-        director_.setSupressCooldownBlinkCounter(c);
+    void messagesDropped(const std::string& messages) override {
+        dropped += messages;
+        LightingDirector::messagesDropped(messages);
     }
-    void messagesDropped(const std::string& m) override {
-        dropped += m;
-        director_.messagesDropped(m);
-    }
-
+    const RunLoop* clock = nullptr;
     std::string dropped;
     double lastDispatch = -1.0;
     double lastDark = -10.0; // the last animation that leaves the keyboard dark
-
-  private:
-    LightingDirector& director_;
-    VirtualRunLoop& clock_;
 };
 
 // The director as the application runs it: messages arrive in the shared queue, the relay's
@@ -63,19 +50,19 @@ struct LinkedDirector : DirectorParts {
     KeyboardFrames frames{keyboard, store, canvasModel};
     MessageQueue queue;
     std::unique_ptr<MessageRelay> relay;
-    LightingDirector director{keyboard, clock, log,    defaults, frames,
-                              canvas,   slots, random, hooks()};
-    DispatchRecorder recorder{director, clock};
+    WatchedDirector director{keyboard, clock, log,    defaults, frames,
+                             canvas,   slots, random, hooks()};
 
     // Bar A slot 1 on Space, slot 2 on "1"; the cooldown color exact in both units.
     LinkedDirector() {
         debugMode = true;
+        director.clock = &clock;
         onQueueReset = [this] { relay->resetQueue(); };
         prepare(frames, Color{0.2, 0.4, 1.0, 1.0});
         slots.barMapA.setSlot(1, kSpace);
         slots.barMapA.setSlot(2, kOne);
         frames.useSpellCooldowns[0] = true;
-        relay = std::make_unique<MessageRelay>(queue, recorder, keyboard,
+        relay = std::make_unique<MessageRelay>(queue, director, keyboard,
                                                [this] { director.gameInFront(); });
         every(0.1, [this] { relay->handleMessageQueue(); });
         every(0.2, [this] { relay->readMsgQueue(); });
@@ -112,11 +99,8 @@ Session parse(const std::string& text) {
     Session s;
     std::istringstream in(text);
     for (std::string token; in >> token;) {
-        bool& flag = token == "single" ? s.singleColor
-                     : token == "chat" ? s.autoChat
-                                       : s.chatWarning;
         if (token == "single" || token == "chat" || token == "warn") {
-            flag = true;
+            (token == "single" ? s.singleColor : token == "chat" ? s.autoChat : s.chatWarning) = true;
             continue;
         }
         Step step;
@@ -184,7 +168,7 @@ struct Told {
 // The first invariant the keyboard breaks now, or empty.
 std::string brokenInvariant(L& h, const Session& s, Told& told) {
     const GameState& st = h.director.state;
-    const double quiet = h.clock.now() - h.recorder.lastDispatch;
+    const double quiet = h.clock.now() - h.director.lastDispatch;
     const bool settled = h.drained() && quiet >= 0.5;
     if (h.queue.contents().size() > 2 * MessageQueue::kMaxWaiting + 8) return "queue unbounded";
     // The longest animation plays 2.4 s; nothing else holds a message back that long.
@@ -203,7 +187,7 @@ std::string brokenInvariant(L& h, const Session& s, Told& told) {
         if (!told.combat && combatPulse) return "combat pulse after combat ended";
         if (told.combat && !st.deadAnimationPlaying && !st.shadowAnimationPlaying &&
             !(held && key == L::kEnter) && !combatPulse &&
-            h.recorder.dropped.find('C') == std::string::npos)
+            h.director.dropped.find('C') == std::string::npos)
             return "combat key without the combat pulse in combat";
     }
     for (int32_t key : deadBrightKeys())
@@ -223,7 +207,7 @@ std::string brokenInvariant(L& h, const Session& s, Told& told) {
     // "K" and "W" leave the keyboard dark until the next refresh: 2.6 s of drain ticks, which
     // stop while messages play.
     const bool showing = !s.singleColor && !st.deadAnimationPlaying && !st.shadowAnimationPlaying &&
-                         h.clock.now() - h.recorder.lastDark > 4.5;
+                         h.clock.now() - h.director.lastDark > 4.5;
     for (const auto& [key, cooling] : told.cooldown) {
         if (!showing || h.keyboard.pulse(key) || h.keyboard.flashing(key)) continue;
         if (cooling && h.keyboard.keyColor(key) != L::cooldownColor())
@@ -244,7 +228,7 @@ std::string play(const Session& s, size_t& at) {
     h.director.state.combatChatWarning = s.chatWarning;
     Told told;
     told.pendingSince = h.clock.now();
-    h.recorder.lastDispatch = h.clock.now();
+    h.director.lastDispatch = h.clock.now();
     double when = 0.0;
     at = 0;
     for (size_t i = 0; i < s.steps.size(); ++i) {
@@ -255,7 +239,7 @@ std::string play(const Session& s, size_t& at) {
             at = i;
             if (m == "#reset") {
                 h.director.resetClicked();
-                h.recorder.lastDispatch = h.clock.now();
+                h.director.lastDispatch = h.clock.now();
             } else if (m == "#refresh") {
                 h.director.refreshLighting();
             } else if (!m.empty() && !lost) {
