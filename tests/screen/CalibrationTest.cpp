@@ -13,18 +13,14 @@
 namespace et::test {
 namespace {
 
-class RecordingSound : public Sound {
-  public:
-    explicit RecordingSound(const RunLoop& clock) : clock_(clock) {}
-    void play(const std::string&) override { times.push_back(clock_.now()); }
+struct RecordingSound : Sound {
+    explicit RecordingSound(const RunLoop& clock) : clock(clock) {}
+    void play(const std::string&) override { times.push_back(clock.now()); }
+    const RunLoop& clock;
     std::vector<double> times;
-
-  private:
-    const RunLoop& clock_;
 };
 
-class RecordingSpeech : public Speech {
-  public:
+struct RecordingSpeech : Speech {
     void speak(const std::string& text) override { spoken.push_back(text); }
     std::vector<std::string> spoken;
 };
