@@ -70,6 +70,17 @@ TEST(KeyTables, BitmapCellsFollowTheKeyboardLayout) {
     }
 }
 
+TEST(KeyTables, CanvasHitsOwnTheLeftAndBottomEdges) {
+    const struct {
+        double x, y;
+        int32_t key; // 0: none
+    } hits[] = {{46, 54, CLK_LeftCtrl}, {83.9, 76.9, CLK_LeftCtrl}, {84, 60, 0},
+                {60, 77, 0},            {45.9, 60, 0},               {60, 53.9, 0},
+                {770, 110.9, CLK_KeypadEnter}, {148, 4, 522}};
+    for (const auto& h : hits)
+        EXPECT_EQ(canvasKeyAt(h.x, h.y).value_or(0), h.key) << h.x << "," << h.y;
+}
+
 TEST(KeyTables, BandPositionsAreTheCanvasLeftEdges) {
     // The sweeping animations cut the keyboard into vertical bands by these positions.
     const auto rects = rectsById();

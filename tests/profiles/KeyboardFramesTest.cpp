@@ -115,6 +115,11 @@ TEST_F(KeyboardFramesTest, WhatReachesTheKeyboard) {
                                 {names[i], h.redPercent(), h.greenPercent(), h.bluePercent()},
                                 {}}));
     EXPECT_EQ(h.redPercent(), 80);
+    for (int n : {-1, 0, 9, 10}) { // bitmap 0 exists (unused); -1 and 10 do not
+        lighting.clear();
+        frames.showColorProfile(n);
+        EXPECT_EQ(lighting.calls.size(), n == 0 || n == 9 ? 12u : 0u) << n;
+    }
 }
 
 TEST_F(KeyboardFramesTest, SelectingAndLoadingProfiles) {
@@ -140,6 +145,13 @@ TEST_F(KeyboardFramesTest, SelectingAndLoadingProfiles) {
         EXPECT_EQ(frames.useSpellCooldowns[n], n % 2 == 0);
         EXPECT_EQ(frames.keyboardColorBitmap[n][2], Color::toByte(n / 10.0)) << n;
     }
+    const auto bitmaps = frames.keyboardColorBitmap;
+    for (int n : {0, 10}) { // no such profiles
+        frames.selectColorProfile(n);
+        frames.loadColorProfile(n);
+    }
+    EXPECT_EQ(frames.keyboardColorBitmap, bitmaps);
+    EXPECT_EQ(frames.keyboardColorSet[kColorA].red, 0.1);
     EXPECT_TRUE(lighting.calls.empty());
 }
 

@@ -13,18 +13,14 @@
 namespace et::test {
 namespace {
 
-class RecordingSound : public Sound {
-  public:
-    explicit RecordingSound(const RunLoop& clock) : clock_(clock) {}
-    void play(const std::string&) override { times.push_back(clock_.now()); }
+struct RecordingSound : Sound {
+    explicit RecordingSound(const RunLoop& clock) : clock(clock) {}
+    void play(const std::string&) override { times.push_back(clock.now()); }
+    const RunLoop& clock;
     std::vector<double> times;
-
-  private:
-    const RunLoop& clock_;
 };
 
-class RecordingSpeech : public Speech {
-  public:
+struct RecordingSpeech : Speech {
     void speak(const std::string& text) override { spoken.push_back(text); }
     std::vector<std::string> spoken;
 };
@@ -47,8 +43,9 @@ struct CalibrationFixture : ::testing::Test {
     RecordingSpeech speech;
     MemoryDefaults defaults;
     RecordingLog log;
+    bool debug = false;
     Calibration calibration{screen, geometry, runLoop, sound,
-                            speech, defaults, log,     [] { return false; }};
+                            speech, defaults, log,     [this] { return debug; }};
 
     CalibrationFixture() {
         geometry.scanOffset = 2;
@@ -92,6 +89,7 @@ TEST_F(CalibrationFixture, FindsTheStripAndStoresTheMiddleOfTheWidthsThatFit) {
     showPattern(1.0); // the sample of cell 0 falls in cell 1 at offset 1: no width fits
     calibrate();
     EXPECT_EQ(log.countStartingWith("\nCalibration failed."), 1);
+    EXPECT_EQ(log.countStartingWith("CAL"), 0) << "not in debug mode";
 }
 
 TEST_F(CalibrationFixture, NoPatternFailsAtTheDeadlineAndErasesTheCalibration) {
@@ -117,6 +115,23 @@ TEST_F(CalibrationFixture, NoPatternFailsAtTheDeadlineAndErasesTheCalibration) {
     EXPECT_LT(sound.times.front() - start, 0.03);
     for (size_t i = 1; i < sound.times.size(); ++i)
         EXPECT_NEAR(sound.times[i] - sound.times[i - 1], 2.0, 0.03);
+}
+
+TEST_F(CalibrationFixture, ARestartedSearchSaysWhetherTheRedCellFitElevenColumns) {
+    debug = true; // the "CAL" lines go to the log view in debug mode only
+    for (const auto& [redWidth, restartedWith] : {std::pair(11, "11"), std::pair(12, "0")}) {
+        log.clear();
+        std::vector<Color> row(400, kGray); // red, then black, but no pattern at any width
+        std::fill_n(row.begin(), redWidth, Color::red_());
+        std::fill_n(row.begin() + redWidth, 10, Color::black());
+        screen.show(row);
+        calibrate();
+        EXPECT_GE(log.count(std::string("CAL: restarted scan search over range 11.0 and ") +
+                            restartedWith),
+                  1)
+            << redWidth;
+        EXPECT_EQ(speech.spoken.back(), "Failed to calibrate");
+    }
 }
 
 } // namespace

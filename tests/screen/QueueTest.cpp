@@ -17,12 +17,13 @@ class FakeDirector : public MessageDispatcher {
     std::vector<std::string> dispatched;
     std::string dropped;
     int supressCooldownBlinkCounter = 0;
+    bool whisper = false;
 
     void evaluateMessage(const std::string& m) override { dispatched.push_back(m); }
     bool combatAnimationPlaying() const override { return false; }
     bool deadAnimationPlaying() const override { return false; }
-    bool whisperLightActive() const override { return false; }
-    void setWhisperLightActive(bool) override {}
+    bool whisperLightActive() const override { return whisper; }
+    void setWhisperLightActive(bool on) override { whisper = on; }
     void setSupressCooldownBlinkCounter(int c) override { supressCooldownBlinkCounter = c; }
     void messagesDropped(const std::string& m) override { dropped += m; }
 };
@@ -46,14 +47,11 @@ TEST(MessageQueue, PlacementAndDroppingRules) {
         std::string contents, dropped;
     } rows[] = {
         {"R replaces all but frames", {"G", "`1", "S", "R"}, "`1R", ""},
-        {"D to the front", {"G", "S", "D"}, "DGS", ""},
-        {"U to the front", {"G", "S", "U"}, "UGS", ""},
-        {"O to the front", {"G", "S", "O"}, "OGS", ""},
-        {"V to the front", {"G", "S", "V"}, "VGS", ""},
-        {"E to the front", {"G", "S", "E"}, "EGS", ""},
-        {"e to the front", {"G", "S", "e"}, "eGS", ""},
+        {"D, O, e to the front", {"G", "D", "O", "e", "S"}, "eODGS", ""},
+        {"U, V, E to the front", {"G", "U", "V", "E", "S"}, "EVUGS", ""},
         {"others to the back", {"G", "T", "c", "I", "w", "\x7f", nul}, "GTcIw\x7f" + nul, ""},
         {"frames before everything", {"G", "D", "`5", "}A"}, "`5}ADG", ""},
+        {"a lone prefix at the end", {"`", "[2"}, "[2`", ""},
         {"newer frame of a bar replaces it", {"`1", "[2", "`3", "G"}, "[2`3G", "`1"},
         {"O drops a waiting C", {"C", "G", "O"}, "OG", "C"},
         {"U drops waiting D and W", {"D", "W", "G", "U"}, "UG", "DW"},
@@ -140,6 +138,36 @@ TEST(MessageRelay, OneMessagePerTickInPriorityOrder) {
     EXPECT_EQ(director.dispatched, (std::vector<std::string>{"O", "G", "S", "T"}));
     EXPECT_EQ(director.supressCooldownBlinkCounter, 5) << "a \"c\" goes no further";
     EXPECT_EQ(foregroundChecks, 5);
+}
+
+TEST(MessageRelay, AWhisperHoldsAllButFrames) {
+    using Dispatched = std::vector<std::string>;
+    const struct {
+        const char* message;
+        Dispatched firstTick, secondTick;
+        bool whisperAfter;
+    } rows[] = {
+        {"G", {}, {"G"}, false}, // the first tick frees Enter, the next dispatches
+        {"I", {}, {}, true},     // a second whisper while the first still flashes
+        {"`5", {"`5"}, {"`5"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        MessageQueue queue;
+        FakeDirector director;
+        director.whisper = true;
+        RecordingLighting lighting;
+        MessageRelay relay{queue, director, lighting, {}};
+        queue.enqueue(row.message);
+        for (const auto& expected : {row.firstTick, row.secondTick}) {
+            relay.handleMessageQueue();
+            relay.readMsgQueue();
+            EXPECT_EQ(director.dispatched, expected);
+        }
+        EXPECT_EQ(director.whisper, row.whisperAfter);
+        const std::vector<LightingCall> freed{{"stopEffectsOnKey", {0x1C}, {}}};
+        EXPECT_EQ(lighting.calls, row.whisperAfter ? std::vector<LightingCall>{} : freed);
+    }
 }
 
 } // namespace
