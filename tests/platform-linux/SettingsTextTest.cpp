@@ -51,6 +51,7 @@ TEST(SettingsText, HandTypedValuesAreUnderstoodAndUnreadableOnesAreNullopt) {
         EXPECT_FALSE(parseInt(bad)) << bad;
     }
     EXPECT_FALSE(parseInt("1e30")) << "no integer that large";
+    EXPECT_THAT(parseInt("-9.2e18"), Optional(-9200000000000000000)) << "the bound is one";
     for (const char* bad :
          {"", "0.5 0.5", "0.5 0.5 0.5 1 0", "0.5 nan 0.5", "red green blue", "0.5 0.5 inf"})
         EXPECT_FALSE(parseColor(bad)) << bad;
