@@ -8,8 +8,9 @@ bool isProfileNumber(int n) {
 }
 } // namespace
 
-ColorProfiles::ColorProfiles(KeyboardFrames& frames, ProfileStore& store, CanvasModel& canvas)
-    : frames_(frames), store_(store), canvas_(canvas) {}
+ColorProfiles::ColorProfiles(KeyboardFrames& frames, ProfileStore& store, CanvasModel& canvas,
+                             int& activeProfile)
+    : activeColorProfile(activeProfile), frames_(frames), store_(store), canvas_(canvas) {}
 
 void ColorProfiles::saveColorProfile(int profile) {
     if (!isProfileNumber(profile)) return;

@@ -11,12 +11,13 @@ namespace et {
 
 class ColorProfiles {
   public:
-    ColorProfiles(KeyboardFrames& frames, ProfileStore& store, CanvasModel& canvas);
+    // `activeProfile` is the one profile number the game's messages and the color
+    // programmer both change (the director's); this object keeps a reference to it.
+    ColorProfiles(KeyboardFrames& frames, ProfileStore& store, CanvasModel& canvas,
+                  int& activeProfile);
 
     // The profile shown on the keyboard and edited in the color programmer (1–9).
-    int activeColorProfile = 1;
-    // Where the lighting goes back to when the game's chat closes.
-    int chatReturnColorProfile = 1;
+    int& activeColorProfile;
     // The canvas holds edits that are not saved.
     bool profileTouched = false;
     // The profile whose colors the canvas holds. Its edits are saved there even when the

@@ -15,7 +15,7 @@ namespace et {
 AppDelegate::AppDelegate(ShellPlatform& platform)
     : platform_(platform), log_(mainWindow.myTextScroll, platform.logToStandardError),
       profileStore(platform.defaults), frames(platform.lighting, profileStore, canvas),
-      profiles(frames, profileStore, canvas), barMaps(platform.defaults),
+      barMaps(platform.defaults),
       calibration(platform.calibrationSource, geometry, platform.runLoop, platform.sound,
                   platform.speech, platform.defaults, log_, [this] { return debugMode; }),
       colorProgrammerWindow(canvas, platform.lighting, frames.useSingleColorMode),
@@ -24,6 +24,7 @@ AppDelegate::AppDelegate(ShellPlatform& platform)
                barMaps, random,
                {[this] { return debugMode; }, [this] { relay.resetQueue(); },
                 [this] { calibration.confirmCalibrate = true; }}),
+      profiles(frames, profileStore, canvas, director.state.activeColorProfile),
       foreground(
           platform.workspace, [this] { director.gameInFront(); },
           [this] { director.leaveGameLighting(); }),
@@ -140,7 +141,6 @@ void AppDelegate::combatChatWarningClicked() {
 
 void AppDelegate::resetClicked(bool silently) {
     director.resetClicked(silently);
-    colorProgrammer.pullActiveProfile();
 }
 
 void AppDelegate::testButton() {
@@ -152,7 +152,6 @@ void AppDelegate::testButton() {
 void AppDelegate::reloadAfterImport() {
     director.cooldowns.loadBlinkTime();
     colorProgrammer.showBlinkTime();
-    colorProgrammer.pullActiveProfile();
     profiles.reloadAfterImport();
     colorProgrammer.showProfileInEditor();
     colorProgrammer.showWorkingProfileInEditor();

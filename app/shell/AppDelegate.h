@@ -101,7 +101,6 @@ class AppDelegate {
     ProfileStore profileStore;
     CanvasModel canvas;
     KeyboardFrames frames;
-    ColorProfiles profiles;
     ActionBarMaps barMaps;
 
     // The screen link.
@@ -122,6 +121,8 @@ class AppDelegate {
     SystemRandomSource random;
     CanvasView canvasView;
     LightingDirector director;
+    // The color programmer's profile operations, on the director's active profile.
+    ColorProfiles profiles;
     ForegroundCheck foreground;
     MessageRelay relay;
     QTimer myTimer;  // readMsgQueue, 0.2 s

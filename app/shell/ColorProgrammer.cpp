@@ -13,16 +13,7 @@ namespace et {
 
 ColorProgrammer::ColorProgrammer(ColorProgrammerParts parts) : p_(parts) {}
 
-void ColorProgrammer::pullActiveProfile() {
-    p_.profiles.activeColorProfile = p_.director.state.activeColorProfile;
-}
-
-void ColorProgrammer::pushActiveProfile() {
-    p_.director.state.activeColorProfile = p_.profiles.activeColorProfile;
-}
-
 void ColorProgrammer::setColorsBtn() {
-    pullActiveProfile();
     const int active = p_.profiles.activeColorProfile;
     p_.frames.loadColorProfile(active);
     p_.canvas.keyColorSet = p_.frames.keyboardColorSet;
@@ -68,7 +59,6 @@ void ColorProgrammer::colorWellDropped(ColorWell* well) {
 }
 
 void ColorProgrammer::colorOK() {
-    pullActiveProfile();
     p_.profiles.saveColorProfile(p_.profiles.canvasProfile);
     p_.window.hide();
     p_.profiles.profileTouched = false;
@@ -76,7 +66,6 @@ void ColorProgrammer::colorOK() {
 }
 
 void ColorProgrammer::colorCancel() {
-    pullActiveProfile();
     const int active = p_.profiles.activeColorProfile;
     p_.frames.loadColorProfile(active);
     p_.frames.showColorProfile(active);
@@ -86,7 +75,6 @@ void ColorProgrammer::colorCancel() {
 }
 
 void ColorProgrammer::profileSelectPopup(int index) {
-    pullActiveProfile();
     const int choice = index + 1;
     ColorProfiles& profiles = p_.profiles;
     if (choice == profiles.activeColorProfile) return;
@@ -108,7 +96,6 @@ void ColorProgrammer::profileSelectPopup(int index) {
         p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
         return;
     }
-    pushActiveProfile();
     showProfileInEditor();
     showWorkingProfileInEditor();
 }
@@ -121,7 +108,6 @@ void ColorProgrammer::copyProfile() {
     if (answer == 1) {
         copied = profiles.copyColorProfile(p_.copyDialog.fromProfileMenu->currentIndex() + 1,
                                            p_.copyDialog.toProfileMenu->currentIndex() + 1);
-        pushActiveProfile();
     }
     p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
     if (!copied) return;
@@ -130,7 +116,6 @@ void ColorProgrammer::copyProfile() {
 }
 
 void ColorProgrammer::applyCanvasColors() {
-    pullActiveProfile();
     const int active = p_.profiles.activeColorProfile;
     const int edited = p_.profiles.canvasProfile;
     if (edited >= 1 && edited <= kProfileCount)
@@ -164,7 +149,6 @@ void ColorProgrammer::singleColorModeCheck() {
 }
 
 void ColorProgrammer::cooldownCheck() {
-    pullActiveProfile();
     p_.director.cooldowns.cooldownCheck(p_.window.actionBarEffectCheckbox->isChecked());
     p_.defaults.sync();
 }

@@ -30,12 +30,6 @@ class ColorProgrammer {
   public:
     explicit ColorProgrammer(ColorProgrammerParts parts);
 
-    // The profile in use is kept by the director (messages change it) and by the profile
-    // model (the color programmer changes it); they are the same field, copied across
-    // around every action of the color programmer.
-    void pullActiveProfile();
-    void pushActiveProfile();
-
     void setColorsBtn();
     void paintingColorPicker();
     void colorWellDropped(ColorWell* well);

@@ -26,7 +26,6 @@ void KeyMapping::collectKeyMenus() {
 }
 
 void KeyMapping::openWindowToMapKeys() {
-    colorProgrammer_.pullActiveProfile();
     ColorProfiles& profiles = p_.profiles;
     const int active = profiles.activeColorProfile;
     bool cancelled = false;

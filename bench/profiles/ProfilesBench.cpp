@@ -141,7 +141,8 @@ void BM_SaveProfileToIniFile(benchmark::State& state) {
         CanvasModel canvas;
         NullLighting lighting;
         KeyboardFrames frames(lighting, store, canvas);
-        ColorProfiles profiles(frames, store, canvas);
+        int active = 3;
+        ColorProfiles profiles(frames, store, canvas, active);
         frames.loadColorProfile(3);
         profiles.showWorkingProfileInCanvas();
         for (auto _ : state)

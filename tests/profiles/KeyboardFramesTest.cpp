@@ -29,7 +29,8 @@ struct KeyboardFramesTest : ::testing::Test {
     CanvasModel canvas;
     RecordingLighting lighting;
     KeyboardFrames frames{lighting, store, canvas};
-    ColorProfiles profiles{frames, store, canvas};
+    int activeProfile = 1;
+    ColorProfiles profiles{frames, store, canvas, activeProfile};
 
     // A profile whose every color is distinct and whose map is the default one.
     void storeProfile(int n, double shade, bool cooldowns) {
