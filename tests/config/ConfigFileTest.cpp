@@ -172,32 +172,25 @@ TEST_F(ConfigTest, PathsArgumentsAndKeyInputBuffers) {
 }
 
 TEST_F(ConfigTest, StoredValueOfTheWrongFormKeepsTheDefault) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"number", "\"7\""},
-        {"bool", "1"},
-        {"color", "{\"red\": 1, \"green\": 2}"},
-        {"color", "{\"red\": 1, \"green\": 2, \"blue\": 1e300}"},
-        {"keyinput", "null"}};
-    for (const auto& [type, value] : cases) {
-        const std::string document =
-            std::string("{\"applet_settings\": {\"led\": [{\"key\": \"misc\", \"type\": "
-                        "\"group\", \"value\": [{\"key\": \"opt\", \"type\": \"") +
-            type + "\", \"value\": " + value + "}]}]}}";
-        setFileText(document);
-        double number = 4;
-        bool flag = true;
-        int rgb[3] = {1, 2, 3};
-        wchar_t key[8] = L"K";
-        const std::string t = type;
-        EXPECT_TRUE(t == "number"  ? CorvLedGetConfigOptionNumber(L"opt", &number)
-                    : t == "bool"  ? CorvLedGetConfigOptionBool(L"opt", &flag)
-                    : t == "color" ? CorvLedGetConfigOptionColor(L"opt", &rgb[0], &rgb[1], &rgb[2])
-                                   : CorvLedGetConfigOptionKeyInput(L"opt", key, sizeof key))
-            << value;
-        EXPECT_TRUE(number == 4 && flag && rgb[0] == 1 && rgb[1] == 2 && rgb[2] == 3) << value;
-        EXPECT_STREQ(key, L"K");
-        EXPECT_EQ(fileText(), document) << "found, so nothing is rewritten";
-    }
+    const std::string document = R"({"applet_settings": {"led": [{"key": "misc", "type": "group",
+        "value": [{"key": "n", "type": "number", "value": "7"},
+                  {"key": "b", "type": "bool", "value": 1},
+                  {"key": "c", "type": "color", "value": {"red": 1, "green": 2}},
+                  {"key": "big", "type": "color", "value": {"red": 1, "green": 2, "blue": 1e300}},
+                  {"key": "k", "type": "keyinput", "value": null}]}]}})";
+    setFileText(document);
+    double number = 4;
+    bool flag = true;
+    int rgb[3] = {1, 2, 3};
+    wchar_t key[8] = L"K";
+    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"n", &number));
+    EXPECT_TRUE(CorvLedGetConfigOptionBool(L"b", &flag));
+    for (const wchar_t* name : {L"c", L"big"})
+        EXPECT_TRUE(CorvLedGetConfigOptionColor(name, &rgb[0], &rgb[1], &rgb[2])) << name;
+    EXPECT_TRUE(CorvLedGetConfigOptionKeyInput(L"k", key, sizeof key));
+    EXPECT_TRUE(number == 4 && flag && rgb[0] == 1 && rgb[1] == 2 && rgb[2] == 3);
+    EXPECT_STREQ(key, L"K");
+    EXPECT_EQ(fileText(), document) << "found, so nothing is rewritten";
 }
 
 TEST_F(ConfigTest, DamagedDocumentsAreKeptOrReplacedOnlyWhenAnOptionIsAdded) {

@@ -24,7 +24,6 @@ using Commands = HostFixture;
 TEST_F(Commands, InitSendsHelloThenAsksToSaveTheLighting) {
     ASSERT_TRUE(CorvLedInit());
     const auto m = expectMessages(2);
-    ASSERT_EQ(m.size(), 2u);
     EXPECT_EQ(m[0].bytes, wire({1032, 0x801}, 1032));
     EXPECT_EQ(m[1].bytes, wire({8, 0x804}));
 }
@@ -82,7 +81,6 @@ TEST_F(Commands, EachCommandSendsExactlyItsBytes) {
         host_->clear();
         EXPECT_TRUE(row.call());
         const auto m = expectMessages(1);
-        ASSERT_EQ(m.size(), 1u);
         EXPECT_EQ(m[0].bytes, row.bytes);
     }
 }

@@ -6,7 +6,6 @@
 #include "KeyList.h"
 
 #include <CorvaneLED.h>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -14,7 +13,6 @@
 #include <string>
 
 using namespace et;
-using ::testing::ElementsAre;
 
 namespace {
 
@@ -122,8 +120,6 @@ TEST(KeyTables, LabelsIdentifiersAndExtraKeysAgree) {
     for (int32_t id : expected)
         EXPECT_NE(keyCellOffset(id).has_value(), isExtraKeyId(id)) << id;
 
-    EXPECT_EQ(keyNameForId(521), 0xFFFF1);
-    EXPECT_EQ(keyNameForId(CLK_Escape), CLK_Escape);
     ASSERT_EQ(extraKeys().size(), 11u);
     for (size_t i = 0; i < extraKeys().size(); ++i)
         EXPECT_EQ(extraKeys()[i].keyName, keyNameForId(512 + static_cast<int32_t>(i)));
@@ -139,13 +135,10 @@ TEST(KeyTables, EffectKeyGroups) {
     EXPECT_EQ(combatKeys().front(), CLK_LeftShift);
     EXPECT_EQ(combatKeys().back(), CLK_Enter);
 
-    std::vector<size_t> sizes;
+    // Every grid key in exactly one shadow row (the rows' lengths are checked where typed).
     std::multiset<int32_t> shadowed;
-    for (const auto& row : shadowRows()) {
-        sizes.push_back(row.size());
+    for (const auto& row : shadowRows())
         shadowed.insert(row.begin(), row.end());
-    }
-    EXPECT_THAT(sizes, ElementsAre(16u, 21u, 21u, 16u, 17u, 13u));
     EXPECT_EQ(shadowed.size(), 104u);
     EXPECT_EQ(std::set<int32_t>(shadowed.begin(), shadowed.end()), gridKeys());
 }

@@ -9,7 +9,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <random>
 
@@ -80,7 +79,6 @@ TEST_F(ProfileFileTest, ExportOfTheDefaultProfiles) {
     ASSERT_EQ(bytes.size(), 5608u);
     EXPECT_THAT(std::vector<int>(bytes.begin(), bytes.begin() + 4),
                 ElementsAre(0x10, 0xBF, 0x1F, 0x49));
-    EXPECT_EQ(decodeProfileValues(bytes), v);
 
     // A build that is not a plain number is written as 0.
     for (const char* build : {"1.2.3", "", "12a"})
@@ -107,11 +105,10 @@ TEST_F(ProfileFileTest, RandomProfilesSurviveExportAndImport) {
             ColorSet original, imported;
             store.loadProfileColors(original, n);
             into.loadProfileColors(imported, n);
-            for (int i = 0; i < kColorCount; ++i) {
-                EXPECT_EQ(imported[i].red, static_cast<float>(original[i].red));
-                EXPECT_EQ(imported[i].green, static_cast<float>(original[i].green));
-                EXPECT_EQ(imported[i].blue, static_cast<float>(original[i].blue));
-            }
+            for (Color& c : original) // the file holds floats
+                c = {static_cast<float>(c.red), static_cast<float>(c.green),
+                     static_cast<float>(c.blue), 1.0};
+            EXPECT_EQ(imported, original) << n;
             KeyMap originalMap, importedMap;
             store.loadKeyToColorMap(originalMap, n);
             into.loadKeyToColorMap(importedMap, n);
