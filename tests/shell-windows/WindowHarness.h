@@ -10,6 +10,8 @@
 #include "KeyboardFrames.h"
 #include "ShellHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>

@@ -4,6 +4,8 @@
 #include "IdleInhibitor.h"
 #include "LogindSleepWatcher.h"
 #include "ShellHarness.h"
+
+#include <gtest/gtest.h>
 #include "SystemBus.h"
 
 

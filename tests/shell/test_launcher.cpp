@@ -4,6 +4,8 @@
 #include "QtRunLoop.h"
 #include "ShellHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <QMessageBox>
 #include <QTimer>
 

@@ -3,6 +3,8 @@
 // closing the main window; and the shutdown handshake with the capture thread.
 #include "ShellHarness.h"
 
+#include <gtest/gtest.h>
+
 
 #include <atomic>
 #include <chrono>

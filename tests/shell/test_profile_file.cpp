@@ -3,6 +3,8 @@
 #include "ProfileFile.h"
 #include "ShellHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <QTemporaryDir>
 
 #include <filesystem>

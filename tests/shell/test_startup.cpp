@@ -3,6 +3,8 @@
 #include "AppInfo.h"
 #include "ShellHarness.h"
 
+#include <gtest/gtest.h>
+
 
 namespace et::test {
 namespace {

@@ -1,6 +1,8 @@
 // The log view, about, help, and the guide naming controls that exist.
 #include "AppInfo.h"
 #include "ShellHarness.h"
+
+#include <gtest/gtest.h>
 #include "TextViewLog.h"
 
 #include <QAbstractButton>

@@ -22,7 +22,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 #include <QString>
 
 #include <cstdint>
