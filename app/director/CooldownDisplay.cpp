@@ -1,5 +1,6 @@
 #include "CooldownDisplay.h"
 
+#include "ColorCells.h"
 #include "KeyList.h"
 #include "ProfileStore.h"
 

@@ -1,5 +1,6 @@
 #include "KeyboardFrames.h"
 
+#include "ColorCells.h"
 #include "KeyList.h"
 
 namespace et {

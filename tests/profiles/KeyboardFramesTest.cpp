@@ -1,6 +1,7 @@
 // Frame composition and the profile operations on top of it: the bytes each cell gets,
 // cooldown colors, what reaches the keyboard, and what saving leaves in the store and the
 // working state (switching, copying and reloading are driven through the windows' tests).
+#include "ColorCells.h"
 #include "KeyboardFrames.h"
 #include "ColorProfiles.h"
 #include "KeyList.h"

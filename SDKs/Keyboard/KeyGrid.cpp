@@ -153,8 +153,4 @@ bool paintKey(LightingBitmap& bitmap, int32_t keyName, int red, int green, int b
     return true;
 }
 
-bool paintKey(LightingBitmap& bitmap, int32_t keyName, const Color& color) {
-    return paintKey(bitmap, keyName, color.redByte(), color.greenByte(), color.blueByte());
-}
-
 } // namespace et

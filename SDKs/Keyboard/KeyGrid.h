@@ -1,8 +1,6 @@
 #pragma once
 // The lighting bitmap and where each of the 104 grid keys sits in it. This is the only
 // copy of the position table: composition, animations and cooldowns all look cells up here.
-#include "Color.h"
-
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -48,12 +46,7 @@ inline void paintCell(LightingBitmap& bitmap, int offset, int red, int green, in
     bitmap[offset + 3] = 0xFF;
 }
 
-inline void paintCell(LightingBitmap& bitmap, int offset, const Color& color) {
-    paintCell(bitmap, offset, color.redByte(), color.greenByte(), color.blueByte());
-}
-
 // Paints the key's cell; false (and nothing written) for a key without a cell.
 bool paintKey(LightingBitmap& bitmap, int32_t keyName, int red, int green, int blue);
-bool paintKey(LightingBitmap& bitmap, int32_t keyName, const Color& color);
 
 } // namespace et
