@@ -42,16 +42,21 @@ class Animations {
     void banner(const Color& color);
     // Code B: a pale blue burst from the center outward.
     void centerBurst(LightingBitmap profile);
+    // These three return whether they ran to their end: false when abandon() came while
+    // they played, so that what was to follow them is left to the reset.
     // Code W: the columns go dark right to left, then only Esc stays lit.
-    void fadeToDark(LightingBitmap profile);
+    bool fadeToDark(LightingBitmap profile);
     // Code V: the profile returns column by column from the left.
-    void fadeBack(LightingBitmap profile);
+    bool fadeBack(LightingBitmap profile);
     // Codes f and K: black and white in turn, leaving the keyboard black.
-    void blackAndWhiteFlash();
+    bool blackAndWhiteFlash();
 
     // The animation playing now draws nothing more and stops waiting; so does every later
     // one until resume().
-    void abandon() { abandoned_ = true; }
+    void abandon() {
+        abandoned_ = true;
+        ++abandons_;
+    }
     void resume() { abandoned_ = false; }
 
   private:
@@ -66,6 +71,7 @@ class Animations {
     RunLoop& runLoop_;
     KeyboardFrames& frames_;
     bool abandoned_ = false;
+    uint64_t abandons_ = 0;
 };
 
 } // namespace et

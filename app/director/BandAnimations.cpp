@@ -228,7 +228,8 @@ void Animations::centerBurst(LightingBitmap profile) {
     target(kAllDevices);
 }
 
-void Animations::fadeToDark(LightingBitmap profile) {
+bool Animations::fadeToDark(LightingBitmap profile) {
+    const uint64_t abandons = abandons_;
     target(kAllDevices);
     LightingBitmap working = profile;
     for (int band = kFadeBands - 1; band >= 1; --band) {
@@ -239,9 +240,11 @@ void Animations::fadeToDark(LightingBitmap profile) {
     paintAll(Color::black());
     constexpr int32_t escape = 0x01;
     lightKey(escape, 50, 100, 50);
+    return abandons == abandons_;
 }
 
-void Animations::fadeBack(LightingBitmap profile) {
+bool Animations::fadeBack(LightingBitmap profile) {
+    const uint64_t abandons = abandons_;
     target(kAllDevices);
     // Column 7 stays dark in the last frame: the fade ends one step short of the profile.
     for (int first = 1; first < kFadeBands; ++first) {
@@ -251,6 +254,7 @@ void Animations::fadeBack(LightingBitmap profile) {
         send(frame);
         wait(kFadeFrame);
     }
+    return abandons == abandons_;
 }
 
 } // namespace et

@@ -79,11 +79,7 @@ CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardF
                                  const ActionBarMaps& slots, const GameState& state,
                                  KeyFlashes& flashes)
     : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
-      slots_(slots), state_(state), flashes_(flashes) {}
-
-CooldownDisplay::~CooldownDisplay() {
-    *alive_ = false;
-}
+      slots_(slots), state_(state), flashes_(flashes), timers_(runLoop) {}
 
 const BarMap& CooldownDisplay::barMap(char bar) const {
     switch (bar) {
@@ -139,8 +135,8 @@ void CooldownDisplay::startCooldown(int32_t key) {
                 if (flashStopped) flashStopped(name);
             }
             if (const double settle = painted ? 0.0 : flashes_.restoreDueIn(name); settle > 0.0) {
-                runLoop_.after(settle, [this, alive = alive_, key, name] {
-                    if (*alive && frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
+                timers_.after(settle, [this, key, name] {
+                    if (frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
                         showCooldownColor(name);
                 });
             }
@@ -190,8 +186,8 @@ void CooldownDisplay::endCooldown(int32_t key) {
                 flashes_.started(name, flashDurationMs(), kFlashIntervalMs);
                 // The flash ends by putting back what the key showed when it began; a reset,
                 // a fight or a new cooldown since then makes that stale.
-                runLoop_.after(flashes_.restoreDueIn(name), [this, alive = alive_, key, name] {
-                    if (*alive && showOnKeyboard()) showSlotColor(key, name);
+                timers_.after(flashes_.restoreDueIn(name), [this, key, name] {
+                    if (showOnKeyboard()) showSlotColor(key, name);
                 });
             }
         }
@@ -250,9 +246,7 @@ void CooldownDisplay::revealCooldownColors() {
         }
     }
     canvas_.redraw();
-    runLoop_.after(kPreviewSeconds, [this, alive = alive_] {
-        if (*alive) unrevealCooldownColors();
-    });
+    timers_.after(kPreviewSeconds, [this] { unrevealCooldownColors(); });
 }
 
 void CooldownDisplay::unrevealCooldownColors() {

@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,7 +33,6 @@ class CooldownDisplay {
     CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
                     Defaults& defaults, CooldownCanvas& canvas, const ActionBarMaps& slots,
                     const GameState& state, KeyFlashes& flashes);
-    ~CooldownDisplay();
     CooldownDisplay(const CooldownDisplay&) = delete;
     CooldownDisplay& operator=(const CooldownDisplay&) = delete;
 
@@ -93,8 +91,7 @@ class CooldownDisplay {
     const ActionBarMaps& slots_;
     const GameState& state_;
     KeyFlashes& flashes_;
-    // Lets a preview timer that outlives this object do nothing.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    ScopedTimers timers_;
 };
 
 } // namespace et

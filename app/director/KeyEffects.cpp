@@ -32,11 +32,8 @@ bool contains(std::span<const int32_t> keys, int32_t key) {
 
 KeyEffects::KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random,
                        RunLoop& runLoop, KeyFlashes& flashes)
-    : lighting_(lighting), frames_(frames), random_(random), runLoop_(runLoop), flashes_(flashes) {}
-
-KeyEffects::~KeyEffects() {
-    *alive_ = false;
-}
+    : lighting_(lighting), frames_(frames), random_(random), flashes_(flashes),
+      timers_(runLoop) {}
 
 void KeyEffects::pulseKey(int32_t key, const Pulse& p) {
     if (key == heldKey_) return;
@@ -78,8 +75,8 @@ void KeyEffects::stopPulseOnKey(int32_t key, double& settle) {
     lighting_.stopEffectsOnKey(key);
     flashes_.stopped(key);
     settle = std::max(settle, wait + KeyFlashes::kTickSlack);
-    runLoop_.after(wait, [this, alive = alive_, key] {
-        if (!*alive || pulseDue(key)) return;
+    timers_.after(wait, [this, key] {
+        if (pulseDue(key)) return;
         double ignored = 0.0;
         stopPulseOnKey(key, ignored);
     });

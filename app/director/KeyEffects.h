@@ -10,7 +10,6 @@
 #include "RunLoop.h"
 
 #include <array>
-#include <memory>
 #include <optional>
 
 namespace et {
@@ -19,7 +18,6 @@ class KeyEffects {
   public:
     KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random, RunLoop& runLoop,
                KeyFlashes& flashes);
-    ~KeyEffects();
     KeyEffects(const KeyEffects&) = delete;
     KeyEffects& operator=(const KeyEffects&) = delete;
 
@@ -81,14 +79,12 @@ class KeyEffects {
     Lighting& lighting_;
     KeyboardFrames& frames_;
     RandomSource& random_;
-    RunLoop& runLoop_;
     KeyFlashes& flashes_;
     std::optional<Pulse> combat_;
     std::optional<Shadow> shadow_;
     bool dead_ = false;
     int32_t heldKey_ = 0;
-    // Lets a deferred stop that outlives this object do nothing.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    ScopedTimers timers_;
 };
 
 } // namespace et

@@ -41,13 +41,11 @@ LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& lo
       cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state, flashes_),
       lighting_(lighting), runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
       effects_(lighting, frames, random, runLoop, flashes_),
-      animations_(lighting, runLoop, frames) {
+      animations_(lighting, runLoop, frames), timers_(runLoop) {
     cooldowns.flashStopped = [this](int32_t key) { effects_.renewPulse(key); };
 }
 
-LightingDirector::~LightingDirector() {
-    *alive_ = false;
-}
+LightingDirector::~LightingDirector() = default;
 
 void LightingDirector::evaluateMessage(const std::string& message) {
     if (message.empty()) return;
@@ -141,18 +139,13 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     case 'J':
         animations_.rainbow(profileBitmap(), singleColor());
         return true;
-    case 'W': {
-        const uint64_t resets = resets_;
-        animations_.fadeToDark(profileBitmap());
-        if (resets == resets_) state.deadAnimationPlaying = true;
+    case 'W':
+        if (animations_.fadeToDark(profileBitmap())) state.deadAnimationPlaying = true;
         return true;
-    }
     case 'V': {
         // A revival after "D" ends the dead effect too; it would pulse on for good.
         if (effects_.deadEffectRunning()) effects_.stopDeadEffect();
-        const uint64_t resets = resets_;
-        animations_.fadeBack(profileBitmap());
-        if (resets == resets_) endDeath();
+        if (animations_.fadeBack(profileBitmap())) endDeath();
         return true;
     }
     case 'w':
@@ -177,11 +170,10 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     case 'K': {
         effects_.stopShadowEffects(singleColor());
         state.shadowAnimationPlaying = false;
-        const uint64_t resets = resets_;
-        animations_.blackAndWhiteFlash();
+        if (!animations_.blackAndWhiteFlash()) return true;
         // Shadow form took the combat keys; the fight goes on.
-        if (resets == resets_ && state.combatAnimationPlaying) restartCombatPulse();
-        if (resets == resets_) returnFromChatIfDue();
+        if (state.combatAnimationPlaying) restartCombatPulse();
+        returnFromChatIfDue();
         return true;
     }
     case 'L':
@@ -276,8 +268,8 @@ void LightingDirector::returnFromChatIfDue() {
 void LightingDirector::repaintAfter(double settleSeconds) {
     // The stopped pulses end by putting back what the keys showed when they began, which
     // misses the cooldowns that started or ended meanwhile.
-    runLoop_.after(settleSeconds, [this, alive = alive_] {
-        if (!*alive || state.combatAnimationPlaying || state.deadAnimationPlaying ||
+    timers_.after(settleSeconds, [this] {
+        if (state.combatAnimationPlaying || state.deadAnimationPlaying ||
             state.shadowAnimationPlaying)
             return;
         if (singleColor())
@@ -327,9 +319,9 @@ void LightingDirector::refreshLighting() {
     } else if (state.combatAnimationPlaying) {
         // A red moment on the whole keyboard, then back to the profile's color.
         frames_.setAllKeys(Color::red_());
-        runLoop_.after(kCombatRedSeconds, [this, alive = alive_] {
+        timers_.after(kCombatRedSeconds, [this] {
             // Death or shadow form since then has its own color, which this must not cover.
-            if (*alive && !state.deadAnimationPlaying && !state.shadowAnimationPlaying)
+            if (!state.deadAnimationPlaying && !state.shadowAnimationPlaying)
                 frames_.setAllKeys(colorA());
         });
     } else {
@@ -355,7 +347,6 @@ void LightingDirector::resetClicked(bool silently) {
 void LightingDirector::reset(bool silently, bool clearQueue) {
     if (!silently) log_.appendLine("Reset the message queue, color profile, and animated keys.");
     if (clearQueue && hooks_.resetMessageQueue) hooks_.resetMessageQueue();
-    ++resets_;
     // An animation playing now would go on drawing and end on the profile it began with.
     animations_.abandon();
     state.combatAnimationPlaying = false;

@@ -29,7 +29,6 @@
 #include "RunLoop.h"
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace et {
@@ -116,11 +115,7 @@ class LightingDirector : public MessageDispatcher {
     Hooks hooks_;
     KeyEffects effects_;
     Animations animations_;
-    // Counts resets, so that a message whose animation a reset cut short leaves its state
-    // alone.
-    uint64_t resets_ = 0;
-    // Lets a refresh timer that outlives this object do nothing.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    ScopedTimers timers_;
 };
 
 } // namespace et

@@ -157,7 +157,8 @@ void Animations::banner(const Color& color) {
     wait(kBannerHold);
 }
 
-void Animations::blackAndWhiteFlash() {
+bool Animations::blackAndWhiteFlash() {
+    const uint64_t abandons = abandons_;
     paintAll(Color::black());
     wait(0.2);
     paintAll(Color::white());
@@ -169,6 +170,7 @@ void Animations::blackAndWhiteFlash() {
     paintAll(Color::black());
     wait(0.1);
     target(kAllDevices);
+    return abandons == abandons_;
 }
 
 } // namespace et

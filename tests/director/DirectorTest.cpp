@@ -292,5 +292,27 @@ TEST_F(DirectorTest, AnimationCodesTakeTheActiveProfileAndSetTheirFlags) {
     EXPECT_TRUE(calls().empty());
 }
 
+// What the director left pending (a reset's repaints, the red second of a refresh in combat,
+// the cooldown preview) never runs once it is gone.
+TEST(DirectorLifetime, PendingTimersEndWithTheDirector) {
+    VirtualRunLoop clock;
+    RecordingLighting lighting;
+    {
+        DirectorParts parts;
+        KeyboardFrames frames{lighting, parts.store, parts.canvasModel};
+        LightingDirector director{lighting,     clock,        parts.log,    parts.defaults,
+                                  frames,       parts.canvas, parts.slots,  parts.random,
+                                  parts.hooks()};
+        frames.useSingleColorMode = true;
+        director.evaluateMessage("C");
+        director.refreshLighting();
+        director.resetClicked();
+        director.cooldowns.revealCooldownColors();
+    }
+    lighting.clear();
+    clock.runFor(2.0);
+    EXPECT_TRUE(lighting.calls.empty());
+}
+
 } // namespace
 } // namespace et::test
