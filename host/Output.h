@@ -6,12 +6,16 @@
 #include "KeyboardState.h"
 
 #include <functional>
+#include <string>
+#include <utility>
 
 namespace hostsim {
 
 class Output {
   public:
     virtual ~Output() = default;
+    // The server listens: the output may begin its own work.
+    virtual void start() {}
     // Every message, in arrival order, after it was applied to the state.
     virtual void message(const Message&) {}
     // A batch of messages was applied; the state is read through the output's StateSource.
@@ -20,6 +24,19 @@ class Output {
     virtual void clientsChanged(int /*connected*/) {}
     // Ends the output's work and hands every device back as it was found. Safe to repeat.
     virtual void stop() {}
+    // What the output reports on "stats": one JSON member ("name":value), or empty.
+    virtual std::string statsMember() const { return {}; }
+};
+
+// The virtual keyboard's record: each lighting message as one JSON line.
+class VirtualOutput : public Output {
+  public:
+    explicit VirtualOutput(std::function<void(const std::string&)> writeLine)
+        : writeLine_(std::move(writeLine)) {}
+    void message(const Message& m) override { writeLine_(m.toJson()); }
+
+  private:
+    std::function<void(const std::string&)> writeLine_;
 };
 
 using StateSource = std::function<KeyboardState()>;

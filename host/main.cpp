@@ -2,7 +2,7 @@
 // the virtual keyboard as its default output. Listens on the host socket and shows what
 // the clients light on its outputs: the virtual keyboard (every message as one JSON line,
 // PNG pictures on request, a live window) and the keyboards of a running OpenRGB server.
-#include "HostServer.h"
+#include "Host.h"
 #include "KeyboardRender.h"
 #include "openrgb/OpenRgbOutput.h"
 #ifdef HOSTSIM_WINDOW
@@ -67,26 +67,9 @@ void usage() {
                  "is already running), 2 for bad arguments.\n";
 }
 
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 // Reads commands until standard input ends or `stop` is set.
-void serveCommands(hostsim::HostServer& server, const std::function<std::string()>& stats,
-                   std::mutex& out, const std::atomic<bool>& stop) {
+void serveCommands(hostsim::Host& host, std::mutex& out, const std::atomic<bool>& stop) {
+    using hostsim::jsonString;
     std::string pending;
     while (!stop) {
         pollfd fd{STDIN_FILENO, POLLIN, 0};
@@ -109,12 +92,12 @@ void serveCommands(hostsim::HostServer& server, const std::function<std::string(
             if (line.rfind("render ", 0) == 0 && line.size() > 7) {
                 const std::string path = line.substr(7);
                 std::string error;
-                if (hostsim::writePng(hostsim::renderKeyboard(server.state()), path, &error))
+                if (hostsim::writePng(hostsim::renderKeyboard(host.server().state()), path, &error))
                     reply = "{\"rendered\":" + jsonString(path) + "}";
                 else
                     reply = "{\"error\":" + jsonString(error) + "}";
             } else if (line == "stats") {
-                reply = stats();
+                reply = host.statsJson();
             } else {
                 reply = "{\"error\":" + jsonString("unknown command: " + line) + "}";
             }
@@ -145,12 +128,16 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
     }
 }
 #endif
-} // namespace
 
-int main(int argc, char** argv) {
-    std::string path = defaultSocketPath();
-    bool live = false, wantVirtual = false, wantOpenRgb = false, addressGiven = false;
+struct Options {
+    std::string socketPath = defaultSocketPath();
+    bool live = false, wantVirtual = false, wantOpenRgb = false;
     orgb::OpenRgbOptions openrgb;
+};
+
+// The command line into `options`; -1 to go on, else the exit status.
+int parseArguments(int argc, char** argv, Options& options) {
+    bool addressGiven = false;
     auto bad = [](const std::string& why) {
         std::cerr << kProgram << ": " << why << "\n";
         usage();
@@ -159,25 +146,25 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--socket") && hasValue) {
-            path = argv[++i];
+            options.socketPath = argv[++i];
         } else if (!std::strcmp(argv[i], "--window")) {
-            live = true;
+            options.live = true;
         } else if (!std::strcmp(argv[i], "--output") && hasValue) {
             const std::string which = argv[++i];
             if (which == "virtual")
-                wantVirtual = true;
+                options.wantVirtual = true;
             else if (which == "openrgb")
-                wantOpenRgb = true;
+                options.wantOpenRgb = true;
             else
                 return bad("unknown output " + which + " (virtual or openrgb)");
         } else if (!std::strcmp(argv[i], "--openrgb") && hasValue) {
-            if (!orgb::parseAddress(argv[++i], openrgb.host, openrgb.port))
+            if (!orgb::parseAddress(argv[++i], options.openrgb.host, options.openrgb.port))
                 return bad(std::string("not a HOST:PORT address: ") + argv[i]);
             addressGiven = true;
         } else if (!std::strcmp(argv[i], "--device") && hasValue) {
-            openrgb.deviceName = argv[++i];
+            options.openrgb.deviceName = argv[++i];
         } else if (!std::strcmp(argv[i], "--all-devices")) {
-            openrgb.allDevices = true;
+            options.openrgb.allDevices = true;
         } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage();
             return 0;
@@ -185,15 +172,22 @@ int main(int argc, char** argv) {
             return bad(std::string("unknown argument ") + argv[i]);
         }
     }
-    if (!wantVirtual && !wantOpenRgb) {
+    if (!options.wantVirtual && !options.wantOpenRgb) {
 #ifdef HOST_DEFAULT_VIRTUAL
         constexpr bool virtualByDefault = true;
 #else
         constexpr bool virtualByDefault = false;
 #endif
-        wantVirtual = virtualByDefault && !addressGiven;
-        wantOpenRgb = !wantVirtual;
+        options.wantVirtual = virtualByDefault && !addressGiven;
+        options.wantOpenRgb = !options.wantVirtual;
     }
+    return -1;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int status = parseArguments(argc, argv, options); status >= 0) return status;
     // Blocked before any thread starts, so only sigwait below receives them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -204,58 +198,35 @@ int main(int argc, char** argv) {
     // Started in the background of a shell, it must not be stopped for looking at stdin.
     std::signal(SIGTTIN, SIG_IGN);
 
-    hostsim::HostServer server(path);
-    server.setKeepMessages(false);
     std::mutex out;
     auto log = [&](const std::string& line) {
         std::lock_guard<std::mutex> lock(out);
         std::cerr << kProgram << ": " << line << '\n';
     };
-    std::vector<std::unique_ptr<hostsim::Output>> outputs;
-    if (wantOpenRgb) {
-        auto device = std::make_unique<orgb::OpenRgbOutput>(
-            openrgb, [&server] { return server.state(); }, log);
-        outputs.push_back(std::move(device));
-    }
-    server.setOnMessage([&](const hostsim::Message& m) {
-        if (wantVirtual) {
+    hostsim::Host host(options.socketPath, log);
+    hostsim::HostServer& server = host.server();
+    server.setKeepMessages(false);
+    if (options.wantVirtual) {
+        host.addOutput(std::make_unique<hostsim::VirtualOutput>([&](const std::string& line) {
             std::lock_guard<std::mutex> lock(out);
-            std::cout << m.toJson() << '\n' << std::flush;
-        }
-        for (auto& o : outputs)
-            o->message(m);
-    });
-    server.setOnChange([&] {
-        for (auto& o : outputs)
-            o->changed();
-    });
-    server.setOnClients([&](int connected) {
-        for (auto& o : outputs)
-            o->clientsChanged(connected);
-    });
-    server.setOnError([&](const std::string& why) { log("dropped connection: " + why); });
+            std::cout << line << '\n' << std::flush;
+        }));
+    }
+    if (options.wantOpenRgb) {
+        host.addOutput(std::make_unique<orgb::OpenRgbOutput>(
+            options.openrgb, [&server] { return server.state(); }, log));
+    }
     std::string error;
-    if (!server.start(&error)) {
+    if (!host.start(&error)) {
         log(error);
         return 1;
     }
-    log("listening on " + path);
-    for (auto& o : outputs)
-        if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get())) device->start();
+    log("listening on " + options.socketPath);
 
     std::atomic<bool> stop{false};
-    auto stats = [&] {
-        std::string line = "{\"connections\":" + std::to_string(server.connectionsServed());
-        for (auto& o : outputs)
-            if (auto* device = dynamic_cast<orgb::OpenRgbOutput*>(o.get()))
-                line += std::string(",\"openrgb\":{\"connected\":") +
-                        (device->connected() ? "true" : "false") +
-                        ",\"updates\":" + std::to_string(device->updatesSent()) + "}";
-        return line + "}";
-    };
-    std::thread commands([&] { serveCommands(server, stats, out, stop); });
+    std::thread commands([&] { serveCommands(host, out, stop); });
     std::thread window;
-    if (live) {
+    if (options.live) {
 #ifdef HOSTSIM_WINDOW
         window = std::thread([&] { showLive(server, stop); });
 #else
@@ -267,9 +238,6 @@ int main(int argc, char** argv) {
     stop = true;
     commands.join();
     if (window.joinable()) window.join();
-    server.stop();
-    // After the server: no client can drive the devices while they are handed back.
-    for (auto& o : outputs)
-        o->stop();
+    host.stop();
     return 0;
 }

@@ -297,4 +297,9 @@ std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
     return colors;
 }
 
+std::string OpenRgbOutput::statsMember() const {
+    return std::string("\"openrgb\":{\"connected\":") + (connected() ? "true" : "false") +
+           ",\"updates\":" + std::to_string(updatesSent()) + "}";
+}
+
 } // namespace orgb

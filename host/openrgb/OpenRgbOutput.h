@@ -32,10 +32,12 @@ class OpenRgbOutput : public hostsim::Output {
     OpenRgbOutput(OpenRgbOptions options, hostsim::StateSource state, hostsim::LogSink log);
     ~OpenRgbOutput() override;
 
-    void start();
+    void start() override;
     void changed() override;
     void clientsChanged(int connected) override;
     void stop() override;
+    // "openrgb":{"connected":…,"updates":N}
+    std::string statsMember() const override;
 
     // For the benchmark and the tests: LED updates sent, and whether devices are driven.
     uint64_t updatesSent() const { return updates_.load(); }

@@ -2,7 +2,7 @@
 // OpenRGB SDK server test peer, whose LED colors and modes are read back on its stdin.
 #include "ChildProcess.h"
 #include "CorvaneLED.h"
-#include "HostServer.h"
+#include "Host.h"
 #include "KeyList.h"
 #include "KeyMap.h"
 #include "OpenRgbOutput.h"
@@ -90,22 +90,21 @@ class Chain : public ::testing::Test {
     }
     void TearDown() override {
         CorvLedShutdown();
-        if (server_) server_->stop();
-        if (output_) output_->stop();
+        if (host_) host_->stop();
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // The host as corvane-host runs it, in this process so that sanitizers see its threads.
     void startHost(int port) {
         orgb::OpenRgbOptions options;
         options.port = port;
-        server_ = std::make_unique<hostsim::HostServer>(dir_ + "/Corvane/CHS_LED_SDK");
-        output_ = std::make_unique<orgb::OpenRgbOutput>(
-            options, [this] { return server_->state(); }, [](const std::string&) {});
-        server_->setKeepMessages(false);
-        server_->setOnChange([this] { output_->changed(); });
-        server_->setOnClients([this](int n) { output_->clientsChanged(n); });
-        ASSERT_TRUE(server_->start());
-        output_->start();
+        host_ = std::make_unique<hostsim::Host>(dir_ + "/Corvane/CHS_LED_SDK",
+                                                [](const std::string&) {});
+        auto output = std::make_unique<orgb::OpenRgbOutput>(
+            options, [this] { return host_->server().state(); }, [](const std::string&) {});
+        output_ = output.get();
+        host_->addOutput(std::move(output));
+        host_->server().setKeepMessages(false);
+        ASSERT_TRUE(host_->start());
         ASSERT_TRUE(CorvLedInit());
     }
     // True once every named LED of the peer shows its color.
@@ -120,8 +119,8 @@ class Chain : public ::testing::Test {
 
     std::string dir_;
     std::unique_ptr<Peer> peer_;
-    std::unique_ptr<hostsim::HostServer> server_;
-    std::unique_ptr<orgb::OpenRgbOutput> output_;
+    std::unique_ptr<hostsim::Host> host_;
+    orgb::OpenRgbOutput* output_ = nullptr; // owned by host_
 };
 
 // One session through the chain: direct mode taken over, whole colors, keys and bitmaps
