@@ -1,6 +1,7 @@
 // The host simulator: cutting a stream into messages, refusing malformed peers, the virtual
 // keyboard, and its pictures (each key in the color the host keeps, with its legend).
 #include "CanvasLayout.h"
+#include "Host.h"
 #include "KeyList.h"
 #include "KeyboardRender.h"
 #include "LegendFont.h"
@@ -10,6 +11,7 @@
 #include <CorvaneLED.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -147,6 +149,41 @@ TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
     EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
     EXPECT_FALSE(hostsim::writePng(hostsim::Image{}, path.string(), &error));
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// Outputs start only once the socket is the host's, each adds its figures to "stats", and a
+// host that finds the socket taken starts none of them.
+TEST(Host, StartsItsOutputsOnceListeningAndReportsTheirFigures) {
+    struct Recorder : hostsim::Output {
+        std::vector<std::string>* events;
+        std::string member;
+        void start() override { events->push_back("start " + member); }
+        void stop() override { events->push_back("stop " + member); }
+        std::string statsMember() const override { return member; }
+    };
+    const auto dir = std::filesystem::temp_directory_path() / ("et-host-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> events;
+    auto recorder = [&](std::string member) {
+        auto r = std::make_unique<Recorder>();
+        r->events = &events;
+        r->member = std::move(member);
+        return r;
+    };
+    hostsim::Host first((dir / "sock").string(), {}), second((dir / "sock").string(), {});
+    first.addOutput(recorder("\"a\":1"));
+    first.addOutput(recorder(""));
+    second.addOutput(recorder("\"b\":2"));
+    ASSERT_TRUE(first.start());
+    std::string error;
+    EXPECT_FALSE(second.start(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(events, (std::vector<std::string>{"start \"a\":1", "start "}));
+    EXPECT_EQ(first.statsJson(), "{\"connections\":0,\"a\":1}");
+    first.stop();
+    EXPECT_EQ(events.size(), 4u);
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(hostsim::jsonString("a\"b\n\xff"), "\"a\\\"b\\n\\uFFFD\"");
 }
 
 } // namespace
