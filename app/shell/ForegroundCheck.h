@@ -1,6 +1,7 @@
 #pragma once
 // The game-foreground check that follows every drain tick: is the frontmost application
 // the game?
+#include "Game.h"
 #include "Workspace.h"
 
 #include <functional>
@@ -8,7 +9,7 @@
 namespace et {
 
 // The game's identifier: the class Wine gives the window of the game's executable.
-inline constexpr const char* kGameBundleIdentifier = "emberfall.exe";
+inline constexpr const char* kGameBundleIdentifier = kGameWindowClass;
 
 class ForegroundCheck {
   public:

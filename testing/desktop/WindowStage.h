@@ -2,6 +2,8 @@
 // Stands in for the window manager the tests do not have: makes plain client windows with a
 // WM_CLASS and says which one is active through _NET_ACTIVE_WINDOW on the root window,
 // which is how the application learns which program is in front.
+#include "Game.h"
+
 #include <cstdint>
 #include <string>
 
@@ -10,7 +12,7 @@ struct xcb_screen_t;
 
 namespace et::e2e {
 
-inline constexpr const char* kGameClass = "emberfall.exe";
+inline constexpr const char* kGameClass = kGameWindowClass;
 
 class WindowStage {
   public:

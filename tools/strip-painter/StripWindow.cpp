@@ -1,8 +1,11 @@
 #include "StripWindow.h"
 
+#include "Game.h"
+
 #include <poll.h>
 
 #include <chrono>
+#include <string>
 #include <cmath>
 #include <cstdlib>
 
@@ -70,9 +73,9 @@ void StripWindow::createGameWindow(const GameGeometry& g) {
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     // What Wine gives the game's window: the program's name as instance and class.
-    const char wmClass[] = "emberfall.exe\0emberfall.exe";
+    const std::string wmClass = std::string(kGameWindowClass) + '\0' + kGameWindowClass + '\0';
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS,
-                        XCB_ATOM_STRING, 8, sizeof wmClass, wmClass);
+                        XCB_ATOM_STRING, 8, static_cast<uint32_t>(wmClass.size()), wmClass.data());
     const char title[] = "Emberfall";
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME,
                         XCB_ATOM_STRING, 8, sizeof title - 1, title);

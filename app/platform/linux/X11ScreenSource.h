@@ -11,6 +11,7 @@
 //
 // Each instance keeps its own connection, opened on first use by the thread that uses it;
 // when the server goes away it reports no displays and connects again once it is back.
+#include "Game.h"
 #include "ScreenSource.h"
 #include "X11Display.h"
 #include "X11WindowSearch.h"
@@ -52,8 +53,6 @@ class X11ScreenSource : public ScreenSource {
     // What the last capture read from.
     enum class Reading { Unknown, GameWindow, GameHidden, Screen, Nothing };
     Reading reading() const { return reading_; }
-
-    static constexpr const char* kGameWindowClass = "emberfall.exe";
 
   private:
 
