@@ -3,6 +3,7 @@
 #include "ColorCells.h"
 #include "KeyList.h"
 #include "ProfileStore.h"
+#include "SettingsKeys.h"
 
 #include <array>
 #include <charconv>
@@ -13,7 +14,7 @@ namespace et {
 
 namespace {
 
-constexpr std::string_view kBlinkTimeKey = "blinkTimePref";
+constexpr std::string_view kBlinkTimeKey = settings::kBlinkTime;
 constexpr double kDefaultBlinkTime = 1.0;
 constexpr double kMinBlinkTime = 0.01;
 

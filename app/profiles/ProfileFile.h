@@ -4,6 +4,7 @@
 // between the sections and at the end. Encoding and decoding only; panels and file access
 // belong to the shell.
 #include "ProfileStore.h"
+#include "SettingsKeys.h"
 
 #include <cstddef>
 #include <span>
@@ -17,7 +18,7 @@ inline constexpr float kProfileFileMarker = 654321.0f;
 inline constexpr size_t kProfileFileValues = 1402;
 inline constexpr std::string_view kProfileFileExtension = "keycolormap";
 inline constexpr std::string_view kProfileFileProposedName = "Ember Talon Color Profiles";
-inline constexpr std::string_view kBlinkTimeKey = "blinkTimePref";
+inline constexpr std::string_view kBlinkTimeKey = settings::kBlinkTime;
 inline constexpr std::string_view kSupportAddress = "support@embertalon.example";
 
 // Result of an export or import; the shell reports it with the status lines below.

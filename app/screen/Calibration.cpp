@@ -1,5 +1,7 @@
 #include "Calibration.h"
 
+#include "SettingsKeys.h"
+
 #include "ColorCode.h"
 #include "TextFormat.h"
 
@@ -157,13 +159,13 @@ bool Calibration::findScanStrip(Log* logView, int& offsetOut, double& widthOut) 
 
     const bool success = !deadlinePassed();
     if (success) {
-        defaults_.setFloat("scanWidth", middle);
-        defaults_.setInt("scanOffset", offset);
+        defaults_.setFloat(settings::kScanWidth, middle);
+        defaults_.setInt(settings::kScanOffset, offset);
         offsetOut = offset;
         widthOut = middle;
     } else {
-        defaults_.setFloat("scanWidth", 0.0f);
-        defaults_.setInt("scanOffset", 0);
+        defaults_.setFloat(settings::kScanWidth, 0.0f);
+        defaults_.setInt(settings::kScanOffset, 0);
         offsetOut = 2;
         widthOut = 80.0;
     }

@@ -1,5 +1,7 @@
 #include "ScanGeometry.h"
 
+#include "SettingsKeys.h"
+
 #include <cmath>
 
 namespace et {
@@ -19,8 +21,8 @@ PixelOffsets ScanGeometry::pixelOffsetsFor(double scanWidth) {
 }
 
 bool ScanGeometry::loadCalibration(const Defaults& defaults) {
-    const float storedWidth = defaults.getFloat("scanWidth").value_or(0.0f);
-    const int64_t storedOffset = defaults.getInt("scanOffset").value_or(0);
+    const float storedWidth = defaults.getFloat(settings::kScanWidth).value_or(0.0f);
+    const int64_t storedOffset = defaults.getInt(settings::kScanOffset).value_or(0);
     scanWidth = std::isfinite(storedWidth) ? storedWidth : 0.0;
     scanOffset = storedOffset >= 0 && storedOffset < 100000 ? static_cast<int>(storedOffset) : 0;
     if (static_cast<int64_t>(std::trunc(scanWidth)) + scanOffset == 0 || scanWidth <= 0.0 ||

@@ -1,5 +1,7 @@
 #include "AppDelegate.h"
 
+#include "SettingsKeys.h"
+
 #include "AppInfo.h"
 
 #include <QAction>
@@ -129,13 +131,13 @@ void AppDelegate::connectColorProgrammer() {
 
 void AppDelegate::autoToggleProfileClicked() {
     director.state.autoToggleProfile2 = mainWindow.autoChatProfileCheckbox->isChecked();
-    platform_.defaults.setBool("autoToggleProfile", director.state.autoToggleProfile2);
+    platform_.defaults.setBool(settings::kAutoToggleProfile, director.state.autoToggleProfile2);
     platform_.defaults.sync();
 }
 
 void AppDelegate::combatChatWarningClicked() {
     director.state.combatChatWarning = mainWindow.combatChatAlertCheckbox->isChecked();
-    platform_.defaults.setBool("combatChatWarning", director.state.combatChatWarning);
+    platform_.defaults.setBool(settings::kCombatChatWarning, director.state.combatChatWarning);
     platform_.defaults.sync();
 }
 

@@ -1,5 +1,7 @@
 #include "ColorProgrammer.h"
 
+#include "SettingsKeys.h"
+
 #include "TextFormat.h"
 
 #include <QButtonGroup>
@@ -124,8 +126,8 @@ void ColorProgrammer::applyCanvasColors() {
     if (!p_.frames.useSingleColorMode && edited == active) p_.frames.showColorProfile(active);
     p_.mainWindow.autoChatProfileCheckbox->setEnabled(true);
     p_.mainWindow.singleColorModeBtn->setEnabled(true);
-    p_.defaults.setBool("autoToggleProfile", p_.director.state.autoToggleProfile2);
-    p_.defaults.setBool("singleColorMode", p_.frames.useSingleColorMode);
+    p_.defaults.setBool(settings::kAutoToggleProfile, p_.director.state.autoToggleProfile2);
+    p_.defaults.setBool(settings::kSingleColorMode, p_.frames.useSingleColorMode);
     p_.defaults.sync();
 }
 
@@ -144,7 +146,7 @@ void ColorProgrammer::singleColorModeCheck() {
     }
     applyCanvasColors();
     p_.window.keyboardCanvas->update();
-    p_.defaults.setBool("singleColorMode", p_.frames.useSingleColorMode);
+    p_.defaults.setBool(settings::kSingleColorMode, p_.frames.useSingleColorMode);
     p_.defaults.sync();
 }
 

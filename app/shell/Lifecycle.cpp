@@ -1,6 +1,8 @@
 // Shutdown, sleep and wake, debug mode and the closing of the main window.
 #include "AppDelegate.h"
 
+#include "SettingsKeys.h"
+
 #include "TextFormat.h"
 #include "WindowFrame.h"
 
@@ -23,7 +25,7 @@ void AppDelegate::applicationWillTerminate() {
     if (terminated_) return;
     terminated_ = true;
     platform_.activity.end();
-    saveWindowFrame(mainWindow, platform_.defaults, "windowPosition");
+    saveWindowFrame(mainWindow, platform_.defaults, settings::kWindowPosition);
     platform_.lighting.shutdown();
     if (platform_.exitEventLoop) platform_.exitEventLoop();
 }

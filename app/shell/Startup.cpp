@@ -2,6 +2,8 @@
 // succeeding; no lighting is sent until the game is found in front.
 #include "AppDelegate.h"
 
+#include "SettingsKeys.h"
+
 #include "AppInfo.h"
 #include "WindowFrame.h"
 
@@ -13,7 +15,6 @@
 namespace et {
 
 namespace {
-constexpr const char* kWindowFrameName = "windowPosition";
 constexpr int kReadMsgQueueMs = 200;
 constexpr int kHandleMessageQueueMs = 100;
 } // namespace
@@ -27,7 +28,7 @@ void AppDelegate::logVersions() {
 }
 
 void AppDelegate::restoreMainWindow() {
-    restoreWindowFrame(mainWindow, platform_.defaults, kWindowFrameName);
+    restoreWindowFrame(mainWindow, platform_.defaults, settings::kWindowPosition);
     mainWindow.show();
 }
 
@@ -74,9 +75,9 @@ void AppDelegate::applicationDidFinishLaunching() {
     restoreMainWindow();
 
     // 13–15: single-color mode, chat profile, blink time.
-    frames.useSingleColorMode = defaults.getBool("singleColorMode").value_or(false);
+    frames.useSingleColorMode = defaults.getBool(settings::kSingleColorMode).value_or(false);
     mainWindow.singleColorModeBtn->setChecked(frames.useSingleColorMode);
-    director.state.autoToggleProfile2 = defaults.getBool("autoToggleProfile").value_or(false);
+    director.state.autoToggleProfile2 = defaults.getBool(settings::kAutoToggleProfile).value_or(false);
     mainWindow.autoChatProfileCheckbox->setChecked(director.state.autoToggleProfile2);
     director.cooldowns.loadBlinkTime();
     colorProgrammer.showBlinkTime();
@@ -89,7 +90,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     launcher.autorunAtStartup();
 
     // 19: combat chat warning.
-    director.state.combatChatWarning = defaults.getBool("combatChatWarning").value_or(false);
+    director.state.combatChatWarning = defaults.getBool(settings::kCombatChatWarning).value_or(false);
     mainWindow.combatChatAlertCheckbox->setChecked(director.state.combatChatWarning);
 
     // 20: the 30 key menus.
