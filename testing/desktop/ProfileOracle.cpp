@@ -3,42 +3,31 @@
 #include "CanvasModel.h"
 #include "KeyList.h"
 #include "KeyboardFrames.h"
-#include "Lighting.h"
 #include "ProfileStore.h"
+#include "RecordingLighting.h"
 
 namespace et::e2e {
 
 namespace {
-// Keeps only what a profile is made of: the last bitmap and the keys set one by one.
-class FrameCapture : public Lighting {
-  public:
+// What a profile is made of, from the calls that showed it: the last bitmap and the keys set
+// one by one.
+ProfileFrame frameOf(const test::RecordingLighting& lighting) {
     ProfileFrame frame;
-
-    bool init() override { return true; }
-    bool getSdkVersion(int&, int&, int&) override { return true; }
-    bool setTargetDevice(int) override { return true; }
-    bool setLighting(int, int, int) override { return true; }
-    bool stopEffects() override { return true; }
-    bool setLightingFromBitmap(const unsigned char* bitmap) override {
-        frame.bitmap.assign(bitmap, bitmap + 504);
-        return true;
+    for (const auto& call : lighting.calls) {
+        if (call.name == "setLightingFromBitmap") frame.bitmap = call.bitmap;
+        if (call.name == "setLightingForKey")
+            frame.keys.push_back({static_cast<int32_t>(call.args[0]), static_cast<int>(call.args[1]),
+                                  static_cast<int>(call.args[2]), static_cast<int>(call.args[3])});
     }
-    bool setLightingForKey(int32_t key, int r, int g, int b) override {
-        frame.keys.push_back({key, r, g, b});
-        return true;
-    }
-    bool flashSingleKey(int32_t, int, int, int, int, int) override { return true; }
-    bool pulseSingleKey(int32_t, int, int, int, int, int, int, int, bool) override { return true; }
-    bool stopEffectsOnKey(int32_t) override { return true; }
-    void shutdown() override {}
-};
+    return frame;
+}
 } // namespace
 
 struct ProfileOracle::State {
     MemoryDefaults defaults;
     ProfileStore store{defaults};
     CanvasModel canvas;
-    FrameCapture lighting;
+    test::RecordingLighting lighting;
     KeyboardFrames frames{lighting, store, canvas};
 };
 
@@ -50,16 +39,16 @@ ProfileOracle::ProfileOracle(const SettingsFile& settings) : state_(std::make_un
 ProfileOracle::~ProfileOracle() = default;
 
 ProfileFrame ProfileOracle::shown(int profile) {
-    state_->lighting.frame = {};
+    state_->lighting.clear();
     state_->frames.showColorProfile(profile);
-    return state_->lighting.frame;
+    return frameOf(state_->lighting);
 }
 
 ProfileFrame ProfileOracle::selected(int profile) {
-    state_->lighting.frame = {};
+    state_->lighting.clear();
     state_->frames.selectColorProfile(profile);
     state_->frames.showColorProfile(profile);
-    return state_->lighting.frame;
+    return frameOf(state_->lighting);
 }
 
 KeyColor ProfileOracle::keyColor(int32_t keyId) const {
