@@ -18,10 +18,11 @@ KeyboardWindow::KeyboardWindow(const std::string& display, int width, int height
         error_ = "cannot open the display";
         return;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    screen_ = it.data;
+    screen_ = et::x11::screenOfNumber(connection_, screenNumber);
+    if (!screen_) {
+        error_ = "the display has no screen " + std::to_string(screenNumber);
+        return;
+    }
     const auto format = et::x11::rootPixelFormat(connection_, screen_);
     // 32 bits a pixel: rows need no padding.
     if (!format || format->bitsPerPixel != 32) {

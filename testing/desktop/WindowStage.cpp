@@ -1,5 +1,7 @@
 #include "WindowStage.h"
 
+#include "X11Display.h"
+
 #include "X11WindowSearch.h"
 
 #include <xcb/xcb.h>
@@ -16,16 +18,14 @@ WindowStage::WindowStage(const std::string& display) {
         xcb_disconnect(c);
         return;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem) {
+    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
+    if (!found) {
         xcb_disconnect(c);
         return;
     }
     connection_ = c;
-    screen_ = it.data;
-    root_ = it.data->root;
+    screen_ = found;
+    root_ = found->root;
     const char name[] = "_NET_ACTIVE_WINDOW";
     auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
     if (reply) activeAtom_ = reply->atom;

@@ -26,10 +26,11 @@ StripWindow::StripWindow(const std::string& displayName, double cellWidth,
         error_ = "cannot open display '" + displayName + "'";
         return;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    screen_ = it.data;
+    screen_ = x11::screenOfNumber(connection_, screenNumber);
+    if (!screen_) {
+        error_ = "display '" + displayName + "' has no screen " + std::to_string(screenNumber);
+        return;
+    }
     const auto format = x11::rootPixelFormat(connection_, screen_);
     const auto monitors = x11::queryMonitors(connection_, screen_);
     if (!format || !monitors.main) {

@@ -9,10 +9,6 @@
 namespace et::x11 {
 
 namespace {
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* p) {
-    return Reply<T>(p, &std::free);
-}
 
 int shiftOf(uint32_t mask) {
     return mask ? std::countr_zero(mask) : 0;
@@ -117,6 +113,13 @@ bool selectMonitorChanges(xcb_connection_t* connection, xcb_window_t root, uint8
                            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
     return true;
+}
+
+xcb_screen_t* screenOfNumber(xcb_connection_t* connection, int screenNumber) {
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    return it.rem ? it.data : nullptr;
 }
 
 } // namespace et::x11

@@ -6,9 +6,21 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 
 namespace et::x11 {
+
+// An xcb reply, freed with its owner.
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> Reply<T> reply(T* p) {
+    return Reply<T>(p, &std::free);
+}
+
+// Screen `screenNumber` of the connection (the number xcb_connect reported), or null when
+// the server has no such screen.
+xcb_screen_t* screenOfNumber(xcb_connection_t* connection, int screenNumber);
 
 // How the server lays out a pixel of the root visual in a Z-format image.
 struct PixelFormat {

@@ -79,16 +79,14 @@ bool X11ScreenSource::connected() {
         xcb_disconnect(c);
         return false;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    const auto format = it.rem ? x11::rootPixelFormat(c, it.data) : std::nullopt;
+    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
+    const auto format = found ? x11::rootPixelFormat(c, found) : std::nullopt;
     if (!format) {
         xcb_disconnect(c);
         return false;
     }
     connection_ = c;
-    screen_ = it.data;
+    screen_ = found;
     format_ = *format;
     watchingMonitors_ = x11::selectMonitorChanges(connection_, screen_->root, randrFirstEvent_);
     if (followEvents_) {

@@ -7,10 +7,6 @@
 namespace et::x11 {
 
 namespace {
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* p) {
-    return Reply<T>(p, &std::free);
-}
 
 // Window managers put a client one or two levels below the root (frame, sometimes a
 // wrapper inside it); a little more depth costs nothing when the tree is shallow.

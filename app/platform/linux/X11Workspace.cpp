@@ -1,5 +1,7 @@
 #include "X11Workspace.h"
 
+#include "X11Display.h"
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -8,12 +10,7 @@
 
 namespace et {
 
-namespace {
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
-} // namespace
+using x11::reply;
 
 X11Workspace::X11Workspace(std::string displayName) : displayName_(std::move(displayName)) {}
 
@@ -30,14 +27,12 @@ bool X11Workspace::connect() {
         disconnect();
         return false;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem) {
+    xcb_screen_t* const found = x11::screenOfNumber(connection_, screenNumber);
+    if (!found) {
         disconnect();
         return false;
     }
-    root_ = it.data->root;
+    root_ = found->root;
     netActiveWindow_ = atom("_NET_ACTIVE_WINDOW");
     return true;
 }

@@ -1,5 +1,7 @@
 #include "WindowRaiser.h"
 
+#include "X11Display.h"
+
 #include "AppName.h"
 
 #include <xcb/xcb.h>
@@ -25,15 +27,13 @@ WindowRaiser::WindowRaiser(const std::string& displayName) {
         xcb_disconnect(c);
         return;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    if (!it.rem) {
+    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
+    if (!found) {
         xcb_disconnect(c);
         return;
     }
     connection_ = c;
-    root_ = it.data->root;
+    root_ = found->root;
 }
 
 WindowRaiser::~WindowRaiser() {
