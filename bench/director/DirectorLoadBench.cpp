@@ -4,6 +4,7 @@
 // host receives per second and what the main thread spends.
 //
 //   bench_director [seconds]   (default 10)
+#include "ProcessStats.h"
 #include "CorvaneLighting.h"
 #include "GlibRunLoop.h"
 #include "HostServer.h"
@@ -41,21 +42,6 @@ class NoLog : public Log {
   public:
     void appendLine(const std::string&) override {}
 };
-
-double clockSeconds(clockid_t clock) {
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 } // namespace
 
@@ -121,15 +107,15 @@ int main(int argc, char** argv) {
     director.evaluateMessage("D");
     runLoop.runFor(0.5);
 
-    const double process0 = processCpuSeconds();
-    const double thread0 = clockSeconds(CLOCK_THREAD_CPUTIME_ID);
-    const double wall0 = clockSeconds(CLOCK_MONOTONIC);
+    const double process0 = et::bench::processCpuSeconds();
+    const double thread0 = et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double wall0 = et::bench::clockSeconds(CLOCK_MONOTONIC);
     std::map<std::string, long> startCommands = byCommand;
     std::map<int32_t, long> startKeys = byKey;
     runLoop.runFor(seconds);
-    const double wall = clockSeconds(CLOCK_MONOTONIC) - wall0;
-    const double thread = clockSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
-    const double process = processCpuSeconds() - process0;
+    const double wall = et::bench::clockSeconds(CLOCK_MONOTONIC) - wall0;
+    const double thread = et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    const double process = et::bench::processCpuSeconds() - process0;
 
     lighting.shutdown();
     host.stop();

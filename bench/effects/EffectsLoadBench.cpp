@@ -10,6 +10,7 @@
 // Runs two loads: the application's combat and dead key sets as they are (45 pulse calls;
 // five keys are in both sets, so their second pulse replaces the first: 40 pulses), and 45
 // pulses on 45 distinct keys.
+#include "ProcessStats.h"
 #include "CorvaneLED.h"
 #include "HostServer.h"
 #include "cSDKServer.h"
@@ -44,21 +45,6 @@ struct Arrival {
     double time;
     int key;
 };
-
-double cpuSeconds(clockid_t clock) {
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& tv) {
-        return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0.0;
@@ -118,14 +104,14 @@ int run(const std::string& title, bool distinct, int seconds) {
         },
         loop);
 
-    const double process0 = processCpuSeconds();
-    const double thread0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-    const double wall0 = cpuSeconds(CLOCK_MONOTONIC);
+    const double process0 = et::bench::processCpuSeconds();
+    const double thread0 = et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double wall0 = et::bench::clockSeconds(CLOCK_MONOTONIC);
     if (!startPulses(distinct, random)) std::fprintf(stderr, "a pulse was refused\n");
     g_main_loop_run(loop);
-    const double wall = cpuSeconds(CLOCK_MONOTONIC) - wall0;
-    const double thread = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
-    const double process = processCpuSeconds() - process0;
+    const double wall = et::bench::clockSeconds(CLOCK_MONOTONIC) - wall0;
+    const double thread = et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    const double process = et::bench::processCpuSeconds() - process0;
 
     CorvLedShutdown();
     g_main_loop_unref(loop);

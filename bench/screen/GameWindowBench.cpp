@@ -3,6 +3,7 @@
 // window, and the capture thread's CPU at its rhythm of 20 frames a second.
 //
 //   bench_game_window [--frames N] [--seconds S] [--xvfb-only | --weston-only]
+#include "ProcessStats.h"
 #include "ChildProcess.h"
 #include "Desktop.h"
 #include "MessageQueue.h"
@@ -23,18 +24,6 @@ using namespace et;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double threadCpuMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) * 1e-3;
-}
 
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
@@ -71,10 +60,10 @@ bool measure(const char* desktopName, e2e::Desktop& desktop, int frames, double 
         }
         for (int i = 0; i < frames; ++i) {
             const auto t0 = Clock::now();
-            const double c0 = threadCpuMicros();
+            const double c0 = 1e6 * et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID);
             source.activeDisplayCount();
             source.capture(rect, image);
-            cpu.push_back(threadCpuMicros() - c0);
+            cpu.push_back(1e6 * et::bench::clockSeconds(CLOCK_THREAD_CPUTIME_ID) - c0);
             cost.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
         }
         std::printf("%-8s one frame from the game window: median %6.1f us  p99 %7.1f us  "
@@ -93,7 +82,7 @@ bool measure(const char* desktopName, e2e::Desktop& desktop, int frames, double 
         MessageQueue queue;
         X11ScreenSource source(desktop.display());
         ScreenReader reader(source, geometry, queue, mainThread, log);
-        const double cpu0 = processCpuSeconds();
+        const double cpu0 = et::bench::processCpuSeconds();
         const auto wall0 = Clock::now();
         reader.start();
         mainThread.runFor(seconds);
@@ -101,7 +90,7 @@ bool measure(const char* desktopName, e2e::Desktop& desktop, int frames, double 
         reader.stop([&] { stopped = true; });
         mainThread.runUntil([&] { return stopped; }, 5.0);
         const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
-        const double cpu = processCpuSeconds() - cpu0;
+        const double cpu = et::bench::processCpuSeconds() - cpu0;
         std::printf("%-8s capture thread at 20 frames/s over %.1f s: CPU %.3f s = %.3f %% of one "
                     "core\n",
                     desktopName, wall, cpu, 100.0 * cpu / wall);

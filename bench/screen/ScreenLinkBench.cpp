@@ -3,6 +3,7 @@
 // rhythm of 20 frames a second.
 //
 //   bench_screen [--frames N] [--seconds S]
+#include "ProcessStats.h"
 #include "ChildProcess.h"
 #include "MessageQueue.h"
 #include "PixelDecoder.h"
@@ -45,28 +46,6 @@ class CountingSource : public ScreenSource {
   private:
     ScreenSource& inner_;
 };
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// CPU seconds (user + system) of another process, from /proc.
-double cpuSecondsOf(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return 0.0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) stime = std::stol(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 double percentile(std::vector<double> v, double p) {
     std::sort(v.begin(), v.end());
@@ -146,8 +125,8 @@ int main(int argc, char** argv) {
         X11ScreenSource inner(server.display());
         CountingSource source(inner);
         ScreenReader reader(source, geometry, queue, mainThread, log);
-        const double cpu0 = processCpuSeconds();
-        const double server0 = cpuSecondsOf(server.pid());
+        const double cpu0 = et::bench::processCpuSeconds();
+        const double server0 = et::bench::cpuSeconds(server.pid()).value_or(0.0);
         const auto wall0 = Clock::now();
         reader.start();
         mainThread.runFor(seconds);
@@ -155,8 +134,8 @@ int main(int argc, char** argv) {
         reader.stop([&] { stopped = true; });
         mainThread.runUntil([&] { return stopped; }, 5.0);
         const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
-        const double cpu = processCpuSeconds() - cpu0;
-        const double serverCpu = cpuSecondsOf(server.pid()) - server0;
+        const double cpu = et::bench::processCpuSeconds() - cpu0;
+        const double serverCpu = et::bench::cpuSeconds(server.pid()).value_or(0.0) - server0;
         std::printf("capture thread over %.1f s: %ld frames (%.1f/s), CPU %.3f s = %.3f %% of "
                     "one core; Xvfb serving it: %.2f %%\n",
                     wall, source.captures.load(), static_cast<double>(source.captures) / wall, cpu,

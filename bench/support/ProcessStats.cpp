@@ -33,4 +33,14 @@ std::optional<double> residentMiB(pid_t pid) {
     return std::nullopt;
 }
 
+double clockSeconds(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+double processCpuSeconds() {
+    return clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
 } // namespace et::bench
