@@ -140,11 +140,15 @@ ConfigItem getItemInConfigFile(const wchar_t* path, unsigned int category, const
     return dumpJsonToFile() ? ConfigItem::Created : ConfigItem::Failed;
 }
 
-bool PrivateCorvGetConfigOptionNumber(const wchar_t* path, double* value, unsigned int category) {
-    std::lock_guard<std::mutex> lock(g_configMutex);
-    if (!path || !value || !splitOptionPath(path) || !readJsonFromFile()) return false;
+// The option of `type` at `path`, read from the file (under g_configMutex, held by the caller):
+// `read` gets the stored item when there is one; a missing option is stored with
+// `defaultValue`, which the caller's variables already hold.
+template <typename Read>
+bool readConfigOption(const wchar_t* path, unsigned int category, const wchar_t* type,
+                      const JSONValue& defaultValue, Read read) {
+    if (!splitOptionPath(path) || !readJsonFromFile()) return false;
     JSONValue item;
-    switch (getItemInConfigFile(path, category, L"number", JSONValue(*value), item)) {
+    switch (getItemInConfigFile(path, category, type, defaultValue, item)) {
     case ConfigItem::Failed:
         return false;
     case ConfigItem::Created:
@@ -152,51 +156,45 @@ bool PrivateCorvGetConfigOptionNumber(const wchar_t* path, double* value, unsign
     case ConfigItem::Found:
         break;
     }
-    findNumberInConfig(item, value);
-    return true;
+    return read(item);
+}
+
+bool PrivateCorvGetConfigOptionNumber(const wchar_t* path, double* value, unsigned int category) {
+    std::lock_guard<std::mutex> lock(g_configMutex);
+    if (!path || !value) return false;
+    return readConfigOption(path, category, L"number", JSONValue(*value),
+                            [&](const JSONValue& item) {
+                                findNumberInConfig(item, value);
+                                return true;
+                            });
 }
 
 bool PrivateCorvGetConfigOptionBool(const wchar_t* path, bool* value, unsigned int category) {
     std::lock_guard<std::mutex> lock(g_configMutex);
-    if (!path || !value || !splitOptionPath(path) || !readJsonFromFile()) return false;
-    JSONValue item;
-    switch (getItemInConfigFile(path, category, L"bool", JSONValue(*value), item)) {
-    case ConfigItem::Failed:
-        return false;
-    case ConfigItem::Created:
+    if (!path || !value) return false;
+    return readConfigOption(path, category, L"bool", JSONValue(*value), [&](const JSONValue& item) {
+        findBoolInConfig(item, value);
         return true;
-    case ConfigItem::Found:
-        break;
-    }
-    findBoolInConfig(item, value);
-    return true;
+    });
 }
 
 bool PrivateCorvGetConfigOptionColor(const wchar_t* path, int* red, int* green, int* blue,
                                      unsigned int category) {
     std::lock_guard<std::mutex> lock(g_configMutex);
-    if (!path || !red || !green || !blue || !splitOptionPath(path) || !readJsonFromFile())
-        return false;
+    if (!path || !red || !green || !blue) return false;
     JSONValue color = emptyObject();
     color.SetMember(L"red", JSONValue(static_cast<double>(*red)));
     color.SetMember(L"green", JSONValue(static_cast<double>(*green)));
     color.SetMember(L"blue", JSONValue(static_cast<double>(*blue)));
-    JSONValue item;
-    switch (getItemInConfigFile(path, category, L"color", color, item)) {
-    case ConfigItem::Failed:
-        return false;
-    case ConfigItem::Created:
+    return readConfigOption(path, category, L"color", color, [&](const JSONValue& item) {
+        settingsColorStruct stored{*red, *green, *blue};
+        if (findColorInConfig(item, &stored)) {
+            *red = stored.red;
+            *green = stored.green;
+            *blue = stored.blue;
+        }
         return true;
-    case ConfigItem::Found:
-        break;
-    }
-    settingsColorStruct stored{*red, *green, *blue};
-    if (findColorInConfig(item, &stored)) {
-        *red = stored.red;
-        *green = stored.green;
-        *blue = stored.blue;
-    }
-    return true;
+    });
 }
 
 bool PrivateCorvGetConfigOptionKeyInput(const wchar_t* path, wchar_t* buffer, int bufferSize,
@@ -205,20 +203,12 @@ bool PrivateCorvGetConfigOptionKeyInput(const wchar_t* path, wchar_t* buffer, in
     // The size is in bytes; a buffer must hold at least the terminator.
     const std::size_t capacity =
         bufferSize > 0 ? static_cast<std::size_t>(bufferSize) / sizeof(wchar_t) : 0;
-    if (!path || !buffer || capacity < 1 || !splitOptionPath(path) || !readJsonFromFile())
-        return false;
+    if (!path || !buffer || capacity < 1) return false;
     // The default ends at its terminator, and is never read beyond the buffer.
     const JSONValue defaultValue(std::wstring(buffer, ::wcsnlen(buffer, capacity)));
-    JSONValue item;
-    switch (getItemInConfigFile(path, category, L"keyinput", defaultValue, item)) {
-    case ConfigItem::Failed:
-        return false;
-    case ConfigItem::Created:
-        return true;
-    case ConfigItem::Found:
-        break;
-    }
-    return findStringInConfig(item, buffer, capacity) != StringCopy::TooLong;
+    return readConfigOption(path, category, L"keyinput", defaultValue, [&](const JSONValue& item) {
+        return findStringInConfig(item, buffer, capacity) != StringCopy::TooLong;
+    });
 }
 
 bool PrivateCorvSetConfigOptionLabel(const wchar_t* path, const wchar_t* label,
