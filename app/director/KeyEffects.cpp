@@ -32,8 +32,7 @@ bool contains(std::span<const int32_t> keys, int32_t key) {
 
 KeyEffects::KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random,
                        RunLoop& runLoop, KeyFlashes& flashes)
-    : lighting_(lighting), frames_(frames), random_(random), flashes_(flashes),
-      timers_(runLoop) {}
+    : lighting_(lighting), frames_(frames), random_(random), flashes_(flashes), timers_(runLoop) {}
 
 void KeyEffects::pulseKey(int32_t key, const Pulse& p) {
     if (key == heldKey_) return;

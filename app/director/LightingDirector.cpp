@@ -40,8 +40,8 @@ LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& lo
     : flashes_(runLoop),
       cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state, flashes_),
       lighting_(lighting), runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
-      effects_(lighting, frames, random, runLoop, flashes_),
-      animations_(lighting, runLoop, frames), timers_(runLoop) {
+      effects_(lighting, frames, random, runLoop, flashes_), animations_(lighting, runLoop, frames),
+      timers_(runLoop) {
     cooldowns.flashStopped = [this](int32_t key) { effects_.renewPulse(key); };
 }
 

@@ -77,7 +77,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     // 13–15: single-color mode, chat profile, blink time.
     frames.useSingleColorMode = defaults.getBool(settings::kSingleColorMode).value_or(false);
     mainWindow.singleColorModeBtn->setChecked(frames.useSingleColorMode);
-    director.state.autoToggleProfile2 = defaults.getBool(settings::kAutoToggleProfile).value_or(false);
+    director.state.autoToggleProfile2 =
+        defaults.getBool(settings::kAutoToggleProfile).value_or(false);
     mainWindow.autoChatProfileCheckbox->setChecked(director.state.autoToggleProfile2);
     director.cooldowns.loadBlinkTime();
     colorProgrammer.showBlinkTime();
@@ -90,7 +91,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     launcher.autorunAtStartup();
 
     // 19: combat chat warning.
-    director.state.combatChatWarning = defaults.getBool(settings::kCombatChatWarning).value_or(false);
+    director.state.combatChatWarning =
+        defaults.getBool(settings::kCombatChatWarning).value_or(false);
     mainWindow.combatChatAlertCheckbox->setChecked(director.state.combatChatWarning);
 
     // 20: the 30 key menus.

@@ -16,8 +16,9 @@ ProfileFrame frameOf(const test::RecordingLighting& lighting) {
     for (const auto& call : lighting.calls) {
         if (call.name == "setLightingFromBitmap") frame.bitmap = call.bitmap;
         if (call.name == "setLightingForKey")
-            frame.keys.push_back({static_cast<int32_t>(call.args[0]), static_cast<int>(call.args[1]),
-                                  static_cast<int>(call.args[2]), static_cast<int>(call.args[3])});
+            frame.keys.push_back({static_cast<int32_t>(call.args[0]),
+                                  static_cast<int>(call.args[1]), static_cast<int>(call.args[2]),
+                                  static_cast<int>(call.args[3])});
     }
     return frame;
 }
