@@ -287,4 +287,38 @@ TEST(HostSocket, IsPrivateServedOnceAndSharedByClients) {
     std::filesystem::remove_all(dir);
 }
 
+// Which outputs each program starts: corvane-host drives OpenRGB unless told otherwise,
+// corvane-host-sim shows the virtual keyboard unless given an OpenRGB server or output.
+TEST(HostCommandLine, ChoosesTheOutputsEachProgramDefaultsTo) {
+    char pattern[] = "/tmp/et-outputs-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string socket = std::string(pattern) + "/sock";
+    const struct {
+        std::vector<std::string> command;
+        bool openrgb;
+    } rows[] = {
+        {{ET_CORVANE_HOST}, true},
+        {{ET_CORVANE_HOST, "--output", "virtual"}, false},
+        {{ET_CORVANE_HOST_SIM}, false},
+        {{ET_CORVANE_HOST_SIM, "--openrgb", "127.0.0.1:9"}, true},
+        {{ET_CORVANE_HOST_SIM, "--output", "virtual", "--output", "openrgb"}, true},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> command = row.command;
+        command.insert(command.end(), {"--socket", socket});
+        SCOPED_TRACE(command.back() + " " + std::to_string(command.size()));
+        ChildProcess host(command, true);
+        ASSERT_TRUE(within(5, [&] { return std::filesystem::exists(socket); }));
+        ASSERT_TRUE(host.write("stats\n"));
+        std::optional<std::string> line;
+        while ((line = host.readLine(5)) && line->rfind("{\"connections\"", 0) != 0) {
+        }
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->find("\"openrgb\"") != std::string::npos, row.openrgb) << *line;
+        host.stop();
+        std::filesystem::remove(socket);
+    }
+    std::filesystem::remove_all(pattern);
+}
+
 } // namespace
