@@ -75,12 +75,11 @@ std::string shortestText(double value) {
 
 } // namespace
 
-CooldownDisplay::CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
+CooldownDisplay::CooldownDisplay(KeyLedger& ledger, RunLoop& runLoop, KeyboardFrames& frames,
                                  Defaults& defaults, CooldownCanvas& canvas,
-                                 const ActionBarMaps& slots, const GameState& state,
-                                 KeyFlashes& flashes)
-    : lighting_(lighting), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
-      slots_(slots), state_(state), flashes_(flashes), timers_(runLoop) {}
+                                 const ActionBarMaps& slots, const GameState& state)
+    : ledger_(ledger), runLoop_(runLoop), frames_(frames), defaults_(defaults), canvas_(canvas),
+      slots_(slots), state_(state), timers_(runLoop) {}
 
 const BarMap& CooldownDisplay::barMap(char bar) const {
     switch (bar) {
@@ -127,16 +126,12 @@ void CooldownDisplay::startCooldown(int32_t key) {
             if (!frames_.useSpellCooldowns[p]) continue;
             if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, cooldown);
             if (!show) continue;
-            if (!painted && flashes_.running(name)) {
+            if (!painted) {
                 // The flash of the cooldown that ended just before ends on its next tick by
                 // putting back the ready color; the cooldown color goes on again after it.
                 // Only a flash is stopped: a stop would end the combat pulse otherwise.
-                lighting_.stopEffectsOnKey(name);
-                flashes_.stopped(name);
-                if (flashStopped) flashStopped(name);
-            }
-            if (const double settle = painted ? 0.0 : flashes_.restoreDueIn(name); settle > 0.0) {
-                timers_.after(settle, [this, key, name] {
+                if (ledger_.flashRunning(name)) ledger_.stopFlash(name);
+                ledger_.afterRestore(name, [this, key, name] {
                     if (frames_.dimmedKeys.count(key) != 0 && showOnKeyboard())
                         showCooldownColor(name);
                 });
@@ -153,16 +148,12 @@ void CooldownDisplay::showSlotColor(int32_t key, int32_t keyName) {
         showCooldownColor(keyName);
         return;
     }
-    const Color normal =
-        KeyboardFrames::mappedColor(frames_.keyboardColorSet, frames_.keyToColorMap, key);
-    lighting_.setLightingForKey(keyName, normal.redPercent(), normal.greenPercent(),
-                                normal.bluePercent());
+    ledger_.setColor(keyName, KeyboardFrames::mappedColor(frames_.keyboardColorSet,
+                                                          frames_.keyToColorMap, key));
 }
 
 void CooldownDisplay::showCooldownColor(int32_t keyName) {
-    const Color& cooldown = frames_.keyboardColorSet[kCooldownColor];
-    lighting_.setLightingForKey(keyName, cooldown.redPercent(), cooldown.greenPercent(),
-                                cooldown.bluePercent());
+    ledger_.setColor(keyName, frames_.keyboardColorSet[kCooldownColor]);
 }
 
 void CooldownDisplay::endCooldown(int32_t key) {
@@ -179,15 +170,13 @@ void CooldownDisplay::endCooldown(int32_t key) {
                 KeyboardFrames::mappedColor(frames_.keyboardColorSet, frames_.keyToColorMap, key);
             if (isOrdinaryKey(key)) paintKey(frames_.keyboardColorBitmap[p], key, normal);
             if (!show) continue;
-            lighting_.setLightingForKey(name, normal.redPercent(), normal.greenPercent(),
-                                        normal.bluePercent());
+            ledger_.setColor(name, normal);
             if (blink) {
                 runLoop_.runFor(kFlashDelay);
-                lighting_.flashSingleKey(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
-                flashes_.started(name, flashDurationMs(), kFlashIntervalMs);
+                ledger_.flash(name, 100, 100, 100, flashDurationMs(), kFlashIntervalMs);
                 // The flash ends by putting back what the key showed when it began; a reset,
                 // a fight or a new cooldown since then makes that stale.
-                timers_.after(flashes_.restoreDueIn(name), [this, key, name] {
+                ledger_.afterRestore(name, [this, key, name] {
                     if (showOnKeyboard()) showSlotColor(key, name);
                 });
             }

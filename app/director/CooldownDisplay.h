@@ -7,13 +7,11 @@
 #include "CanvasModel.h"
 #include "Defaults.h"
 #include "GameState.h"
-#include "KeyFlashes.h"
+#include "KeyLedger.h"
 #include "KeyboardFrames.h"
-#include "Lighting.h"
 #include "RunLoop.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,9 +28,10 @@ class CooldownCanvas {
 
 class CooldownDisplay {
   public:
-    CooldownDisplay(Lighting& lighting, RunLoop& runLoop, KeyboardFrames& frames,
+    // The keys are lit through `ledger`, which the per-key effects share.
+    CooldownDisplay(KeyLedger& ledger, RunLoop& runLoop, KeyboardFrames& frames,
                     Defaults& defaults, CooldownCanvas& canvas, const ActionBarMaps& slots,
-                    const GameState& state, KeyFlashes& flashes);
+                    const GameState& state);
     CooldownDisplay(const CooldownDisplay&) = delete;
     CooldownDisplay& operator=(const CooldownDisplay&) = delete;
 
@@ -65,9 +64,6 @@ class CooldownDisplay {
     double blinkTime = 1.0;
     // While above 0 an ending cooldown does not flash; each frame lowers it by one.
     int supressCooldownBlinkCounter = 0;
-    // Called with a key whose flash was stopped: should the flash have ended just before,
-    // the stop reached the pulse running there instead, which gets it back.
-    std::function<void(int32_t keyName)> flashStopped;
 
     static constexpr double kFlashDelay = 0.05;
     static constexpr int kFlashIntervalMs = 75;
@@ -83,14 +79,13 @@ class CooldownDisplay {
     void showSlotColor(int32_t key, int32_t keyName);
     int flashDurationMs() const;
 
-    Lighting& lighting_;
+    KeyLedger& ledger_;
     RunLoop& runLoop_;
     KeyboardFrames& frames_;
     Defaults& defaults_;
     CooldownCanvas& canvas_;
     const ActionBarMaps& slots_;
     const GameState& state_;
-    KeyFlashes& flashes_;
     ScopedTimers timers_;
 };
 

@@ -31,20 +31,20 @@ bool contains(std::span<const int32_t> keys, int32_t key) {
 } // namespace
 
 KeyEffects::KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random,
-                       RunLoop& runLoop, KeyFlashes& flashes)
-    : lighting_(lighting), frames_(frames), random_(random), flashes_(flashes), timers_(runLoop) {}
+                       KeyLedger& ledger)
+    : lighting_(lighting), frames_(frames), random_(random), ledger_(ledger) {
+    ledger_.setPulsePolicy(this);
+}
 
-void KeyEffects::pulseKey(int32_t key, const Pulse& p) {
-    if (key == heldKey_) return;
-    lighting_.pulseSingleKey(key, p.red, p.green, p.blue, p.finishRed, p.finishGreen, p.finishBlue,
-                             p.periodMs, true);
+KeyEffects::~KeyEffects() {
+    ledger_.setPulsePolicy(nullptr);
 }
 
 void KeyEffects::pulseCombatKeys(const Pulse& pulse) {
     combat_ = pulse;
     lighting_.setTargetDevice(kPerKeyDevices);
     for (int32_t key : combatKeys())
-        pulseKey(key, pulse);
+        ledger_.pulse(key, pulse);
 }
 
 void KeyEffects::startCombatPulse(int periodMs) {
@@ -56,29 +56,10 @@ void KeyEffects::startCombatWarning() {
 }
 
 bool KeyEffects::pulseDue(int32_t key) const {
-    if (key == heldKey_) return false;
+    if (key == ledger_.heldKey()) return false;
     if (dead_ && (contains(deadBrightKeys(), key) || contains(deadDimKeys(), key))) return true;
     if (combat_ && contains(combatKeys(), key)) return true;
     return shadow_ && inKeyboardRows(key);
-}
-
-void KeyEffects::stopPulseOnKey(int32_t key, double& settle) {
-    if (!flashes_.running(key)) {
-        lighting_.stopEffectsOnKey(key);
-        // A flash told to stop before still restores what it saved, after the pulse.
-        settle = std::max({settle, KeyFlashes::kTickSlack, flashes_.restoreDueIn(key)});
-        return;
-    }
-    // This stop ends the flash; the pulse gets its own once the flash has restored the key.
-    const double wait = flashes_.settleSeconds(key);
-    lighting_.stopEffectsOnKey(key);
-    flashes_.stopped(key);
-    settle = std::max(settle, wait + KeyFlashes::kTickSlack);
-    timers_.after(wait, [this, key] {
-        if (pulseDue(key)) return;
-        double ignored = 0.0;
-        stopPulseOnKey(key, ignored);
-    });
 }
 
 double KeyEffects::stopCombatPulse() {
@@ -86,7 +67,7 @@ double KeyEffects::stopCombatPulse() {
     double settle = 0.0;
     lighting_.setTargetDevice(kPerKeyDevices);
     for (int32_t key : combatKeys())
-        if (key != heldKey_) stopPulseOnKey(key, settle);
+        if (key != ledger_.heldKey()) settle = std::max(settle, ledger_.stopPulse(key));
     return settle;
 }
 
@@ -95,20 +76,20 @@ void KeyEffects::startDeadEffect() {
     lighting_.setTargetDevice(kAllDevices);
     frames_.setAllKeys({0.5, 0.4, 0.5, 1.0});
     for (int32_t key : deadBrightKeys())
-        lighting_.pulseSingleKey(key, 50, 40, 50, 100, 85, 100,
-                                 kDeadPeriodMs + random_.uniform(0, kDeadPeriodSpreadMs), true);
+        ledger_.pulse(key, {50, 40, 50, 100, 85, 100,
+                            kDeadPeriodMs + random_.uniform(0, kDeadPeriodSpreadMs)});
     for (int32_t key : deadDimKeys())
-        lighting_.pulseSingleKey(key, 50, 40, 50, 20, 10, 20,
-                                 kDeadPeriodMs + random_.uniform(0, kDeadPeriodSpreadMs), true);
+        ledger_.pulse(key,
+                      {50, 40, 50, 20, 10, 20, kDeadPeriodMs + random_.uniform(0, kDeadPeriodSpreadMs)});
 }
 
 void KeyEffects::stopDeadEffect() {
     dead_ = false;
     lighting_.setTargetDevice(kPerKeyDevices);
     for (int32_t key : deadBrightKeys())
-        lighting_.stopEffectsOnKey(key);
+        ledger_.stop(key);
     for (int32_t key : deadDimKeys())
-        lighting_.stopEffectsOnKey(key);
+        ledger_.stop(key);
     lighting_.setTargetDevice(kAllDevices);
 }
 
@@ -127,18 +108,21 @@ void KeyEffects::resumeShadowEffect() {
     if (shadow_) pulseShadowRows();
 }
 
-void KeyEffects::pulseShadowRows() {
+KeyLedger::Pulse KeyEffects::shadowPulse(size_t row) const {
     const Color& dark = shadow_->dark;
     const Color& light = shadow_->light;
+    return {dark.redPercent(),  dark.greenPercent(),  dark.bluePercent(), light.redPercent(),
+            light.greenPercent(), light.bluePercent(), shadow_->periodMs[row]};
+}
+
+void KeyEffects::pulseShadowRows() {
     lighting_.setTargetDevice(kAllDevices);
     frames_.setAllKeys(shadow_->base);
     lighting_.setTargetDevice(kPerKeyDevices);
     for (size_t row = 0; row < shadowRows().size(); ++row) {
-        const Pulse pulse{dark.redPercent(),     dark.greenPercent(),  dark.bluePercent(),
-                          light.redPercent(),    light.greenPercent(), light.bluePercent(),
-                          shadow_->periodMs[row]};
+        const Pulse pulse = shadowPulse(row);
         for (int32_t key : shadowRows()[row])
-            pulseKey(key, pulse);
+            ledger_.pulse(key, pulse);
     }
     lighting_.setTargetDevice(kAllDevices);
 }
@@ -149,49 +133,33 @@ void KeyEffects::stopShadowEffects(bool singleColor) {
     if (singleColor) lighting_.stopEffects();
     for (auto row : shadowRows()) {
         for (int32_t key : row)
-            lighting_.stopEffectsOnKey(key);
+            ledger_.stop(key);
     }
-}
-
-void KeyEffects::holdKey(int32_t key) {
-    const bool pulsing = pulseDue(key);
-    heldKey_ = key;
-    if (pulsing) lighting_.stopEffectsOnKey(key);
-}
-
-void KeyEffects::releaseKey() {
-    renewPulse(std::exchange(heldKey_, 0));
 }
 
 void KeyEffects::renewPulse(int32_t key) {
     if (key == 0 || !pulseDue(key)) return;
     // The latest effect to take the key is the one it shows: combat over shadow form.
     if (combat_ && contains(combatKeys(), key)) {
-        pulseKey(key, *combat_);
+        ledger_.pulse(key, *combat_);
         return;
     }
-    for (size_t row = 0; row < shadowRows().size(); ++row) {
-        if (!contains(shadowRows()[row], key)) continue;
-        const Color& dark = shadow_->dark;
-        const Color& light = shadow_->light;
-        pulseKey(key,
-                 {dark.redPercent(), dark.greenPercent(), dark.bluePercent(), light.redPercent(),
-                  light.greenPercent(), light.bluePercent(), shadow_->periodMs[row]});
-    }
+    for (size_t row = 0; row < shadowRows().size(); ++row)
+        if (contains(shadowRows()[row], key)) ledger_.pulse(key, shadowPulse(row));
 }
 
 void KeyEffects::stopRemainingKeyEffects() {
     combat_.reset();
     shadow_.reset();
     dead_ = false;
-    heldKey_ = 0;
+    ledger_.forgetHold();
     std::vector<int32_t> stopped;
     auto stop = [&](std::span<const int32_t> keys) {
         for (int32_t key : keys) {
             if (std::find(stopped.begin(), stopped.end(), key) != stopped.end()) continue;
             stopped.push_back(key);
-            lighting_.stopEffectsOnKey(key);
-            if (!inKeyboardRows(key)) lighting_.stopEffectsOnKey(key);
+            ledger_.stop(key);
+            if (!inKeyboardRows(key)) ledger_.stop(key);
         }
     };
     stop(combatKeys());

@@ -1,23 +1,25 @@
 #pragma once
 // The long-running per-key effects the director starts in the framework: the combat pulse,
 // the dead effect and the shadow effect. Once started they run inside the framework until
-// stopped here. This side remembers what runs, so that an effect another one took keys
-// from can take them back, and a key a flash holds is left to it.
-#include "KeyFlashes.h"
+// stopped here. This side remembers which effects are on, so that an effect another one
+// took keys from can take them back; the keys themselves are lit through the ledger, which
+// asks here which pulses are due.
+#include "KeyLedger.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "RandomSource.h"
-#include "RunLoop.h"
 
 #include <array>
 #include <optional>
 
 namespace et {
 
-class KeyEffects {
+class KeyEffects : private KeyLedger::PulsePolicy {
   public:
-    KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random, RunLoop& runLoop,
-               KeyFlashes& flashes);
+    // `lighting` takes the commands for the whole keyboard; single keys go through `ledger`.
+    KeyEffects(Lighting& lighting, KeyboardFrames& frames, RandomSource& random,
+               KeyLedger& ledger);
+    ~KeyEffects();
     KeyEffects(const KeyEffects&) = delete;
     KeyEffects& operator=(const KeyEffects&) = delete;
 
@@ -54,37 +56,29 @@ class KeyEffects {
     // reach, get two.
     void stopRemainingKeyEffects();
 
-    // A flash is to show on `key` (the whisper on Enter): its pulse stops and no pulse
-    // starts there until releaseKey, which gives the key back the pulse that is due.
-    void holdKey(int32_t key);
-    void releaseKey();
-    // The key gets the pulse due on it again (the fight's or shadow form's), if any.
+    // The key gets the pulse due on it again (the fight's or shadow form's), if any: after
+    // the whisper let go of it.
     void renewPulse(int32_t key);
 
   private:
-    struct Pulse {
-        int red, green, blue, finishRed, finishGreen, finishBlue, periodMs;
-    };
+    using Pulse = KeyLedger::Pulse;
     struct Shadow {
         Color base, dark, light;
         std::array<int, 6> periodMs;
     };
     void pulseCombatKeys(const Pulse& pulse);
-    void pulseKey(int32_t key, const Pulse& pulse);
     void pulseShadowRows();
-    // The pulse the key should show now, if any.
-    bool pulseDue(int32_t key) const;
-    void stopPulseOnKey(int32_t key, double& settle);
+    Pulse shadowPulse(size_t row) const;
+    // Whether an effect that is on wants the key to pulse now.
+    bool pulseDue(int32_t key) const override;
 
     Lighting& lighting_;
     KeyboardFrames& frames_;
     RandomSource& random_;
-    KeyFlashes& flashes_;
+    KeyLedger& ledger_;
     std::optional<Pulse> combat_;
     std::optional<Shadow> shadow_;
     bool dead_ = false;
-    int32_t heldKey_ = 0;
-    ScopedTimers timers_;
 };
 
 } // namespace et

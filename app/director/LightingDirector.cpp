@@ -2,11 +2,12 @@
 
 #include "MessageText.h"
 
+#include <CorvaneLED.h>
+
 namespace et {
 
 namespace {
 
-constexpr int32_t kEnterKey = 0x1C;
 constexpr int kWhisperIntervalMs = 500;
 constexpr int kChatProfile = 2;
 constexpr int kLeaveGameProfile = 2;
@@ -37,13 +38,11 @@ LightingDirector::LightingDirector(Lighting& lighting, RunLoop& runLoop, Log& lo
                                    Defaults& defaults, KeyboardFrames& frames,
                                    CooldownCanvas& canvas, const ActionBarMaps& slots,
                                    RandomSource& random, Hooks hooks)
-    : flashes_(runLoop),
-      cooldowns(lighting, runLoop, frames, defaults, canvas, slots, state, flashes_),
-      lighting_(lighting), runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
-      effects_(lighting, frames, random, runLoop, flashes_), animations_(lighting, runLoop, frames),
-      timers_(runLoop) {
-    cooldowns.flashStopped = [this](int32_t key) { effects_.renewPulse(key); };
-}
+    : ledger_(lighting, runLoop),
+      cooldowns(ledger_, runLoop, frames, defaults, canvas, slots, state), lighting_(lighting),
+      runLoop_(runLoop), log_(log), frames_(frames), hooks_(std::move(hooks)),
+      effects_(lighting, frames, random, ledger_), animations_(lighting, runLoop, frames),
+      timers_(runLoop) {}
 
 LightingDirector::~LightingDirector() = default;
 
@@ -208,8 +207,7 @@ bool LightingDirector::dispatch(char code, const std::string& message) {
     case 'I':
         if (state.whisperLightActive) return true;
         // The pulse on Enter (combat, shadow form) would paint over the flash every 10 ms.
-        effects_.holdKey(kEnterKey);
-        lighting_.flashSingleKey(kEnterKey, 100, 0, 100, 0, kWhisperIntervalMs);
+        ledger_.hold(CLK_Enter, 100, 0, 100, kWhisperIntervalMs);
         state.whisperLightActive = true;
         return true;
     case 'i':
@@ -279,9 +277,10 @@ void LightingDirector::repaintAfter(double settleSeconds) {
     });
 }
 
-void LightingDirector::setWhisperLightActive(bool active) {
-    if (state.whisperLightActive && !active) effects_.releaseKey();
-    state.whisperLightActive = active;
+void LightingDirector::endWhisperLight() {
+    if (!state.whisperLightActive) return;
+    state.whisperLightActive = false;
+    effects_.renewPulse(ledger_.release());
 }
 
 void LightingDirector::messagesDropped(const std::string& messages) {
@@ -359,7 +358,7 @@ void LightingDirector::reset(bool silently, bool clearQueue) {
     // The shadow stop alone would leave the combat pulse on the logo and the badge and the
     // dead pulses on P1, P4 and P7 running after a reset that promises to end them.
     effects_.stopRemainingKeyEffects();
-    flashes_.stoppedAll();
+    ledger_.flashesStopped();
     confirmCalibrate();
     state.activeColorProfile = 1;
     frames_.selectColorProfile(1);
@@ -368,7 +367,7 @@ void LightingDirector::reset(bool silently, bool clearQueue) {
     // The stopped effects put back what their keys showed when they began: the pulses and
     // the cooldown flashes within a tenth of a second, the whisper flash within half.
     repaintAfter(0.1);
-    repaintAfter(kWhisperIntervalMs / 1000.0 + KeyFlashes::kTickSlack);
+    repaintAfter(kWhisperIntervalMs / 1000.0 + KeyLedger::kTickSlack);
 }
 
 } // namespace et

@@ -20,7 +20,7 @@
 #include "CooldownDisplay.h"
 #include "GameState.h"
 #include "KeyEffects.h"
-#include "KeyFlashes.h"
+#include "KeyLedger.h"
 #include "KeyboardFrames.h"
 #include "Lighting.h"
 #include "Log.h"
@@ -34,9 +34,9 @@
 namespace et {
 
 class LightingDirector : public MessageDispatcher {
-    // Shared by the cooldown display, which starts the flashes, and the key effects; built
-    // before both.
-    KeyFlashes flashes_;
+    // Every single-key command of the cooldown display, the key effects and the whisper
+    // goes through it; built before them.
+    KeyLedger ledger_;
 
   public:
     // What the director reaches in other subsystems. Each may be left empty.
@@ -62,9 +62,8 @@ class LightingDirector : public MessageDispatcher {
     bool combatAnimationPlaying() const override { return state.combatAnimationPlaying; }
     bool deadAnimationPlaying() const override { return state.deadAnimationPlaying; }
     bool whisperLightActive() const override { return state.whisperLightActive; }
-    // The relay stops the whisper flash before it clears the flag; the pulse the Enter key
-    // had comes back.
-    void setWhisperLightActive(bool active) override;
+    // Stops the whisper flash; the pulse the Enter key had comes back.
+    void endWhisperLight() override;
     void setSupressCooldownBlinkCounter(int count) override {
         cooldowns.supressCooldownBlinkCounter = count;
     }

@@ -8,8 +8,8 @@
 namespace et {
 
 MessageRelay::MessageRelay(MessageQueue& messageQueue, MessageDispatcher& dispatcher,
-                           Lighting& lighting, std::function<void()> foregroundCheck)
-    : messageQueue_(messageQueue), dispatcher_(dispatcher), lighting_(lighting),
+                           std::function<void()> foregroundCheck)
+    : messageQueue_(messageQueue), dispatcher_(dispatcher),
       foregroundCheck_(std::move(foregroundCheck)) {}
 
 void MessageRelay::handleMessageQueue() {
@@ -36,8 +36,7 @@ void MessageRelay::readMsgQueue() {
         } else if (whisper &&
                    std::none_of(currentMessage_.begin(), currentMessage_.end(), isColorPrefix)) {
             // The whisper flash holds the Enter key; free it and dispatch on the next tick.
-            lighting_.stopEffectsOnKey(kEnterKeyName);
-            dispatcher_.setWhisperLightActive(false);
+            dispatcher_.endWhisperLight();
         } else {
             // Taken out before it plays: a reset inside the play must not be undone by
             // clearing afterwards what the reset left current.

@@ -7,7 +7,6 @@
 // application schedules readMsgQueue every 0.2 s, then handleMessageQueue every 0.1 s, on
 // the main thread. The reset that "R" triggers calls resetQueue(). The game-foreground
 // check runs after every readMsgQueue tick through the callback given to the relay.
-#include "Lighting.h"
 #include "MessageQueue.h"
 
 #include <functional>
@@ -23,10 +22,10 @@ class MessageDispatcher {
     // While either animation plays, ordinary messages wait in the queue.
     virtual bool combatAnimationPlaying() const = 0;
     virtual bool deadAnimationPlaying() const = 0;
-    // Set by the whisper message; the relay clears it when the next message needs the
-    // keyboard back.
+    // Set by the whisper message; the relay ends it when the next message needs the
+    // keyboard back, which stops the whisper's flash.
     virtual bool whisperLightActive() const = 0;
-    virtual void setWhisperLightActive(bool active) = 0;
+    virtual void endWhisperLight() = 0;
     // A "c" from the add-on silences the cooldown blink for the next few updates.
     virtual void setSupressCooldownBlinkCounter(int count) = 0;
     // The queue dropped these stale or surplus messages (one character each, or a prefix
@@ -36,7 +35,7 @@ class MessageDispatcher {
 
 class MessageRelay {
   public:
-    MessageRelay(MessageQueue& messageQueue, MessageDispatcher& dispatcher, Lighting& lighting,
+    MessageRelay(MessageQueue& messageQueue, MessageDispatcher& dispatcher,
                  std::function<void()> foregroundCheck);
 
     // 0.1 s timer: chooses the next message when none is waiting for dispatch.
@@ -49,12 +48,10 @@ class MessageRelay {
     const std::string& currentMessage() const { return currentMessage_; }
 
     static constexpr int kCooldownBlinkSuppression = 5;
-    static constexpr int32_t kEnterKeyName = 0x1C;
 
   private:
     MessageQueue& messageQueue_;
     MessageDispatcher& dispatcher_;
-    Lighting& lighting_;
     std::function<void()> foregroundCheck_;
     std::string currentMessage_;
     bool dispatching_ = false;

@@ -30,7 +30,7 @@ AppDelegate::AppDelegate(ShellPlatform& platform)
       foreground(
           platform.workspace, [this] { director.gameInFront(); },
           [this] { director.leaveGameLighting(); }),
-      relay(messageQueue, director, platform.lighting, [this] { foreground.checkGameInFront(); }),
+      relay(messageQueue, director, [this] { foreground.checkGameInFront(); }),
       launcherWindows(mainWindow, launchOptionWindow),
       launcher(platform.launcher, platform.defaults, log_, launcherWindows),
       colorProgrammer(colorProgrammerParts()),

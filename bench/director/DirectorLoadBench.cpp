@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     MessageQueue queue;
     int refreshes = 0;
-    MessageRelay relay(queue, director, lighting, [&] {
+    MessageRelay relay(queue, director, [&] {
         if (director.state.EmberisInTheForeground == 0) ++refreshes;
         director.gameInFront();
     });

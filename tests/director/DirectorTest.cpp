@@ -52,6 +52,13 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
         {"C",
          "I",
          {{"stopEffectsOnKey", {0x1C}, {}}, {"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        // "#end": the next message needs the keyboard; Enter gets back the pulse that is due.
+        {"I", "#end", {{"stopEffectsOnKey", {0x1C}, {}}}},
+        {"x C I",
+         "#end",
+         {{"stopEffectsOnKey", {0x1C}, {}},
+          {"pulseSingleKey", {0x1C, 100, 0, 0, 25, 0, 0, 300, 1}, {}}}},
+        {"", "#end", {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.before) + " | " + row.message);
@@ -63,7 +70,10 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
             if (m != "warn" && m != "chat") h.send(m);
         }
         h.lighting.clear();
-        h.send(row.message);
+        if (row.message == std::string("#end"))
+            h.director.endWhisperLight();
+        else
+            h.send(row.message);
         EXPECT_EQ(h.lighting.calls, row.calls);
     }
 }

@@ -12,8 +12,8 @@ class EffectsTest : public ::testing::Test {
   protected:
     EffectsTest() { h.lighting.clear(); }
     DirectorHarness h;
-    KeyFlashes flashes{h.clock};
-    KeyEffects effects{h.lighting, h.frames, h.random, h.runLoop, flashes};
+    KeyLedger ledger{h.lighting, h.runLoop};
+    KeyEffects effects{h.lighting, h.frames, h.random, ledger};
 };
 
 TEST_F(EffectsTest, DeadEffectDrawsAPeriodForEveryKey) {

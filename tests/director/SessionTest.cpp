@@ -62,7 +62,7 @@ struct LinkedDirector : DirectorParts {
         slots.barMapA.setSlot(1, kSpace);
         slots.barMapA.setSlot(2, kOne);
         frames.useSpellCooldowns[0] = true;
-        relay = std::make_unique<MessageRelay>(queue, director, keyboard,
+        relay = std::make_unique<MessageRelay>(queue, director,
                                                [this] { director.gameInFront(); });
         every(0.1, [this] { relay->handleMessageQueue(); });
         every(0.2, [this] { relay->readMsgQueue(); });

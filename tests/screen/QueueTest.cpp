@@ -2,7 +2,6 @@
 // one message at a time from it to the director.
 #include "MessageQueue.h"
 #include "MessageRelay.h"
-#include "RecordingLighting.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ class FakeDirector : public MessageDispatcher {
     bool combatAnimationPlaying() const override { return false; }
     bool deadAnimationPlaying() const override { return false; }
     bool whisperLightActive() const override { return whisper; }
-    void setWhisperLightActive(bool on) override { whisper = on; }
+    void endWhisperLight() override { whisper = false; }
     void setSupressCooldownBlinkCounter(int c) override { supressCooldownBlinkCounter = c; }
     void messagesDropped(const std::string& m) override { dropped += m; }
 };
@@ -119,9 +118,8 @@ TEST(MessageQueue, SelectionOrder) {
 TEST(MessageRelay, OneMessagePerTickInPriorityOrder) {
     MessageQueue queue;
     FakeDirector director;
-    RecordingLighting lighting;
     int foregroundChecks = 0;
-    MessageRelay relay{queue, director, lighting, [&] { ++foregroundChecks; }};
+    MessageRelay relay{queue, director, [&] { ++foregroundChecks; }};
     const auto tick = [&] { // one 0.2 s period: two selection ticks, then the dispatch tick
         relay.handleMessageQueue();
         relay.handleMessageQueue();
@@ -156,8 +154,7 @@ TEST(MessageRelay, AWhisperHoldsAllButFrames) {
         MessageQueue queue;
         FakeDirector director;
         director.whisper = true;
-        RecordingLighting lighting;
-        MessageRelay relay{queue, director, lighting, {}};
+        MessageRelay relay{queue, director, {}};
         queue.enqueue(row.message);
         for (const auto& expected : {row.firstTick, row.secondTick}) {
             relay.handleMessageQueue();
@@ -165,8 +162,6 @@ TEST(MessageRelay, AWhisperHoldsAllButFrames) {
             EXPECT_EQ(director.dispatched, expected);
         }
         EXPECT_EQ(director.whisper, row.whisperAfter);
-        const std::vector<LightingCall> freed{{"stopEffectsOnKey", {0x1C}, {}}};
-        EXPECT_EQ(lighting.calls, row.whisperAfter ? std::vector<LightingCall>{} : freed);
     }
 }
 
