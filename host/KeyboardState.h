@@ -2,6 +2,7 @@
 // The virtual keyboard the host simulator keeps: what a real host would show after each
 // message. Colors are kept in the units they arrived in (the application sends 0–100).
 #include "HostMessage.h"
+#include "KeyColor.h"
 
 #include <array>
 #include <cstdint>
@@ -11,10 +12,7 @@
 
 namespace hostsim {
 
-struct Rgb {
-    int red = 0, green = 0, blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
+using Rgb = et::PercentRgb;
 
 struct Lighting {
     std::optional<Rgb> whole;                         // last whole-keyboard color

@@ -12,30 +12,30 @@ namespace {
 
 // Palette entries whose red byte is this leave their bands as they are.
 constexpr int kSkipRed = 64;
-constexpr Rgb kSkip{64, 64, 64};
+constexpr ByteRgb kSkip{64, 64, 64};
 
-constexpr Rgb kWhite{255, 255, 255};
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kYellow{255, 230, 0};
-constexpr Rgb kRed{255, 25, 25};
-constexpr Rgb kBlue{0, 0, 255};
-constexpr Rgb kGold{255, 220, 0};
-constexpr Rgb kSky{90, 148, 255};
-constexpr Rgb kAmber{255, 168, 54};
+constexpr ByteRgb kWhite{255, 255, 255};
+constexpr ByteRgb kBlack{0, 0, 0};
+constexpr ByteRgb kYellow{255, 230, 0};
+constexpr ByteRgb kRed{255, 25, 25};
+constexpr ByteRgb kBlue{0, 0, 255};
+constexpr ByteRgb kGold{255, 220, 0};
+constexpr ByteRgb kSky{90, 148, 255};
+constexpr ByteRgb kAmber{255, 168, 54};
 
-constexpr Rgb kStreamA[] = {
+constexpr ByteRgb kStreamA[] = {
     kSkip,   kSkip,   kSkip,       kWhite, kWhite,  kWhite, kWhite,  kRed,   kYellow, kYellow,
     kYellow, kYellow, {0, 200, 0}, kWhite, kWhite,  kWhite, kWhite,  kBlue,  kYellow, kYellow,
     kYellow, kWhite,  kYellow,     kWhite, kYellow, kWhite, kYellow, kWhite, kYellow,
 };
-constexpr Rgb kStreamF[] = {
+constexpr ByteRgb kStreamF[] = {
     kSkip,         kSkip,         kSkip,         kRed, {50, 30, 0},   {50, 30, 0},
     {50, 30, 0},   {50, 30, 0},   {50, 30, 0},   kRed, {90, 60, 0},   {90, 60, 0},
     {90, 60, 0},   {90, 60, 0},   {90, 60, 0},   kRed, {165, 140, 0}, {165, 140, 0},
     {165, 140, 0}, {165, 140, 0}, {165, 140, 0}, kRed, kGold,         kGold,
     kGold,         kGold,         kGold,
 };
-constexpr Rgb kStreamN[] = {
+constexpr ByteRgb kStreamN[] = {
     kSkip, kSkip, kSkip,  kWhite, kSky,   kSky, kAmber, kAmber, kWhite,
     kSky,  kSky,  kAmber, kAmber, kWhite, kSky, kSky,   kAmber, kAmber,
 };
@@ -54,9 +54,9 @@ constexpr double kFadeFrame = 0.06;
 constexpr double kFiveColorFrame = 0.17;
 
 // One closing frame of streams F and n: a color for each of the seven bands.
-using StreamClosingFrame = std::array<Rgb, kStreamBands>;
+using StreamClosingFrame = std::array<ByteRgb, kStreamBands>;
 
-std::span<const Rgb> streamPalette(ColorStream stream) {
+std::span<const ByteRgb> streamPalette(ColorStream stream) {
     switch (stream) {
     case ColorStream::A:
         return kStreamA;
@@ -69,7 +69,7 @@ std::span<const Rgb> streamPalette(ColorStream stream) {
 }
 
 // Paints bands `a` and `b` (in that order) unless the color is the skip marker.
-void paintBandPair(LightingBitmap& bitmap, int a, int b, Rgb color) {
+void paintBandPair(LightingBitmap& bitmap, int a, int b, ByteRgb color) {
     if (color.red == kSkipRed) return;
     paintBand(bitmap, a, kStreamBands, color);
     paintBand(bitmap, b, kStreamBands, color);
@@ -78,7 +78,7 @@ void paintBandPair(LightingBitmap& bitmap, int a, int b, Rgb color) {
 // Stream F's and n's closing frames: from the center band outward, a colour per band
 // pair (bands 0/6, 1/5, 2/4, then 3), with the outer pairs painted first.
 std::vector<StreamClosingFrame> closingFrames(ColorStream stream) {
-    const Rgb none = kSkip;
+    const ByteRgb none = kSkip;
     if (stream == ColorStream::F) {
         return {
             {kGold, kGold, kGold, kRed, kGold, kGold, kGold},
@@ -97,8 +97,8 @@ std::vector<StreamClosingFrame> closingFrames(ColorStream stream) {
 
 struct FiveColorPalette {
     Color wholeKeyboard[3];
-    Rgb head;
-    Rgb trail;
+    ByteRgb head;
+    ByteRgb trail;
 };
 
 const FiveColorPalette& fiveColorPalette(SweepPalette palette) {
@@ -116,7 +116,7 @@ const FiveColorPalette& fiveColorPalette(SweepPalette palette) {
 } // namespace
 
 void Animations::colorStream(ColorStream stream, LightingBitmap profile, bool singleColor) {
-    const std::span<const Rgb> palette = streamPalette(stream);
+    const std::span<const ByteRgb> palette = streamPalette(stream);
     const double frameTime = stream == ColorStream::A ? kStreamAFrame : kStreamFrame;
     target(kAllDevices);
     // The stream builds up on one bitmap: bands that a frame skips keep what the frames
@@ -215,7 +215,7 @@ void Animations::fiveColorSweep(SweepPalette which, LightingBitmap profile, bool
 }
 
 void Animations::centerBurst(LightingBitmap profile) {
-    constexpr Rgb burst{200, 230, 255};
+    constexpr ByteRgb burst{200, 230, 255};
     target(kPerKeyDevices);
     for (int inner = 3; inner >= 0; --inner) {
         LightingBitmap frame = profile;

@@ -26,7 +26,7 @@ BandSpan bandSpan(int band, int bandCount) {
     return {k * width, (k + 1) * width};
 }
 
-void paintBand(LightingBitmap& bitmap, int band, int bandCount, Rgb color) {
+void paintBand(LightingBitmap& bitmap, int band, int bandCount, ByteRgb color) {
     const BandSpan span = bandSpan(band, bandCount);
     for (const KeyBandPosition& key : keyBandPositions()) {
         if (span.contains(key.position))
@@ -34,7 +34,7 @@ void paintBand(LightingBitmap& bitmap, int band, int bandCount, Rgb color) {
     }
 }
 
-void paintRow(LightingBitmap& bitmap, int row, Rgb color) {
+void paintRow(LightingBitmap& bitmap, int row, ByteRgb color) {
     if (!validRow(row)) return;
     for (int column = 0; column < kBitmapColumns; ++column)
         paintGridCell(bitmap, row, column, color);
@@ -46,7 +46,7 @@ void copyRow(LightingBitmap& to, const LightingBitmap& from, int row) {
     std::memcpy(to.data() + offset, from.data() + offset, kBitmapRowBytes);
 }
 
-void paintGridCell(LightingBitmap& bitmap, int row, int column, Rgb color) {
+void paintGridCell(LightingBitmap& bitmap, int row, int column, ByteRgb color) {
     if (!validRow(row) || column < 0 || column >= kBitmapColumns) return;
     paintCell(bitmap, (row * kBitmapColumns + column) * kBitmapCellBytes, color.red, color.green,
               color.blue);

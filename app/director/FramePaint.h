@@ -7,14 +7,14 @@
 namespace et {
 
 // A color given as bytes, as the animations' palettes are written.
-struct Rgb {
+struct ByteRgb {
     int red = 0;
     int green = 0;
     int blue = 0;
 
     // The same color with components 0–1, for whole-keyboard frames.
     Color toColor() const { return {red / 255.0, green / 255.0, blue / 255.0, 1.0}; }
-    bool operator==(const Rgb&) const = default;
+    bool operator==(const ByteRgb&) const = default;
 };
 
 // Horizontal positions covered by one band, both ends included.
@@ -30,12 +30,12 @@ struct BandSpan {
 BandSpan bandSpan(int band, int bandCount);
 
 // Paints every key whose position lies in the band. Keys without a cell are never painted.
-void paintBand(LightingBitmap& bitmap, int band, int bandCount, Rgb color);
+void paintBand(LightingBitmap& bitmap, int band, int bandCount, ByteRgb color);
 // Paints all 21 cells of row 0–5.
-void paintRow(LightingBitmap& bitmap, int row, Rgb color);
+void paintRow(LightingBitmap& bitmap, int row, ByteRgb color);
 // Copies row 0–5 of `from` into `to`.
 void copyRow(LightingBitmap& to, const LightingBitmap& from, int row);
 // Paints the cell at `row`, `column` of the grid, whether or not a key sits there.
-void paintGridCell(LightingBitmap& bitmap, int row, int column, Rgb color);
+void paintGridCell(LightingBitmap& bitmap, int row, int column, ByteRgb color);
 
 } // namespace et

@@ -10,8 +10,8 @@ namespace et {
 namespace {
 
 struct RowSweepColors {
-    Rgb bright;
-    Rgb dim;
+    ByteRgb bright;
+    ByteRgb dim;
 };
 
 constexpr std::array<RowSweepColors, 4> kRowSweepColors{{
@@ -26,11 +26,11 @@ constexpr double kRowFrame = 0.075;
 constexpr double kSingleColorFrame = 0.15;
 constexpr double kBannerHold = 1.25;
 
-constexpr Rgb kCyan{0, 255, 255};
+constexpr ByteRgb kCyan{0, 255, 255};
 
 // Rainbow: each row's color and the frames (1–10) in which it shows.
 struct RainbowRow {
-    Rgb color;
+    ByteRgb color;
     int firstFrame;
     int lastFrame;
 };
@@ -146,10 +146,10 @@ void Animations::rainbow(LightingBitmap profile, bool singleColor) {
 void Animations::banner(const Color& color) {
     paintAll(color);
     LightingBitmap frame = blankBitmap();
-    const Rgb band{color.redByte(), color.greenByte(), color.blueByte()};
+    const ByteRgb band{color.redByte(), color.greenByte(), color.blueByte()};
     for (int row = 2; row <= 4; ++row)
         paintRow(frame, row, band);
-    constexpr Rgb white{255, 255, 255};
+    constexpr ByteRgb white{255, 255, 255};
     paintBand(frame, 0, 8, white);
     paintBand(frame, 7, 8, white);
     target(kAllDevices);

@@ -10,23 +10,22 @@
 namespace et::test {
 namespace {
 
-using Rgb3 = std::array<int, 3>;
 constexpr int32_t kEsc = 0x01, kKey3 = 0x04, kKey7 = 0x08, kKey8 = 0x09, kE = 0x12, kTab = 0x0F,
                   kF9 = 0x43, kNumLock = 0x45, kInsert = 0x152, kNumPlus = 0x4E, kNumPad7 = 0x47,
                   kNumPad9 = 0x49;
-const Rgb3 P{1, 2, 3}, kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0};
+const ByteRgb P{1, 2, 3}, kWhite{255, 255, 255}, kBlack{0, 0, 0}, kRed{255, 0, 0};
 
 // A colour expected on a key (column < 0) or on the cell at row, column of one frame.
 struct Probe {
     size_t frame;
     int32_t keyOrRow;
     int column;
-    Rgb3 color;
+    ByteRgb color;
 };
-Probe K(size_t frame, int32_t key, Rgb3 color) {
+Probe K(size_t frame, int32_t key, ByteRgb color) {
     return {frame, key, -1, color};
 }
-Probe C(size_t frame, int row, int column, Rgb3 color) {
+Probe C(size_t frame, int row, int column, ByteRgb color) {
     return {frame, row, column, color};
 }
 using Play = std::function<void(Animations&, const LightingBitmap&)>;
@@ -44,7 +43,7 @@ class AnimationsTest : public ::testing::Test {
 };
 
 TEST_F(AnimationsTest, EachAnimationPaintsItsFrames) {
-    const Rgb3 dimGold{128, 118, 50}, gold{255, 230, 0}, orange{202, 81, 0}, dimOrange{94, 39, 0},
+    const ByteRgb dimGold{128, 118, 50}, gold{255, 230, 0}, orange{202, 81, 0}, dimOrange{94, 39, 0},
         streamRed{255, 25, 25}, blue{0, 0, 255}, cyan{0, 255, 255}, head{255, 255, 0},
         trail{230, 204, 153}, burst{200, 230, 255};
     const LightingCall dev4{"setTargetDevice", {4}, {}}, dev7{"setTargetDevice", {7}, {}};
@@ -126,7 +125,7 @@ TEST_F(AnimationsTest, InSingleColorModeTheWholeKeyboardChangesColor) {
     const struct {
         const char* name;
         Play run;
-        std::vector<Rgb3> colors; // all, or the first two and the last
+        std::vector<ByteRgb> colors; // all, or the first two and the last
         std::vector<int64_t> waits;
     } rows[] = {
         // clang-format off
@@ -150,7 +149,7 @@ TEST_F(AnimationsTest, InSingleColorModeTheWholeKeyboardChangesColor) {
         SCOPED_TRACE(row.name);
         h.lighting.clear();
         row.run(animations, profile);
-        std::vector<Rgb3> colors;
+        std::vector<ByteRgb> colors;
         for (const auto& c : h.lighting.named("setLighting"))
             colors.push_back({int(c.args[0]), int(c.args[1]), int(c.args[2])});
         if (colors.size() > row.colors.size()) colors.erase(colors.begin() + 2, colors.end() - 1);

@@ -37,7 +37,7 @@ class CooldownTest : public ::testing::Test {
     // Whether the key's cell in the profile's bitmap shows the colour.
     bool cellShows(int profile, int32_t key, const Color& c) const {
         return keyColor(h.frames.keyboardColorBitmap[profile], key) ==
-               std::array<int, 3>{c.redByte(), c.greenByte(), c.blueByte()};
+               ByteRgb{c.redByte(), c.greenByte(), c.blueByte()};
     }
 
     DirectorHarness h;

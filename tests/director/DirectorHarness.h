@@ -4,6 +4,7 @@
 #include "ActionBarMaps.h"
 #include "CanvasModel.h"
 #include "CorvaneLED.h"
+#include "FramePaint.h"
 #include "KeyList.h"
 #include "KeyboardFrames.h"
 #include "LightingDirector.h"
@@ -142,12 +143,12 @@ inline std::vector<LightingBitmap> sentBitmaps(const std::vector<LightingCall>& 
 }
 
 // The red, green and blue bytes of a key's cell.
-inline std::array<int, 3> keyColor(const LightingBitmap& bitmap, int32_t keyName) {
+inline ByteRgb keyColor(const LightingBitmap& bitmap, int32_t keyName) {
     const int o = *keyCellOffset(keyName);
     return {bitmap[o + 2], bitmap[o + 1], bitmap[o]};
 }
 
-inline std::array<int, 3> cellColor(const LightingBitmap& bitmap, int row, int column) {
+inline ByteRgb cellColor(const LightingBitmap& bitmap, int row, int column) {
     const int o = (row * kBitmapColumns + column) * kBitmapCellBytes;
     return {bitmap[o + 2], bitmap[o + 1], bitmap[o]};
 }

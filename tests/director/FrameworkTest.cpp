@@ -19,8 +19,8 @@ class DirectorFrameworkTest : public HostFixture, public DirectorParts {
         initAndClear();
     }
     // Per-key colors the host received since the last clear, by key.
-    std::map<int32_t, std::vector<hostsim::Rgb>> keyColors() const {
-        std::map<int32_t, std::vector<hostsim::Rgb>> out;
+    std::map<int32_t, std::vector<et::PercentRgb>> keyColors() const {
+        std::map<int32_t, std::vector<et::PercentRgb>> out;
         for (const auto& m : host_->messages())
             if (m.command == 0x809)
                 out[m.field(8)].push_back({m.field(12), m.field(16), m.field(20)});

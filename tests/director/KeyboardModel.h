@@ -5,7 +5,7 @@
 // there, a stop ends the key's flash before its pulse, the effect's next tick restores the
 // saved slot). Flashes tick at their interval; a pulse is not stepped every 10 ms, it reads
 // as a pulse for as long as it runs, which is what it looks like.
-#include "FramePaint.h"
+#include "KeyColor.h"
 #include "KeyGrid.h"
 #include "Lighting.h"
 #include "VirtualRunLoop.h"
@@ -22,7 +22,7 @@ class KeyboardModel : public Lighting {
     explicit KeyboardModel(VirtualRunLoop& clock) : clock_(clock) {}
 
     // The key's color now; a running pulse shows its start color.
-    Rgb keyColor(int32_t key) const {
+    PercentRgb keyColor(int32_t key) const {
         if (const auto p = pulses_.find(key); p != pulses_.end() && !p->second.stopping)
             return p->second.start;
         if (const auto k = keys_.find(key); k != keys_.end()) return k->second;
@@ -33,7 +33,7 @@ class KeyboardModel : public Lighting {
         return whole_;
     }
     // The start color of the pulse running on the key, if one runs and is not stopping.
-    std::optional<Rgb> pulse(int32_t key) const {
+    std::optional<PercentRgb> pulse(int32_t key) const {
         const auto p = pulses_.find(key);
         if (p == pulses_.end() || p->second.stopping) return std::nullopt;
         return p->second.start;
@@ -96,13 +96,13 @@ class KeyboardModel : public Lighting {
 
   private:
     struct Flash {
-        Rgb color;
+        PercentRgb color;
         int interval, remaining;
         bool infinite, on;
         uint64_t serial;
     };
     struct Pulse {
-        Rgb start;
+        PercentRgb start;
         bool stopping;
         uint64_t serial;
     };
@@ -130,7 +130,7 @@ class KeyboardModel : public Lighting {
                 flashes_.erase(f);
                 return;
             }
-            keys_[key] = flash.on ? Rgb{} : flash.color;
+            keys_[key] = flash.on ? PercentRgb{} : flash.color;
             if (!flash.infinite) flash.remaining -= flash.interval;
             flash.on = !flash.on;
             tickFlash(key, serial, std::max(flash.interval, 1) / 1000.0);
@@ -146,10 +146,10 @@ class KeyboardModel : public Lighting {
     }
 
     VirtualRunLoop& clock_;
-    Rgb whole_;
+    PercentRgb whole_;
     std::optional<std::array<unsigned char, 504>> bitmap_;
-    std::map<int32_t, Rgb> keys_;
-    std::map<int32_t, std::optional<Rgb>> saved_;
+    std::map<int32_t, PercentRgb> keys_;
+    std::map<int32_t, std::optional<PercentRgb>> saved_;
     std::map<int32_t, Flash> flashes_;
     std::map<int32_t, Pulse> pulses_;
     uint64_t serial_ = 0;

@@ -75,7 +75,7 @@ struct LinkedDirector : DirectorParts {
         });
     }
     bool drained() const { return queue.contents().empty() && relay->currentMessage().empty(); }
-    static Rgb cooldownColor() { return {20, 40, 100}; }
+    static PercentRgb cooldownColor() { return {20, 40, 100}; }
 };
 
 using L = LinkedDirector;
@@ -183,7 +183,7 @@ std::string brokenInvariant(L& h, const Session& s, Told& told) {
     for (int32_t key : combatKeys()) {
         const auto pulse = h.keyboard.pulse(key);
         const bool combatPulse =
-            pulse && (*pulse == Rgb{100, 0, 0} || *pulse == Rgb{100, 100, 100});
+            pulse && (*pulse == PercentRgb{100, 0, 0} || *pulse == PercentRgb{100, 100, 100});
         if (!told.combat && combatPulse) return "combat pulse after combat ended";
         if (told.combat && !st.deadAnimationPlaying && !st.shadowAnimationPlaying &&
             !(held && key == L::kEnter) && !combatPulse &&
@@ -191,7 +191,7 @@ std::string brokenInvariant(L& h, const Session& s, Told& told) {
             return "combat key without the combat pulse in combat";
     }
     for (int32_t key : deadBrightKeys())
-        if (!told.dead && h.keyboard.pulse(key) == Rgb{50, 40, 50})
+        if (!told.dead && h.keyboard.pulse(key) == PercentRgb{50, 40, 50})
             return "dead pulse after the revival";
     if (st.shadowAnimationPlaying && !st.deadAnimationPlaying && !st.combatAnimationPlaying)
         for (auto row : shadowRows())
@@ -202,7 +202,7 @@ std::string brokenInvariant(L& h, const Session& s, Told& told) {
         st.activeColorProfile == 2)
         return "chat profile while the chat is closed";
     if (told.deadByD && st.deadAnimationPlaying && !st.shadowAnimationPlaying &&
-        h.keyboard.keyColor(0x10) != Rgb{50, 40, 50})
+        h.keyboard.keyColor(0x10) != PercentRgb{50, 40, 50})
         return "something painted over the dead color";
     // "K" and "W" leave the keyboard dark until the next refresh: 2.6 s of drain ticks, which
     // stop while messages play.

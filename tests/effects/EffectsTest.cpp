@@ -180,7 +180,7 @@ TEST_F(Effects, RestartKeepsTheFirstSave) {
         EXPECT_EQ(Sent(sent.end() - 3, sent.end()),
                   (Sent{"Key 17 100 100 100", pulse ? "Key 17 25 25 25" : "Key 17 0 0 0",
                         "RestoreKey 17"}));
-        EXPECT_EQ(host_->state().keyColor(CLK_W), (hostsim::Rgb{7, 8, 9}));
+        EXPECT_EQ(host_->state().keyColor(CLK_W), (et::PercentRgb{7, 8, 9}));
     }
 }
 

@@ -115,9 +115,9 @@ TEST(KeyboardState, EachKeyShowsTheColorTheHostKeepsAndSavedLightingComesBack) {
     kb.apply(message(corvwire::kSaveSingleKeyLighting, {CLK_P1}));
     kb.apply(message(corvwire::kSetKeyByKeyName, {CLK_P1, 1, 1, 1}));
     kb.apply(message(corvwire::kRestoreSingleKeyLighting, {CLK_P1}));
-    EXPECT_EQ(kb.keyColor(CLK_P1), (hostsim::Rgb{0, 100, 0}));
+    EXPECT_EQ(kb.keyColor(CLK_P1), (et::PercentRgb{0, 100, 0}));
     kb.apply(message(corvwire::kRestoreLighting));
-    EXPECT_EQ(kb.current().whole, (hostsim::Rgb{0, 0, 100}));
+    EXPECT_EQ(kb.current().whole, (et::PercentRgb{0, 0, 100}));
     EXPECT_FALSE(kb.current().bitmap);
     // Unlit differs from black; another client's 0–255 shows as full above 100 %.
     hostsim::KeyboardState state;

@@ -6,6 +6,7 @@
 #include "CanvasLayout.h"
 #include "ColorPainter.h"
 #include "ColorProgrammerWindow.h"
+#include "KeyColor.h"
 #include "KeyList.h"
 #include "KeyboardFrames.h"
 #include "ShellHarness.h"
@@ -24,11 +25,10 @@
 #include <functional>
 #include <map>
 #include <sstream>
-#include <tuple>
 
 namespace et::test {
 
-using Rgb = std::tuple<int, int, int>;
+using Rgb = PercentRgb;
 
 // The center of a key's rectangle, in the canvas's own coordinates.
 inline QPointF keyCenter(int32_t keyId) {
@@ -65,7 +65,7 @@ inline std::map<int32_t, Rgb> lastKeyColors(const RecordingLighting& lighting,
     std::map<int32_t, Rgb> keys;
     for (size_t i = fromCall; i < lighting.calls.size(); ++i)
         if (const auto& [name, a, bitmap] = lighting.calls[i]; name == "setLightingForKey")
-            keys[static_cast<int32_t>(a[0])] = {a[1], a[2], a[3]};
+            keys[static_cast<int32_t>(a[0])] = {int(a[1]), int(a[2]), int(a[3])};
     return keys;
 }
 

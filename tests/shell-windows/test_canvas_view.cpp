@@ -53,7 +53,7 @@ TEST_F(CanvasViewTest, PaintingAndWellsRedrawTheCanvasAndTheKeyboardByThemselves
     h.spin(0.05);
     auto keys = lastKeyColors(h.lighting, mark);
     ASSERT_EQ(keys.size(), 115u) << "a painted key redraws, and every redraw lights every key";
-    EXPECT_EQ(keys.at(0xFFF1), Rgb(100, 0, 0));
+    EXPECT_EQ(keys.at(0xFFF1), (Rgb{100, 0, 0}));
 
     const Color teal{0.2, 0.4, 0.6, 1.0};
     mark = h.lighting.calls.size();
@@ -62,7 +62,7 @@ TEST_F(CanvasViewTest, PaintingAndWellsRedrawTheCanvasAndTheKeyboardByThemselves
     keys = lastKeyColors(h.lighting, mark);
     ASSERT_EQ(keys.size(), 115u);
     for (int32_t id : canvasKeyIds())
-        EXPECT_TRUE(mapped(id) != kColorB || keys.at(keyNameForId(id)) == Rgb(20, 40, 60)) << id;
+        EXPECT_TRUE(mapped(id) != kColorB || keys.at(keyNameForId(id)) == (Rgb{20, 40, 60})) << id;
     const QColor esc = pixelAt(canvas(), keyCenter(kEsc));
     EXPECT_NEAR(esc.red(), 51, 2);
     EXPECT_NEAR(esc.blue(), 153, 2);
@@ -106,7 +106,7 @@ TEST_F(CanvasViewTest, CancelPutsTheStoredProfileBackAndOkSavesTheEditsWithTheBl
         KeyboardFrames::composeBitmap(defaultColorSet(), ProfileStore::defaultKeyToColorMap());
     EXPECT_TRUE(h.lastBitmap() == std::vector<unsigned char>(stored.begin(), stored.end()));
     for (const auto& [key, rgb] : lastKeyColors(h.lighting, mark))
-        EXPECT_EQ(rgb, Rgb(40, 30, 40)) << key << ": the P keys, logo and badge in stored H";
+        EXPECT_EQ(rgb, (Rgb{40, 30, 40})) << key << ": the P keys, logo and badge in stored H";
     EXPECT_FALSE(h.defaults.contains("savedKeyToColorMap1")) << "nothing was saved";
 
     app->mainWindow.setColorsBtn->click();

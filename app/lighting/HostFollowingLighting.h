@@ -5,6 +5,7 @@
 // second, when a command fails or a periodic check finds the host (back), logs one line,
 // and sends again what the keyboard should show: the last target, whole color, bitmap and
 // key colors, and the pulses still running. Runs on the main thread only.
+#include "KeyColor.h"
 #include "Lighting.h"
 #include "Log.h"
 #include "RunLoop.h"
@@ -47,12 +48,19 @@ class HostFollowingLighting : public Lighting {
     void shutdown() override;
 
   private:
-    struct Rgb {
-        int red, green, blue;
-    };
+    using Rgb = PercentRgb;
     struct Pulse {
         Rgb start, finish;
         int durationMs;
+    };
+    // What the keyboard should show, as the commands sent since init left it: all a
+    // reconnection sends again, in this order.
+    struct Shown {
+        std::optional<int> target;
+        std::optional<Rgb> whole;
+        std::optional<std::array<unsigned char, 504>> bitmap;
+        std::map<int32_t, Rgb> keys;
+        std::map<int32_t, Pulse> pulses;
     };
 
     bool forward(bool ok);
@@ -69,12 +77,7 @@ class HostFollowingLighting : public Lighting {
     bool up_ = false;        // the last command (or init) reached the host
     bool checkPending_ = false;
     double lastAttempt_ = 0.0;
-
-    std::optional<int> target_;
-    std::optional<Rgb> whole_;
-    std::optional<std::array<unsigned char, 504>> bitmap_;
-    std::map<int32_t, Rgb> keys_;
-    std::map<int32_t, Pulse> pulses_;
+    Shown shown_;
 };
 
 } // namespace et

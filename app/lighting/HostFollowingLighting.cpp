@@ -22,30 +22,30 @@ bool HostFollowingLighting::init() {
 
 // The library's target call answers true when it could NOT send; kept as it is for callers.
 bool HostFollowingLighting::setTargetDevice(int device) {
-    target_ = device;
+    shown_.target = device;
     const bool result = inner_.setTargetDevice(device);
     forward(!result);
     return result;
 }
 
 bool HostFollowingLighting::setLighting(int red, int green, int blue) {
-    whole_ = Rgb{red, green, blue};
-    bitmap_.reset();
-    keys_.clear();
+    shown_.whole = Rgb{red, green, blue};
+    shown_.bitmap.reset();
+    shown_.keys.clear();
     return forward(inner_.setLighting(red, green, blue));
 }
 
 bool HostFollowingLighting::setLightingFromBitmap(const unsigned char* bitmap) {
     if (bitmap) {
-        bitmap_.emplace();
-        std::memcpy(bitmap_->data(), bitmap, bitmap_->size());
-        std::erase_if(keys_, [](const auto& entry) { return isGridKey(entry.first); });
+        shown_.bitmap.emplace();
+        std::memcpy(shown_.bitmap->data(), bitmap, shown_.bitmap->size());
+        std::erase_if(shown_.keys, [](const auto& entry) { return isGridKey(entry.first); });
     }
     return forward(inner_.setLightingFromBitmap(bitmap));
 }
 
 bool HostFollowingLighting::setLightingForKey(int32_t keyName, int red, int green, int blue) {
-    keys_[keyName] = Rgb{red, green, blue};
+    shown_.keys[keyName] = Rgb{red, green, blue};
     return forward(inner_.setLightingForKey(keyName, red, green, blue));
 }
 
@@ -54,27 +54,23 @@ bool HostFollowingLighting::pulseSingleKey(int32_t keyName, int startRed, int st
                                            int finishBlue, int durationMs, bool infinite) {
     // A finite pulse ends by itself; only endless ones must come back after a reconnection.
     if (infinite)
-        pulses_[keyName] = Pulse{
+        shown_.pulses[keyName] = Pulse{
             {startRed, startGreen, startBlue}, {finishRed, finishGreen, finishBlue}, durationMs};
     else
-        pulses_.erase(keyName);
+        shown_.pulses.erase(keyName);
     return forward(inner_.pulseSingleKey(keyName, startRed, startGreen, startBlue, finishRed,
                                          finishGreen, finishBlue, durationMs, infinite));
 }
 
 bool HostFollowingLighting::stopEffectsOnKey(int32_t keyName) {
-    pulses_.erase(keyName);
+    shown_.pulses.erase(keyName);
     return forward(inner_.stopEffectsOnKey(keyName));
 }
 
 void HostFollowingLighting::shutdown() {
     following_ = false;
     up_ = false;
-    target_.reset();
-    whole_.reset();
-    bitmap_.reset();
-    keys_.clear();
-    pulses_.clear();
+    shown_ = {};
     inner_.shutdown();
 }
 
@@ -99,7 +95,7 @@ void HostFollowingLighting::check() {
     // Running pulses write from the library's own timers, out of our sight: a cheap command
     // tells whether the host is still there. Otherwise the next command of the application
     // finds out, and only a host missing since start needs looking for.
-    if (up_ && !pulses_.empty()) up_ = !inner_.setTargetDevice(target_.value_or(4));
+    if (up_ && !shown_.pulses.empty()) up_ = !inner_.setTargetDevice(shown_.target.value_or(4));
     if (!up_) reconnect();
 }
 
@@ -117,13 +113,14 @@ bool HostFollowingLighting::reconnect() {
 }
 
 void HostFollowingLighting::replay() {
+    const Shown& s = shown_;
     bool ok = true;
-    if (target_) ok = !inner_.setTargetDevice(*target_) && ok;
-    if (whole_) ok = inner_.setLighting(whole_->red, whole_->green, whole_->blue) && ok;
-    if (bitmap_) ok = inner_.setLightingFromBitmap(bitmap_->data()) && ok;
-    for (const auto& [key, c] : keys_)
+    if (s.target) ok = !inner_.setTargetDevice(*s.target) && ok;
+    if (s.whole) ok = inner_.setLighting(s.whole->red, s.whole->green, s.whole->blue) && ok;
+    if (s.bitmap) ok = inner_.setLightingFromBitmap(s.bitmap->data()) && ok;
+    for (const auto& [key, c] : s.keys)
         ok = inner_.setLightingForKey(key, c.red, c.green, c.blue) && ok;
-    for (const auto& [key, p] : pulses_)
+    for (const auto& [key, p] : s.pulses)
         ok = inner_.pulseSingleKey(key, p.start.red, p.start.green, p.start.blue, p.finish.red,
                                    p.finish.green, p.finish.blue, p.durationMs, true) &&
              ok;
