@@ -12,17 +12,15 @@ namespace hostsim {
 
 KeyboardWindow::KeyboardWindow(const std::string& display, int width, int height)
     : width_(width), height_(height) {
-    int screenNumber = 0;
-    connection_ = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
-    if (xcb_connection_has_error(connection_)) {
-        error_ = "cannot open the display";
+    et::x11::Connection opened(display);
+    if (!opened) {
+        error_ = opened.failure() == et::x11::Connection::Failure::noDisplay
+                     ? "cannot open the display"
+                     : "the display has no screen " + std::to_string(opened.screenNumber());
         return;
     }
-    screen_ = et::x11::screenOfNumber(connection_, screenNumber);
-    if (!screen_) {
-        error_ = "the display has no screen " + std::to_string(screenNumber);
-        return;
-    }
+    screen_ = opened.screen();
+    connection_ = opened.release();
     const auto format = et::x11::rootPixelFormat(connection_, screen_);
     // 32 bits a pixel: rows need no padding.
     if (!format || format->bitsPerPixel != 32) {
@@ -74,9 +72,9 @@ void KeyboardWindow::show(const Image& image) {
     // One lookup table a channel: masks do not overlap, so a pixel is the three fields or-ed.
     std::array<uint32_t, 256> red{}, green{}, blue{};
     for (int v = 0; v < 256; ++v) {
-        red[v] = format_.fromColor({v / 255.0, 0, 0, 1});
-        green[v] = format_.fromColor({0, v / 255.0, 0, 1});
-        blue[v] = format_.fromColor({0, 0, v / 255.0, 1});
+        red[v] = format_.pixel(v / 255.0, 0, 0);
+        green[v] = format_.pixel(0, v / 255.0, 0);
+        blue[v] = format_.pixel(0, 0, v / 255.0);
     }
     const int bytes = format_.bytesPerPixel();
     pixels_.assign(static_cast<size_t>(width_) * height_ * bytes, 0);

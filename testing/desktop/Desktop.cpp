@@ -1,6 +1,7 @@
 #include "Desktop.h"
 
 #include "KeyboardRender.h"
+#include "X11Display.h"
 
 #include <sys/stat.h>
 #include <xcb/xcb.h>
@@ -164,28 +165,25 @@ void Desktop::writeSettings(const std::string& text) const {
 }
 
 bool Desktop::screenshot(const std::string& path) const {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(display_.c_str(), &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return false;
-    }
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    auto* image =
+    const x11::Connection connection(display_);
+    if (!connection) return false;
+    xcb_connection_t* c = connection.get();
+    const xcb_screen_t* screen = connection.screen();
+    const auto image = x11::reply(
         xcb_get_image_reply(c,
                             xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0,
                                           screen->width_in_pixels, screen->height_in_pixels, ~0u),
-                            nullptr);
+                            nullptr));
     bool written = false;
     const size_t pixels = static_cast<size_t>(screen->width_in_pixels) * screen->height_in_pixels;
     // Xvfb's 24-bit screens keep a pixel in 4 bytes: blue, green, red, unused.
     if (image && screen->root_depth == 24 &&
-        static_cast<size_t>(xcb_get_image_data_length(image)) >= pixels * 4) {
+        static_cast<size_t>(xcb_get_image_data_length(image.get())) >= pixels * 4) {
         hostsim::Image picture;
         picture.width = screen->width_in_pixels;
         picture.height = screen->height_in_pixels;
         picture.rgb.resize(pixels * 3);
-        const uint8_t* in = xcb_get_image_data(image);
+        const uint8_t* in = xcb_get_image_data(image.get());
         for (size_t i = 0; i < pixels; ++i) {
             picture.rgb[3 * i] = in[4 * i + 2];
             picture.rgb[3 * i + 1] = in[4 * i + 1];
@@ -193,8 +191,6 @@ bool Desktop::screenshot(const std::string& path) const {
         }
         written = hostsim::writePng(picture, path);
     }
-    std::free(image);
-    xcb_disconnect(c);
     return written;
 }
 

@@ -12,24 +12,15 @@
 namespace et::e2e {
 
 WindowStage::WindowStage(const std::string& display) {
-    int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(display.c_str(), &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return;
-    }
-    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
-    if (!found) {
-        xcb_disconnect(c);
-        return;
-    }
-    connection_ = c;
-    screen_ = found;
-    root_ = found->root;
+    x11::Connection opened(display);
+    if (!opened) return;
+    screen_ = opened.screen();
+    root_ = screen_->root;
+    connection_ = opened.release();
     const char name[] = "_NET_ACTIVE_WINDOW";
-    auto* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
-    if (reply) activeAtom_ = reply->atom;
-    std::free(reply);
+    auto atom = x11::reply(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr));
+    if (atom) activeAtom_ = atom->atom;
 }
 
 WindowStage::~WindowStage() {

@@ -20,17 +20,16 @@ int edge(int cell, double cellWidth) {
 StripWindow::StripWindow(const std::string& displayName, double cellWidth,
                          std::optional<GameGeometry> game)
     : cellWidth_(cellWidth), cells_(blankFrame()) {
-    int screenNumber = 0;
-    connection_ = xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
-    if (xcb_connection_has_error(connection_)) {
-        error_ = "cannot open display '" + displayName + "'";
+    x11::Connection opened(displayName);
+    if (!opened) {
+        error_ = opened.failure() == x11::Connection::Failure::noDisplay
+                     ? "cannot open display '" + displayName + "'"
+                     : "display '" + displayName + "' has no screen " +
+                           std::to_string(opened.screenNumber());
         return;
     }
-    screen_ = x11::screenOfNumber(connection_, screenNumber);
-    if (!screen_) {
-        error_ = "display '" + displayName + "' has no screen " + std::to_string(screenNumber);
-        return;
-    }
+    screen_ = opened.screen();
+    connection_ = opened.release();
     const auto format = x11::rootPixelFormat(connection_, screen_);
     const auto monitors = x11::queryMonitors(connection_, screen_);
     if (!format || !monitors.main) {
@@ -66,7 +65,7 @@ void StripWindow::createStripWindow() {
 void StripWindow::createGameWindow(const GameGeometry& g) {
     window_ = xcb_generate_id(connection_);
     // A dusky scene: lit enough that nothing right of the strip passes for a dark cell.
-    const uint32_t values[] = {format_.fromColor({0.23, 0.35, 0.47, 1.0}),
+    const uint32_t values[] = {format_.pixel(0.23, 0.35, 0.47),
                                XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window_, screen_->root,
                       static_cast<int16_t>(g.x), static_cast<int16_t>(g.y),
@@ -129,7 +128,8 @@ void StripWindow::place() {
 void StripWindow::paint() {
     const uint16_t height = static_cast<uint16_t>(std::max(2.0, std::ceil(cellWidth_)));
     for (int i = 0; i < 11; ++i) {
-        const uint32_t pixel = format_.fromColor(cells_[static_cast<size_t>(i)]);
+        const Color& cell = cells_[static_cast<size_t>(i)];
+        const uint32_t pixel = format_.pixel(cell.red, cell.green, cell.blue);
         xcb_change_gc(connection_, gc_, XCB_GC_FOREGROUND, &pixel);
         const int from = edge(i, cellWidth_), to = edge(i + 1, cellWidth_);
         if (to <= from) continue;

@@ -13,27 +13,13 @@
 
 namespace et::activate {
 
-namespace {
-template <typename T> std::unique_ptr<T, decltype(&std::free)> reply(T* r) {
-    return {r, &std::free};
-}
-} // namespace
+using x11::reply;
 
 WindowRaiser::WindowRaiser(const std::string& displayName) {
-    int screenNumber = 0;
-    xcb_connection_t* c =
-        xcb_connect(displayName.empty() ? nullptr : displayName.c_str(), &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return;
-    }
-    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
-    if (!found) {
-        xcb_disconnect(c);
-        return;
-    }
-    connection_ = c;
-    root_ = found->root;
+    x11::Connection opened(displayName);
+    if (!opened) return;
+    root_ = opened.screen()->root;
+    connection_ = opened.release();
 }
 
 WindowRaiser::~WindowRaiser() {

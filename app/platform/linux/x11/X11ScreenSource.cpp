@@ -72,21 +72,11 @@ void X11ScreenSource::disconnect() {
 bool X11ScreenSource::connected() {
     if (connection_ && !xcb_connection_has_error(connection_)) return true;
     disconnect();
-    int screenNumber = 0;
-    xcb_connection_t* c =
-        xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return false;
-    }
-    xcb_screen_t* const found = x11::screenOfNumber(c, screenNumber);
-    const auto format = found ? x11::rootPixelFormat(c, found) : std::nullopt;
-    if (!format) {
-        xcb_disconnect(c);
-        return false;
-    }
-    connection_ = c;
-    screen_ = found;
+    x11::Connection opened(displayName_);
+    const auto format = opened ? x11::rootPixelFormat(opened.get(), opened.screen()) : std::nullopt;
+    if (!format) return false;
+    screen_ = opened.screen();
+    connection_ = opened.release();
     format_ = *format;
     watchingMonitors_ = x11::selectMonitorChanges(connection_, screen_->root, randrFirstEvent_);
     if (followEvents_) {
@@ -210,8 +200,10 @@ bool X11ScreenSource::getRow(xcb_drawable_t drawable, int x, int y, int width,
     if (length >= width * format.bytesPerPixel()) {
         auto& row = image.row();
         row.resize(static_cast<size_t>(width));
-        for (int i = 0; i < width; ++i)
-            row[static_cast<size_t>(i)] = format.toColor(format.pixelAt(data, i));
+        for (int i = 0; i < width; ++i) {
+            const auto c = format.components(format.pixelAt(data, i));
+            row[static_cast<size_t>(i)] = Color{c.red, c.green, c.blue, 1.0};
+        }
     }
     std::free(reply);
     return image.width() > 0;

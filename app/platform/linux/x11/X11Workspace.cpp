@@ -21,18 +21,10 @@ X11Workspace::~X11Workspace() {
 bool X11Workspace::connect() {
     if (connection_ && !xcb_connection_has_error(connection_)) return true;
     disconnect();
-    int screenNumber = 0;
-    connection_ = xcb_connect(displayName_.empty() ? nullptr : displayName_.c_str(), &screenNumber);
-    if (xcb_connection_has_error(connection_)) {
-        disconnect();
-        return false;
-    }
-    xcb_screen_t* const found = x11::screenOfNumber(connection_, screenNumber);
-    if (!found) {
-        disconnect();
-        return false;
-    }
-    root_ = found->root;
+    x11::Connection opened(displayName_);
+    if (!opened) return false;
+    root_ = opened.screen()->root;
+    connection_ = opened.release();
     netActiveWindow_ = atom("_NET_ACTIVE_WINDOW");
     return true;
 }

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace et::x11 {
 
@@ -48,14 +49,12 @@ uint32_t PixelFormat::pixelAt(const uint8_t* row, int x) const {
     return value;
 }
 
-Color PixelFormat::toColor(uint32_t pixel) const {
-    return {component(pixel, redMask), component(pixel, greenMask), component(pixel, blueMask),
-            1.0};
+PixelComponents PixelFormat::components(uint32_t pixel) const {
+    return {component(pixel, redMask), component(pixel, greenMask), component(pixel, blueMask)};
 }
 
-uint32_t PixelFormat::fromColor(const Color& color) const {
-    return toField(color.red, redMask) | toField(color.green, greenMask) |
-           toField(color.blue, blueMask);
+uint32_t PixelFormat::pixel(double red, double green, double blue) const {
+    return toField(red, redMask) | toField(green, greenMask) | toField(blue, blueMask);
 }
 
 std::optional<PixelFormat> visualPixelFormat(xcb_connection_t* connection, xcb_screen_t* screen,
@@ -113,6 +112,48 @@ bool selectMonitorChanges(xcb_connection_t* connection, xcb_window_t root, uint8
                            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
     return true;
+}
+
+Connection::Connection(const std::string& display) {
+    xcb_connection_t* c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber_);
+    // xcb hands back an error object even when it cannot connect; it must be freed too.
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        failure_ = Failure::noDisplay;
+        return;
+    }
+    screen_ = screenOfNumber(c, screenNumber_);
+    if (!screen_) {
+        xcb_disconnect(c);
+        failure_ = Failure::noScreen;
+        return;
+    }
+    connection_ = c;
+}
+
+Connection::~Connection() {
+    if (connection_) xcb_disconnect(connection_);
+}
+
+Connection::Connection(Connection&& other) noexcept
+    : connection_(std::exchange(other.connection_, nullptr)),
+      screen_(std::exchange(other.screen_, nullptr)), screenNumber_(other.screenNumber_),
+      failure_(other.failure_) {}
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        if (connection_) xcb_disconnect(connection_);
+        connection_ = std::exchange(other.connection_, nullptr);
+        screen_ = std::exchange(other.screen_, nullptr);
+        screenNumber_ = other.screenNumber_;
+        failure_ = other.failure_;
+    }
+    return *this;
+}
+
+xcb_connection_t* Connection::release() {
+    screen_ = nullptr;
+    return std::exchange(connection_, nullptr);
 }
 
 xcb_screen_t* screenOfNumber(xcb_connection_t* connection, int screenNumber) {

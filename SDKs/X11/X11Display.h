@@ -1,14 +1,15 @@
 #pragma once
-// Small pieces of X11 shared by the screen source and the strip painter: a visual's pixel
-// layout and the main (primary) monitor.
-#include "Color.h"
-
+// The pieces of X11 every program of the project shares (the application's screen source and
+// window search, the activation helper, the host's window, the strip painter, the test
+// desktop): opening a connection with its screen, replies freed by their owner, a visual's
+// pixel layout and the main (primary) monitor. Plain xcb; no thread rules beyond xcb's own.
 #include <xcb/xcb.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace et::x11 {
 
@@ -22,6 +23,41 @@ template <typename T> Reply<T> reply(T* p) {
 // the server has no such screen.
 xcb_screen_t* screenOfNumber(xcb_connection_t* connection, int screenNumber);
 
+// A connection to an X server and the screen it names; disconnected when destroyed.
+class Connection {
+  public:
+    enum class Failure { none, noDisplay, noScreen };
+
+    // Opens `display` ("": the DISPLAY of the environment). On failure the connection is
+    // already closed and `failure()` says which step failed.
+    explicit Connection(const std::string& display);
+    ~Connection();
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&& other) noexcept;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    explicit operator bool() const { return connection_ != nullptr; }
+    xcb_connection_t* get() const { return connection_; }
+    xcb_screen_t* screen() const { return screen_; }
+    int screenNumber() const { return screenNumber_; }
+    Failure failure() const { return failure_; }
+    // Hands the connection to a caller that closes it itself.
+    xcb_connection_t* release();
+
+  private:
+    xcb_connection_t* connection_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
+    int screenNumber_ = 0;
+    Failure failure_ = Failure::none;
+};
+
+// Color components 0–1, as a pixel carries them.
+struct PixelComponents {
+    double red = 0.0, green = 0.0, blue = 0.0;
+    bool operator==(const PixelComponents&) const = default;
+};
+
 // How the server lays out a pixel of the root visual in a Z-format image.
 struct PixelFormat {
     uint32_t redMask = 0, greenMask = 0, blueMask = 0;
@@ -30,8 +66,9 @@ struct PixelFormat {
 
     // Reads pixel `x` of an image row; the caller makes sure the row is long enough.
     uint32_t pixelAt(const uint8_t* row, int x) const;
-    Color toColor(uint32_t pixel) const;
-    uint32_t fromColor(const Color& color) const;
+    PixelComponents components(uint32_t pixel) const;
+    // Components outside 0–1 are held to it.
+    uint32_t pixel(double red, double green, double blue) const;
     int bytesPerPixel() const { return (bitsPerPixel + 7) / 8; }
 };
 
