@@ -1,6 +1,6 @@
 #pragma once
-// The lighting bitmap and where each of the 104 grid keys sits in it. This is the only
-// copy of the position table: composition, animations and cooldowns all look cells up here.
+// The lighting bitmap and where each of the 104 grid keys sits in it (cells read off
+// KeyTable.h): composition, animations and cooldowns all look cells up here.
 #include <array>
 #include <cstdint>
 #include <optional>

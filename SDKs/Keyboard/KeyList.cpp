@@ -1,6 +1,6 @@
 #include "KeyList.h"
 
-#include <CorvaneLED.h>
+#include "KeyTable.h"
 
 #include <algorithm>
 
@@ -8,145 +8,25 @@ namespace et {
 
 namespace {
 
-constexpr KeyLabel kKeyList[] = {
-    {0, "  No Key"},
-    {CLK_Escape, "Esc"},
-    {CLK_F1, "F 1"},
-    {CLK_F2, "F 2"},
-    {CLK_F3, "F 3"},
-    {CLK_F4, "F 4"},
-    {CLK_F5, "F 5"},
-    {CLK_F6, "F 6"},
-    {CLK_F7, "F 7"},
-    {CLK_F8, "F 8"},
-    {CLK_F9, "F 9"},
-    {CLK_F10, "F10"},
-    {CLK_F11, "F11"},
-    {CLK_F12, "F12"},
-    {CLK_PrintScreen, "Print Scrn"},
-    {CLK_ScrollLock, "Scroll Lock"},
-    {CLK_PauseBreak, "Pause|Break"},
+constexpr auto kKeyList = [] {
+    std::array<KeyLabel, 1 + std::size(kKeyTable)> list{{{kNoKey, "  No Key"}}};
+    for (size_t i = 0; i < std::size(kKeyTable); ++i)
+        list[i + 1] = {kKeyTable[i].id, kKeyTable[i].label};
+    return list;
+}();
+static_assert(kKeyList.size() == 116);
 
-    {CLK_GraveAccentAndTilde, "~"},
-    {CLK_1, " 1"},
-    {CLK_2, " 2"},
-    {CLK_3, " 3"},
-    {CLK_4, " 4"},
-    {CLK_5, " 5"},
-    {CLK_6, " 6"},
-    {CLK_7, " 7"},
-    {CLK_8, " 8"},
-    {CLK_9, " 9"},
-    {CLK_0, " 0"},
-    {CLK_MinusAndUnderscore, "-"},
-    {CLK_EqualsAndPlus, "="},
-    {CLK_Backspace, "Backspace"},
-    {CLK_Insert, "Insert"},
-    {CLK_Home, "Home"},
-    {CLK_PageUp, "Page Up"},
-    {CLK_NumLock, "Num Lock"},
-    {CLK_KeypadSlash, "NumPad /"},
-    {CLK_KeypadAsterisk, "NumPad *"},
-    {CLK_KeypadMinus, "NumPad -"},
-
-    {CLK_Tab, "Tab"},
-    {CLK_Q, " Q"},
-    {CLK_W, " W"},
-    {CLK_E, " E"},
-    {CLK_R, " R"},
-    {CLK_T, " T"},
-    {CLK_Y, " Y"},
-    {CLK_U, " U"},
-    {CLK_I, " I"},
-    {CLK_O, " O"},
-    {CLK_P, " P"},
-    {CLK_BracketLeft, "["},
-    {CLK_BracketRight, "]"},
-    {CLK_Backslash, "\\"},
-    {CLK_Delete, "Delete"},
-    {CLK_End, "End"},
-    {CLK_PageDown, "Page Down"},
-    {CLK_Keypad7, "NumPad 7"},
-    {CLK_Keypad8, "NumPad 8"},
-    {CLK_Keypad9, "NumPad 9"},
-    {CLK_KeypadPlus, "NumPad +"},
-
-    {CLK_CapsLock, "Caps Lock ©"},
-    {CLK_A, " A"},
-    {CLK_S, " S"},
-    {CLK_D, " D"},
-    {CLK_F, " F"},
-    {CLK_G, " G"},
-    {CLK_H, " H"},
-    {CLK_J, " J"},
-    {CLK_K, " K"},
-    {CLK_L, " L"},
-    {CLK_SemicolonAndColon, ";"},
-    {CLK_ApostropheAndDoubleQuote, "'"},
-    {CLK_Enter, "Enter ©"},
-    {CLK_Keypad4, "NumPad 4"},
-    {CLK_Keypad5, "NumPad 5"},
-    {CLK_Keypad6, "NumPad 6"},
-
-    {CLK_LeftShift, "Left Shift ©"},
-    {CLK_Z, " Z"},
-    {CLK_X, " X"},
-    {CLK_C, " C"},
-    {CLK_V, " V"},
-    {CLK_B, " B"},
-    {CLK_N, " N"},
-    {CLK_M, " M"},
-    {CLK_CommaAndLessThan, ","},
-    {CLK_PeriodAndBiggerThan, "."},
-    {CLK_SlashAndQuestionMark, "/"},
-    {CLK_RightShift, "Right Shift ©"},
-    {CLK_UpArrow, "Arrow Up ©"},
-    {CLK_Keypad1, "NumPad 1"},
-    {CLK_Keypad2, "NumPad 2"},
-    {CLK_Keypad3, "NumPad 3"},
-    {CLK_KeypadEnter, "NumPad Enter"},
-
-    {CLK_LeftCtrl, "Left Control ©"},
-    {CLK_LeftGui, "Left Windows ©"},
-    {CLK_LeftAlt, "Left Alt ©"},
-    {CLK_Space, "Spacebar ©"},
-    {CLK_RightAlt, "Right Alt ©"},
-    {CLK_RightGui, "Right Windows ©"},
-    {CLK_Application, "Context Menu ©"},
-    {CLK_RightCtrl, "Right Control ©"},
-    {CLK_LeftArrow, "Arrow Left ©"},
-    {CLK_DownArrow, "Arrow Down ©"},
-    {CLK_RightArrow, "Arrow Right ©"},
-    {CLK_Keypad0, "NumPad 0"},
-    {CLK_KeypadPeriodAndDelete, "NumPad ."},
-
-    {512, "P1"},
-    {513, "P2"},
-    {514, "P3"},
-    {515, "P4"},
-    {516, "P5"},
-    {517, "P6"},
-    {518, "P7"},
-    {519, "P8"},
-    {520, "P9"},
-    {kCrestLogoId, "Crest Logo ©"},
-    {kTalonBadgeId, "Talon Badge ©"},
-};
-static_assert(std::size(kKeyList) == 116);
-
-constexpr ExtraKey kExtraKeys[] = {
-    {512, CLK_P1},
-    {513, CLK_P2},
-    {514, CLK_P3},
-    {515, CLK_P4},
-    {516, CLK_P5},
-    {517, CLK_P6},
-    {518, CLK_P7},
-    {519, CLK_P8},
-    {520, CLK_P9},
-    {kCrestLogoId, CLK_CrestLogo},
-    {kTalonBadgeId, CLK_TalonBadge},
-};
+constexpr auto kExtraKeys = [] {
+    std::array<ExtraKey, std::size(kKeyTable) - kGridKeyCount> extras{};
+    for (size_t i = 0; i < extras.size(); ++i) {
+        const KeyRow& k = kKeyTable[kGridKeyCount + i];
+        if (k.row >= 0) throw "the keys without a cell follow the grid keys";
+        // keyNameForId finds an extra key by its identifier.
+        if (k.id != kFirstExtraKeyId + static_cast<int32_t>(i)) throw "extra keys out of order";
+        extras[i] = {k.id, k.keyName};
+    }
+    return extras;
+}();
 
 } // namespace
 
@@ -208,7 +88,7 @@ std::optional<int32_t> keyForLabel(std::string_view label) {
 
 std::vector<std::string> sortedKeyLabels() {
     std::vector<std::string> labels;
-    labels.reserve(std::size(kKeyList));
+    labels.reserve(kKeyList.size());
     for (const KeyLabel& k : kKeyList)
         labels.emplace_back(k.label);
     // std::string compares its chars as unsigned bytes, which for UTF-8 is code point order.

@@ -16,7 +16,8 @@ struct KeyBandPosition {
     int position;
 };
 
-// The 104 grid keys with their horizontal position, row by row.
+// The 104 grid keys with their horizontal position (the left edge of their drawing), in the
+// drawing's order.
 std::span<const KeyBandPosition> keyBandPositions();
 
 // The 18 keys of the combat pulse, in the order they are started and stopped.
@@ -26,7 +27,7 @@ std::span<const int32_t> combatKeys();
 std::span<const int32_t> deadBrightKeys();
 std::span<const int32_t> deadDimKeys();
 
-// The shadow effect's six rows of keys (function row first); together the 104 grid keys.
+// The shadow effect's six rows of keys: the bitmap's rows, function row first.
 const std::array<std::span<const int32_t>, 6>& shadowRows();
 
 } // namespace et

@@ -1,7 +1,8 @@
 #pragma once
 // Which LED of an OpenRGB device shows which KeyName. Devices name their LEDs, not their
 // scan codes: "Key: A", "Key: Number Pad 1", with ANSI/ISO variants and the spellings
-// different drivers use, so each KeyName has a list of names tried in order.
+// different drivers use, so each KeyName has a list of names tried in order (the names
+// are a column of the keyboard's key table).
 #include <cstdint>
 #include <map>
 #include <span>

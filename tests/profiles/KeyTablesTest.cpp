@@ -1,5 +1,5 @@
-// The key tables are typed in separately (bitmap cells, band positions, labels, canvas
-// rectangles): they must agree with each other and with the keyboard's physical layout.
+// The key table (cells, labels) and the drawing's rectangles are typed in separately: they
+// must agree with each other and with the keyboard's physical layout.
 #include "CanvasLayout.h"
 #include "KeyGrid.h"
 #include "KeyGroups.h"
@@ -74,21 +74,9 @@ TEST(KeyTables, CanvasHitsOwnTheLeftAndBottomEdges) {
         int32_t key; // 0: none
     } hits[] = {{46, 54, CLK_LeftCtrl}, {83.9, 76.9, CLK_LeftCtrl}, {84, 60, 0},
                 {60, 77, 0},            {45.9, 60, 0},               {60, 53.9, 0},
-                {770, 110.9, CLK_KeypadEnter}, {148, 4, 522}};
+                {770, 110.9, CLK_KeypadEnter}, {148, 4, 522}, {95, 154, CLK_Q}};
     for (const auto& h : hits)
         EXPECT_EQ(canvasKeyAt(h.x, h.y).value_or(0), h.key) << h.x << "," << h.y;
-}
-
-TEST(KeyTables, BandPositionsAreTheCanvasLeftEdges) {
-    // The sweeping animations cut the keyboard into vertical bands by these positions.
-    const auto rects = rectsById();
-    std::set<int32_t> banded;
-    for (const KeyBandPosition& p : keyBandPositions()) {
-        EXPECT_TRUE(banded.insert(p.keyName).second);
-        EXPECT_EQ(p.position, rects.at(p.keyName).x - 40) << "key " << p.keyName;
-        EXPECT_TRUE(p.position >= 0 && p.position <= kBandRange) << p.keyName;
-    }
-    EXPECT_EQ(banded, gridKeys());
 }
 
 TEST(KeyTables, LabelsIdentifiersAndExtraKeysAgree) {
@@ -119,10 +107,6 @@ TEST(KeyTables, LabelsIdentifiersAndExtraKeysAgree) {
     EXPECT_EQ(std::set<int32_t>(canvasKeyIds().begin(), canvasKeyIds().end()), expected);
     for (int32_t id : expected)
         EXPECT_NE(keyCellOffset(id).has_value(), isExtraKeyId(id)) << id;
-
-    ASSERT_EQ(extraKeys().size(), 11u);
-    for (size_t i = 0; i < extraKeys().size(); ++i)
-        EXPECT_EQ(extraKeys()[i].keyName, keyNameForId(512 + static_cast<int32_t>(i)));
 }
 
 TEST(KeyTables, EffectKeyGroups) {
@@ -131,14 +115,6 @@ TEST(KeyTables, EffectKeyGroups) {
     for (const KeyLabel& k : keyList())
         if (std::string(k.label).ends_with(" ©")) marked.insert(keyNameForId(k.id));
     EXPECT_EQ(std::set<int32_t>(combatKeys().begin(), combatKeys().end()), marked);
-    EXPECT_EQ(combatKeys().size(), 18u);
     EXPECT_EQ(combatKeys().front(), CLK_LeftShift);
     EXPECT_EQ(combatKeys().back(), CLK_Enter);
-
-    // Every grid key in exactly one shadow row (the rows' lengths are checked where typed).
-    std::multiset<int32_t> shadowed;
-    for (const auto& row : shadowRows())
-        shadowed.insert(row.begin(), row.end());
-    EXPECT_EQ(shadowed.size(), 104u);
-    EXPECT_EQ(std::set<int32_t>(shadowed.begin(), shadowed.end()), gridKeys());
 }
