@@ -52,7 +52,7 @@ class CanvasView : public CooldownCanvas {
     ColorProgrammerWindow& window_;
 };
 
-class AppDelegate : ProgrammerSurroundings {
+class AppDelegate : private ProgrammerSurroundings {
     ShellPlatform& platform_;
 
   public:
