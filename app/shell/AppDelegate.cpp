@@ -33,8 +33,9 @@ AppDelegate::AppDelegate(ShellPlatform& platform)
       relay(messageQueue, director, [this] { foreground.checkGameInFront(); }),
       launcherWindows(mainWindow, launchOptionWindow),
       launcher(platform.launcher, platform.defaults, log_, launcherWindows),
-      colorProgrammer(colorProgrammerParts()),
-      keyMapping(actionKeySetterWindow, barMaps, colorProgrammerParts(), colorProgrammer),
+      colorProgrammer(colorProgrammerWindow, profileChangeAlert, copyProfileDialog, profiles,
+                      frames, canvas, director.cooldowns, platform.defaults, *this),
+      keyMapping(actionKeySetterWindow, barMaps, colorProgrammer, platform.defaults),
       profileFile(profileStore, log_,
                   platform.profileFilePanels.value_or(qtProfileFilePanels(&mainWindow)),
                   [this] { reloadAfterImport(); }) {
@@ -46,17 +47,13 @@ AppDelegate::AppDelegate(ShellPlatform& platform)
 
 AppDelegate::~AppDelegate() = default;
 
-ColorProgrammerParts AppDelegate::colorProgrammerParts() {
-    return {colorProgrammerWindow,
-            mainWindow,
-            profileChangeAlert,
-            copyProfileDialog,
-            frames,
-            profiles,
-            canvas,
-            director,
-            calibration,
-            platform_.defaults};
+bool AppDelegate::singleColorModeChosen() {
+    return mainWindow.singleColorModeBtn->isChecked();
+}
+
+void AppDelegate::enableColorSwitches() {
+    mainWindow.autoChatProfileCheckbox->setEnabled(true);
+    mainWindow.singleColorModeBtn->setEnabled(true);
 }
 
 void AppDelegate::connectActions() {

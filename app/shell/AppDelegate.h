@@ -52,7 +52,7 @@ class CanvasView : public CooldownCanvas {
     ColorProgrammerWindow& window_;
 };
 
-class AppDelegate {
+class AppDelegate : private ProgrammerSurroundings {
     ShellPlatform& platform_;
 
   public:
@@ -138,7 +138,12 @@ class AppDelegate {
     std::unique_ptr<ScreenReader> activeScreenReader; // created by the last start-up step
 
   private:
-    ColorProgrammerParts colorProgrammerParts();
+    // ProgrammerSurroundings.
+    bool singleColorModeChosen() override;
+    void enableColorSwitches() override;
+    bool autoToggleProfile() override { return director.state.autoToggleProfile2; }
+    void confirmCalibrate() override { calibration.confirmCalibrate = true; }
+
     void connectActions();
     void connectMenu();
     void connectColorProgrammer();

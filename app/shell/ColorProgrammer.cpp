@@ -13,79 +13,84 @@
 
 namespace et {
 
-ColorProgrammer::ColorProgrammer(ColorProgrammerParts parts) : p_(parts) {}
+ColorProgrammer::ColorProgrammer(ColorProgrammerWindow& window, ProfileChangeAlert& alert,
+                                 CopyProfileDialog& copyDialog, ColorProfiles& profiles,
+                                 KeyboardFrames& frames, CanvasModel& canvas,
+                                 CooldownDisplay& cooldowns, Defaults& defaults,
+                                 ProgrammerSurroundings& surroundings)
+    : window_(window), alert_(alert), copyDialog_(copyDialog), profiles_(profiles), frames_(frames),
+      canvas_(canvas), cooldowns_(cooldowns), defaults_(defaults), surroundings_(surroundings) {}
 
 void ColorProgrammer::setColorsBtn() {
-    const int active = p_.profiles.activeColorProfile;
-    p_.frames.loadColorProfile(active);
-    p_.canvas.keyColorSet = p_.frames.keyboardColorSet;
-    p_.canvas.keysToColors = p_.frames.keyToColorMap;
-    p_.profiles.canvasProfile = active;
+    const int active = profiles_.activeColorProfile;
+    frames_.loadColorProfile(active);
+    canvas_.keyColorSet = frames_.keyboardColorSet;
+    canvas_.keysToColors = frames_.keyToColorMap;
+    profiles_.canvasProfile = active;
     showProfileInEditor();
-    p_.window.actionBarEffectCheckbox->setChecked(p_.frames.useSpellCooldowns[0]);
+    window_.actionBarEffectCheckbox->setChecked(frames_.useSpellCooldowns[0]);
     applyCanvasColors();
-    p_.window.currentProfilePopup->setCurrentIndex(active - 1);
-    if (p_.frames.useSingleColorMode) singleColorModeCheck();
-    QTimer::singleShot(0, &p_.window, [w = &p_.window] {
+    window_.currentProfilePopup->setCurrentIndex(active - 1);
+    if (frames_.useSingleColorMode) singleColorModeCheck();
+    QTimer::singleShot(0, &window_, [w = &window_] {
         w->show();
         w->raise();
         w->activateWindow();
     });
-    p_.calibration.confirmCalibrate = true;
+    surroundings_.confirmCalibrate();
 }
 
 void ColorProgrammer::showProfileInEditor() {
     for (int tag = 0; tag <= 12; ++tag)
-        p_.window.well(tag)->setColor(
-            p_.frames.keyboardColorSet[static_cast<size_t>(colorWellColorIndex(tag))]);
-    p_.window.refreshPaintButtons();
+        window_.well(tag)->setColor(
+            frames_.keyboardColorSet[static_cast<size_t>(colorWellColorIndex(tag))]);
+    window_.refreshPaintButtons();
     paintingColorPicker();
 }
 
 void ColorProgrammer::showWorkingProfileInEditor() {
-    p_.profiles.showWorkingProfileInCanvas();
-    p_.window.actionBarEffectCheckbox->setChecked(p_.frames.useSpellCooldowns[0]);
-    p_.window.keyboardCanvas->update();
+    profiles_.showWorkingProfileInCanvas();
+    window_.actionBarEffectCheckbox->setChecked(frames_.useSpellCooldowns[0]);
+    window_.keyboardCanvas->update();
 }
 
 void ColorProgrammer::paintingColorPicker() {
-    p_.canvas.paintColor = paintButtonColorIndex(p_.window.colorButtonGroup->checkedId());
+    canvas_.paintColor = paintButtonColorIndex(window_.colorButtonGroup->checkedId());
 }
 
 void ColorProgrammer::colorWellDropped(ColorWell* well) {
     const int index = colorWellColorIndex(well->tag());
-    p_.canvas.keyColorSet[static_cast<size_t>(index)] = well->color();
-    p_.window.refreshPaintButtons();
-    p_.window.keyboardCanvas->update();
-    p_.profiles.profileTouched = true;
+    canvas_.keyColorSet[static_cast<size_t>(index)] = well->color();
+    window_.refreshPaintButtons();
+    window_.keyboardCanvas->update();
+    profiles_.profileTouched = true;
 }
 
 void ColorProgrammer::colorOK() {
-    p_.profiles.saveColorProfile(p_.profiles.canvasProfile);
-    p_.window.hide();
-    p_.profiles.profileTouched = false;
+    profiles_.saveColorProfile(profiles_.canvasProfile);
+    window_.hide();
+    profiles_.profileTouched = false;
     blinkTimeChanged();
 }
 
 void ColorProgrammer::colorCancel() {
-    const int active = p_.profiles.activeColorProfile;
-    p_.frames.loadColorProfile(active);
-    p_.frames.showColorProfile(active);
-    if (p_.frames.useSingleColorMode) p_.frames.setAllKeys(p_.frames.keyboardColorSet[kColorA]);
-    p_.window.hide();
-    p_.profiles.profileTouched = false;
+    const int active = profiles_.activeColorProfile;
+    frames_.loadColorProfile(active);
+    frames_.showColorProfile(active);
+    if (frames_.useSingleColorMode) frames_.setAllKeys(frames_.keyboardColorSet[kColorA]);
+    window_.hide();
+    profiles_.profileTouched = false;
 }
 
 void ColorProgrammer::profileSelectPopup(int index) {
     const int choice = index + 1;
-    ColorProfiles& profiles = p_.profiles;
-    if (choice == profiles.activeColorProfile) return;
-    if (profiles.profileTouched) {
-        const int answer = p_.alert.run(profiles.activeColorProfile);
+    if (choice == profiles_.activeColorProfile) return;
+    if (profiles_.profileTouched) {
+        const int answer = alert_.run(profiles_.activeColorProfile);
         if (answer == ProfileChangeAlert::kSave) {
-            profiles.saveColorProfile(profiles.canvasProfile);
+            profiles_.saveColorProfile(profiles_.canvasProfile);
         } else if (answer != ProfileChangeAlert::kDrop) {
-            p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
+            window_.currentProfilePopup->setCurrentIndex(profiles_.activeColorProfile - 1);
             return;
         }
     }
@@ -94,8 +99,8 @@ void ColorProgrammer::profileSelectPopup(int index) {
         return;
     }
     // Only the nine profile items remain; anything else is put back.
-    if (!profiles.switchToProfile(choice)) {
-        p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
+    if (!profiles_.switchToProfile(choice)) {
+        window_.currentProfilePopup->setCurrentIndex(profiles_.activeColorProfile - 1);
         return;
     }
     showProfileInEditor();
@@ -103,71 +108,95 @@ void ColorProgrammer::profileSelectPopup(int index) {
 }
 
 void ColorProgrammer::copyProfile() {
-    ColorProfiles& profiles = p_.profiles;
-    const int active = profiles.activeColorProfile;
-    const int answer = p_.copyDialog.run(active - 1, ColorProfiles::proposedCopyTarget(active) - 1);
+    const int active = profiles_.activeColorProfile;
+    const int answer = copyDialog_.run(active - 1, ColorProfiles::proposedCopyTarget(active) - 1);
     bool copied = false;
     if (answer == 1) {
-        copied = profiles.copyColorProfile(p_.copyDialog.fromProfileMenu->currentIndex() + 1,
-                                           p_.copyDialog.toProfileMenu->currentIndex() + 1);
+        copied = profiles_.copyColorProfile(copyDialog_.fromProfileMenu->currentIndex() + 1,
+                                            copyDialog_.toProfileMenu->currentIndex() + 1);
     }
-    p_.window.currentProfilePopup->setCurrentIndex(profiles.activeColorProfile - 1);
+    window_.currentProfilePopup->setCurrentIndex(profiles_.activeColorProfile - 1);
     if (!copied) return;
     showProfileInEditor();
     showWorkingProfileInEditor();
 }
 
+bool ColorProgrammer::closeForKeyMapping() {
+    const int active = profiles_.activeColorProfile;
+    bool cancelled = false;
+    if (profiles_.profileTouched) {
+        const int answer = alert_.run(active);
+        if (answer == ProfileChangeAlert::kSave) {
+            profiles_.saveColorProfile(active);
+            frames_.loadColorProfile(active);
+        } else if (answer == ProfileChangeAlert::kDrop) {
+            frames_.loadColorProfile(active);
+        } else {
+            cancelled = true;
+        }
+    } else {
+        frames_.loadColorProfile(active);
+    }
+    alert_.hide();
+    if (cancelled) return false;
+    canvas_.keyColorSet = frames_.keyboardColorSet;
+    canvas_.keysToColors = frames_.keyToColorMap;
+    window_.actionBarEffectCheckbox->setChecked(frames_.useSpellCooldowns[0]);
+    profiles_.profileTouched = false;
+    window_.hide();
+    return true;
+}
+
 void ColorProgrammer::applyCanvasColors() {
-    const int active = p_.profiles.activeColorProfile;
-    const int edited = p_.profiles.canvasProfile;
+    const int active = profiles_.activeColorProfile;
+    const int edited = profiles_.canvasProfile;
     if (edited >= 1 && edited <= kProfileCount)
-        p_.frames.keyboardColorBitmap[static_cast<size_t>(edited)] =
-            KeyboardFrames::composeBitmap(p_.canvas.keyColorSet, p_.canvas.keysToColors);
-    if (!p_.frames.useSingleColorMode && edited == active) p_.frames.showColorProfile(active);
-    p_.mainWindow.autoChatProfileCheckbox->setEnabled(true);
-    p_.mainWindow.singleColorModeBtn->setEnabled(true);
-    p_.defaults.setBool(settings::kAutoToggleProfile, p_.director.state.autoToggleProfile2);
-    p_.defaults.setBool(settings::kSingleColorMode, p_.frames.useSingleColorMode);
-    p_.defaults.sync();
+        frames_.keyboardColorBitmap[static_cast<size_t>(edited)] =
+            KeyboardFrames::composeBitmap(canvas_.keyColorSet, canvas_.keysToColors);
+    if (!frames_.useSingleColorMode && edited == active) frames_.showColorProfile(active);
+    surroundings_.enableColorSwitches();
+    defaults_.setBool(settings::kAutoToggleProfile, surroundings_.autoToggleProfile());
+    defaults_.setBool(settings::kSingleColorMode, frames_.useSingleColorMode);
+    defaults_.sync();
 }
 
 void ColorProgrammer::singleColorModeCheck() {
-    QCheckBox* cooldowns = p_.window.actionBarEffectCheckbox;
-    if (!p_.mainWindow.singleColorModeBtn->isChecked()) {
-        p_.frames.useSingleColorMode = false;
+    QCheckBox* cooldowns = window_.actionBarEffectCheckbox;
+    if (!surroundings_.singleColorModeChosen()) {
+        frames_.useSingleColorMode = false;
         cooldowns->setEnabled(true);
-        p_.window.cooldownPreviewBtn->setEnabled(true);
+        window_.cooldownPreviewBtn->setEnabled(true);
     } else {
-        p_.frames.useSingleColorMode = true;
+        frames_.useSingleColorMode = true;
         cooldowns->setChecked(false);
         cooldowns->setEnabled(false);
-        p_.window.cooldownPreviewBtn->setEnabled(false);
+        window_.cooldownPreviewBtn->setEnabled(false);
         cooldownCheck();
     }
     applyCanvasColors();
-    p_.window.keyboardCanvas->update();
-    p_.defaults.setBool(settings::kSingleColorMode, p_.frames.useSingleColorMode);
-    p_.defaults.sync();
+    window_.keyboardCanvas->update();
+    defaults_.setBool(settings::kSingleColorMode, frames_.useSingleColorMode);
+    defaults_.sync();
 }
 
 void ColorProgrammer::cooldownCheck() {
-    p_.director.cooldowns.cooldownCheck(p_.window.actionBarEffectCheckbox->isChecked());
-    p_.defaults.sync();
+    cooldowns_.cooldownCheck(window_.actionBarEffectCheckbox->isChecked());
+    defaults_.sync();
 }
 
 void ColorProgrammer::blinkTimeChanged() {
-    p_.director.cooldowns.blinkTimeChanged(p_.window.blinkTimeTextbox->text().toStdString());
+    cooldowns_.blinkTimeChanged(window_.blinkTimeTextbox->text().toStdString());
     showBlinkTime();
-    p_.defaults.sync();
+    defaults_.sync();
 }
 
 void ColorProgrammer::showBlinkTime() {
-    p_.window.blinkTimeTextbox->setText(
-        QString::fromStdString(shortestDecimal(p_.director.cooldowns.blinkTime)));
+    window_.blinkTimeTextbox->setText(
+        QString::fromStdString(shortestDecimal(cooldowns_.blinkTime)));
 }
 
 void ColorProgrammer::revealCooldownColors() {
-    p_.director.cooldowns.revealCooldownColors();
+    cooldowns_.revealCooldownColors();
 }
 
 } // namespace et

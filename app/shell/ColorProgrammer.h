@@ -3,32 +3,35 @@
 // the profile menu with its alert and copy dialog, the cooldown controls, and the lighting
 // switches of the main window that redraw the canvas (single-color mode, control all
 // lights). The profile model does the work; this class reads the windows and answers them.
-#include "Calibration.h"
 #include "ColorProfiles.h"
 #include "ColorProgrammerWindow.h"
+#include "CooldownDisplay.h"
+#include "Defaults.h"
 #include "KeyboardFrames.h"
-#include "LightingDirector.h"
-#include "MainWindow.h"
 #include "ProfileDialogs.h"
 
 namespace et {
 
-struct ColorProgrammerParts {
-    ColorProgrammerWindow& window;
-    MainWindow& mainWindow;
-    ProfileChangeAlert& alert;
-    CopyProfileDialog& copyDialog;
-    KeyboardFrames& frames;
-    ColorProfiles& profiles;
-    CanvasModel& canvas;
-    LightingDirector& director;
-    Calibration& calibration;
-    Defaults& defaults;
+// The rest of the application as the color programmer reaches it.
+class ProgrammerSurroundings {
+  public:
+    virtual ~ProgrammerSurroundings() = default;
+    // The main window's single-color switch.
+    virtual bool singleColorModeChosen() = 0;
+    // The main window's switches that act on the colors, usable once colors are applied.
+    virtual void enableColorSwitches() = 0;
+    // The chat-profile switch as the director keeps it.
+    virtual bool autoToggleProfile() = 0;
+    // The next calibration asks first.
+    virtual void confirmCalibrate() = 0;
 };
 
 class ColorProgrammer {
   public:
-    explicit ColorProgrammer(ColorProgrammerParts parts);
+    ColorProgrammer(ColorProgrammerWindow& window, ProfileChangeAlert& alert,
+                    CopyProfileDialog& copyDialog, ColorProfiles& profiles, KeyboardFrames& frames,
+                    CanvasModel& canvas, CooldownDisplay& cooldowns, Defaults& defaults,
+                    ProgrammerSurroundings& surroundings);
 
     void setColorsBtn();
     void paintingColorPicker();
@@ -36,6 +39,9 @@ class ColorProgrammer {
     void colorOK();
     void colorCancel();
     void profileSelectPopup(int index);
+    // Before the key mapping opens: the unsaved-colors alert, then the active profile on
+    // the canvas and the window closed. False when the user cancels.
+    bool closeForKeyMapping();
 
     // The wells (and paint buttons) show the working colors; the paint color follows the
     // selected paint button.
@@ -55,7 +61,15 @@ class ColorProgrammer {
   private:
     void copyProfile();
 
-    ColorProgrammerParts p_;
+    ColorProgrammerWindow& window_;
+    ProfileChangeAlert& alert_;
+    CopyProfileDialog& copyDialog_;
+    ColorProfiles& profiles_;
+    KeyboardFrames& frames_;
+    CanvasModel& canvas_;
+    CooldownDisplay& cooldowns_;
+    Defaults& defaults_;
+    ProgrammerSurroundings& surroundings_;
 };
 
 } // namespace et

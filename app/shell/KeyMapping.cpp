@@ -2,15 +2,14 @@
 
 #include "KeyList.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 
 namespace et {
 
-KeyMapping::KeyMapping(KeyMappingWindow& window, ActionBarMaps& maps, ColorProgrammerParts parts,
-                       ColorProgrammer& colorProgrammer)
-    : window_(window), maps_(maps), p_(parts), colorProgrammer_(colorProgrammer) {
+KeyMapping::KeyMapping(KeyMappingWindow& window, ActionBarMaps& maps,
+                       ColorProgrammer& colorProgrammer, Defaults& defaults)
+    : window_(window), maps_(maps), colorProgrammer_(colorProgrammer), defaults_(defaults) {
     for (auto& [number, menu] : window_.menus)
         QObject::connect(menu, &QComboBox::activated, menu,
                          [this, n = number] { actionKeyMenuClick(n); });
@@ -26,29 +25,7 @@ void KeyMapping::collectKeyMenus() {
 }
 
 void KeyMapping::openWindowToMapKeys() {
-    ColorProfiles& profiles = p_.profiles;
-    const int active = profiles.activeColorProfile;
-    bool cancelled = false;
-    if (profiles.profileTouched) {
-        const int answer = p_.alert.run(active);
-        if (answer == ProfileChangeAlert::kSave) {
-            profiles.saveColorProfile(active);
-            p_.frames.loadColorProfile(active);
-        } else if (answer == ProfileChangeAlert::kDrop) {
-            p_.frames.loadColorProfile(active);
-        } else {
-            cancelled = true;
-        }
-    } else {
-        p_.frames.loadColorProfile(active);
-    }
-    p_.alert.hide();
-    if (cancelled) return;
-    p_.canvas.keyColorSet = p_.frames.keyboardColorSet;
-    p_.canvas.keysToColors = p_.frames.keyToColorMap;
-    p_.window.actionBarEffectCheckbox->setChecked(p_.frames.useSpellCooldowns[0]);
-    profiles.profileTouched = false;
-    p_.window.hide();
+    if (!colorProgrammer_.closeForKeyMapping()) return;
     fillKeyMenus();
     window_.show();
     window_.raise();
@@ -88,7 +65,7 @@ void KeyMapping::actionKeyMenuClick(int menu) {
 
 void KeyMapping::actionKeySetterOK() {
     maps_.storeActionBarKeyMaps();
-    p_.defaults.sync();
+    defaults_.sync();
     window_.close();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The key-mapping window's actions: opening it (after the unsaved-colors alert), filling
+// The key-mapping window's actions: opening it (once the color programmer has closed), filling
 // its 30 menus, each menu's choice, OK and Cancel. The bar maps live in ActionBarMaps.
 #include "ActionBarMaps.h"
 #include "ColorProgrammer.h"
@@ -13,8 +13,8 @@ namespace et {
 
 class KeyMapping {
   public:
-    KeyMapping(KeyMappingWindow& window, ActionBarMaps& maps, ColorProgrammerParts parts,
-               ColorProgrammer& colorProgrammer);
+    KeyMapping(KeyMappingWindow& window, ActionBarMaps& maps, ColorProgrammer& colorProgrammer,
+               Defaults& defaults);
 
     // keyMenusArray: the 30 menus in the fixed slot order (bar A, bar C, bar B).
     std::vector<QComboBox*> keyMenusArray;
@@ -31,8 +31,8 @@ class KeyMapping {
   private:
     KeyMappingWindow& window_;
     ActionBarMaps& maps_;
-    ColorProgrammerParts p_;
     ColorProgrammer& colorProgrammer_;
+    Defaults& defaults_;
 };
 
 } // namespace et

@@ -84,10 +84,10 @@ TEST_F(CanvasViewTest, ThePreviewShowsBoundKeysInTheCooldownColorUnlessSingleCol
     h.spin(1.2);
     EXPECT_EQ(lastKeyColors(h.lighting).at(2), percent(model().keyColorSet[kColorE]));
 
-    // Single-color mode turns the cooldown controls off.
+    // Single-color mode turns the cooldowns and their controls off.
     app->mainWindow.singleColorModeBtn->click();
     EXPECT_EQ(h.defaults.getBool("singleColorMode"), true);
-    EXPECT_FALSE(window().actionBarEffectCheckbox->isEnabled());
+    EXPECT_FALSE(window().actionBarEffectCheckbox->isEnabled() || model().usingActionbarCooldowns);
     EXPECT_FALSE(window().cooldownPreviewBtn->isEnabled());
 }
 
