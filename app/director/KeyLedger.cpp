@@ -10,7 +10,6 @@ KeyLedger::KeyLedger(Lighting& lighting, RunLoop& runLoop)
     : lighting_(lighting), clock_(runLoop), timers_(runLoop) {}
 
 void KeyLedger::setColor(int32_t key, const Color& color) {
-    keys_[key].color = color;
     lighting_.setLightingForKey(key, color.redPercent(), color.greenPercent(), color.bluePercent());
 }
 
@@ -104,11 +103,6 @@ double KeyLedger::restoreDueIn(int32_t key) const {
 std::optional<KeyLedger::Pulse> KeyLedger::pulseOn(int32_t key) const {
     const auto it = keys_.find(key);
     return it == keys_.end() ? std::nullopt : it->second.pulse;
-}
-
-std::optional<Color> KeyLedger::colorOn(int32_t key) const {
-    const auto it = keys_.find(key);
-    return it == keys_.end() ? std::nullopt : it->second.color;
 }
 
 } // namespace et

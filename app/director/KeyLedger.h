@@ -84,7 +84,6 @@ class KeyLedger {
     double restoreDueIn(int32_t key) const;
     // The pulse the library runs on the key, if any.
     std::optional<Pulse> pulseOn(int32_t key) const;
-    std::optional<Color> colorOn(int32_t key) const;
 
     // Room for a timer tick that comes a little late.
     static constexpr double kTickSlack = 0.02;
@@ -95,8 +94,8 @@ class KeyLedger {
         double interval;
         bool stopped = false;
     };
+    // A key's static color is not kept: no decision here depends on it.
     struct Key {
-        std::optional<Color> color;
         std::optional<Pulse> pulse;
         std::optional<Flash> flash;
     };
