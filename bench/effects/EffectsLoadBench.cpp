@@ -13,14 +13,13 @@
 #include "ProcessStats.h"
 #include "CorvaneLED.h"
 #include "HostServer.h"
-#include "cSDKServer.h"
-#include "cSingleton.h"
 
 #include <glib.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -78,7 +77,8 @@ int run(const std::string& title, bool distinct, int seconds) {
     char pattern[] = "/tmp/et-bench-XXXXXX";
     if (!::mkdtemp(pattern)) return 1;
     const std::string dir = pattern;
-    hostsim::HostServer host(dir + "/CHS");
+    ::setenv("XDG_DATA_HOME", dir.c_str(), 1); // the library finds its host under it
+    hostsim::HostServer host(dir + "/Corvane/CHS_LED_SDK");
     host.setKeepMessages(false);
     std::vector<Arrival> arrivals;
     arrivals.reserve(static_cast<size_t>(seconds) * 6000);
@@ -91,7 +91,6 @@ int run(const std::string& title, bool distinct, int seconds) {
         std::fprintf(stderr, "host: %s\n", error.c_str());
         return 1;
     }
-    cSingleton<cSDKServer>::GetInstance().setSocketPathForTesting(host.path());
     if (!CorvLedInit()) return 1;
 
     std::mt19937 random(12345);
@@ -116,7 +115,7 @@ int run(const std::string& title, bool distinct, int seconds) {
     CorvLedShutdown();
     g_main_loop_unref(loop);
     host.stop();
-    ::rmdir(dir.c_str());
+    std::filesystem::remove_all(dir);
 
     std::map<int, std::vector<double>> intervals; // key → ms between its messages
     std::map<int, double> last;

@@ -2,7 +2,6 @@
 // SHA-1, checked against coreutils), its exact text, what the getters return, and that
 // damaged content and failing disks never cost the caller's defaults
 // or a half-written file.
-#include "CorvSDKShared.h"
 #include "CorvaneLED.h"
 #include "JSON.h"
 #include "sha1.h"

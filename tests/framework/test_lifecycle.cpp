@@ -5,17 +5,20 @@
 
 #include <atomic>
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <thread>
 
 // A socket that accepts zero bytes must end the write with false, not spin. Real sockets do
-// not do that on demand, so this program wraps send() at link time.
-extern "C" ssize_t __real_send(int fd, const void* buf, size_t n, int flags);
+// not do that on demand, so this program defines send() itself: the shared library's calls
+// bind to it first, and it hands them on to the C library's unless told otherwise.
 namespace {
 std::atomic<int> g_zeroSends{-1}; // -1: pass through; otherwise count the zero returns
 } // namespace
-extern "C" ssize_t __wrap_send(int fd, const void* buf, size_t n, int flags) {
-    if (g_zeroSends.load() < 0) return __real_send(fd, buf, n, flags);
+extern "C" ssize_t send(int fd, const void* buf, size_t n, int flags) {
+    using Send = ssize_t (*)(int, const void*, size_t, int);
+    static const auto real = reinterpret_cast<Send>(::dlsym(RTLD_NEXT, "send"));
+    if (g_zeroSends.load() < 0) return real(fd, buf, n, flags);
     g_zeroSends++;
     return 0;
 }

@@ -27,9 +27,7 @@ bool cSDKServer::connectToCHS() {
     std::lock_guard<std::mutex> lock(queue_);
     if (connection_) return true;
     auto connection = std::make_unique<cCHSConnection>();
-    const bool ok = socketPathOverride_.empty() ? connection->initialize()
-                                                : connection->initializeAt(socketPathOverride_);
-    if (!ok) return false;
+    if (!connection->initialize()) return false;
     connection_ = std::move(connection);
     return true;
 }

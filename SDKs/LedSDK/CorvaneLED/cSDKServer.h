@@ -34,9 +34,6 @@ public:
 
     bool connectToCHS();
 
-    // Tests point the server at their own socket; empty restores the user's default path.
-    void setSocketPathForTesting(const std::string& path) { socketPathOverride_ = path; }
-
 private:
     bool initialized();
     bool setKey(unsigned command, int key, int red, int green, int blue);
@@ -52,5 +49,4 @@ private:
     std::mutex queue_;
     bool queueOpen_ = false;
     std::unique_ptr<cCHSConnection> connection_;
-    std::string socketPathOverride_;
 };
