@@ -1,7 +1,8 @@
 #pragma once
 // A Lighting that records every call instead of reaching a keyboard. Each call becomes one
 // LightingCall: the method name, its integer arguments in order, and for bitmaps a copy of
-// the 504 bytes. Every call reports success unless `result` is changed.
+// the 504 bytes. Every call reports success unless `result` is changed; setTargetDevice
+// answers as the library does, false when the command was sent.
 #include "Lighting.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ class RecordingLighting : public Lighting {
         major = 1, minor = 2, build = 0;
         return record("getSdkVersion", {});
     }
-    bool setTargetDevice(int device) override { return record("setTargetDevice", {device}); }
+    bool setTargetDevice(int device) override { return !record("setTargetDevice", {device}); }
     bool setLighting(int red, int green, int blue) override {
         return record("setLighting", {red, green, blue});
     }

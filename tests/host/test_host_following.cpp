@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace et {
 namespace {
 
@@ -46,10 +48,19 @@ TEST(HostFollowingLighting, ReinitialisesOnceTheHostListensAndReplaysTheKeyboard
     loop.runFor(1.0);
     EXPECT_EQ(library.names(), (std::vector<std::string>{"shutdown", "init", "setTargetDevice",
                                                          "setLighting", "setLightingFromBitmap",
-                                                         "setLightingForKey", "pulseSingleKey"}));
-    EXPECT_EQ(library.calls.back().args, (std::vector<int64_t>{0x2A, 100, 0, 0, 20, 0, 0, 500, 1}));
+                                                         "setLightingForKey", "pulseSingleKey",
+                                                         "setTargetDevice"})); // the pulse's probe
+    EXPECT_EQ(library.calls[6].args, (std::vector<int64_t>{0x2A, 100, 0, 0, 20, 0, 0, 500, 1}));
     EXPECT_EQ(library.calls[5].args, (std::vector<int64_t>{0xFFF1, 4, 5, 6}));
     EXPECT_EQ(log.lines().size(), 1u);
+
+    // While the host answers, commands go straight through and the checks restart nothing.
+    library.clear();
+    EXPECT_TRUE(lighting.setLighting(1, 2, 3));
+    loop.runFor(2.0);
+    const auto names = library.names();
+    EXPECT_EQ(names.front(), "setLighting");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "init"), 0);
 
     // A player's shutdown ends the following: no more checks, no more attempts.
     lighting.shutdown();
