@@ -230,6 +230,14 @@ TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
     }
 }
 
+// Drivers space and case their names in their own ways; the first LED of a name wins.
+TEST(KeyMap, LedNamesMatchWhateverTheirCaseAndBlanks) {
+    EXPECT_EQ(orgb::normalizedLedName(" KEY:\tNumber Pad Enter \t"), "number pad enter");
+    EXPECT_EQ(orgb::normalizedLedName("Key: \xc3\x84"), "\xc3\x84"); // ASCII letters only
+    const auto resolved = orgb::resolveKeys({"Underglow", "key: escape ", "Key: Escape"});
+    EXPECT_EQ(resolved.ledForKey.at(CLK_Escape), 1);
+}
+
 // A client of the host's socket at `path`; -1 when it cannot connect.
 int connectTo(const std::string& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
