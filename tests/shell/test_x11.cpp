@@ -1,6 +1,7 @@
 // The X11 side of game and launcher control, against a private Xvfb: which application is
 // in front and the activation helper raising or starting an application by name.
 #include "ChildProcess.h"
+#include "DesktopEntry.h"
 #include "ForegroundCheck.h"
 #include "HelperLauncher.h"
 #include "X11TestDisplay.h"
@@ -152,6 +153,10 @@ TEST(HelperStartTest, ExecutableNamesAndDesktopEntryFolders) {
     for (const char* folder : {"data", "home/.local/share", "d1", "d2"})
         s.entry("game.desktop", "Name=Lost Game\nExec=" + program.string() + " " + folder + "\n",
                 folder);
+    // The user's hidden entry deletes the system's of the same ID: PATH is tried instead.
+    s.recorder("ember-mask", "ran");
+    s.entry("mask.desktop", "Name=Ember Mask\nHidden=true\n", "home/.local/share");
+    s.entry("mask.desktop", "Name=Ember Mask\nExec=" + program.string() + " d1\n", "d1");
     const std::string d1 = (s.dir / "d1").string(), d2 = (s.dir / "d2").string();
     struct Row {
         std::string name;
@@ -166,12 +171,38 @@ TEST(HelperStartTest, ExecutableNamesAndDesktopEntryFolders) {
          "home/.local/share\n"},
         {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=:relative:" + d2 + ":" + d1}, "d2\n"},
         {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=" + d1 + ":" + d2}, "d1\n"},
+        {"Ember Mask",
+         {"XDG_DATA_HOME=" + (s.dir / "home/.local/share").string(), "XDG_DATA_DIRS=" + d1},
+         ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name + " " + (row.env.empty() ? "" : row.env.back()));
         fs::remove(s.dir / "ran");
         EXPECT_EQ(s.activate("", row.name, row.env), 0);
         EXPECT_EQ(s.waitFor("ran"), row.ran);
+    }
+}
+
+// Exec= lines as files hold them: the value's escapes undone first, then the quoting.
+TEST(HelperStartTest, ExecLinesAreReadAsTheDesktopEntryRulesSay) {
+    Scratch s;
+    const struct {
+        std::string written;
+        std::vector<std::string> args;
+    } rows[] = {
+        {R"(env WINEPREFIX="/home/u/.wine" wine C:\\\\windows\\\\command\\\\start.exe /Unix )"
+         R"(/home/u/.wine/dosdevices/c:/users/u/Start\\ Menu/Programs/Emberfall.lnk)",
+         {"env", "WINEPREFIX=/home/u/.wine", "wine", R"(C:\windows\command\start.exe)", "/Unix",
+          "/home/u/.wine/dosdevices/c:/users/u/Start Menu/Programs/Emberfall.lnk"}},
+        {R"(game "a \\\\ \"b\" \\$x \\q" %U 100%%)", {"game", R"(a \ "b" $x \q)", "100%"}},
+        {R"(game\sone\ttwo)", {"game", "one", "two"}},
+        {R"(game "open)", {}},
+    };
+    for (const auto& row : rows) {
+        s.entry("row.desktop", "Exec=" + row.written + "\n");
+        const auto entry = activate::parseDesktopEntry(s.dir / "data/applications/row.desktop");
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(activate::execArguments(entry->exec), row.args) << row.written;
     }
 }
 

@@ -5,11 +5,42 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <string_view>
 
 namespace et::activate {
 
 namespace fs = std::filesystem;
+
+namespace {
+// The escapes of a string value (\s, \n, \t, \r, \\); an unknown one stays as written.
+std::string unescapedValue(const std::string& value) {
+    std::string out;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        switch (const char c = value[++i]) {
+        case 's': out += ' '; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case '\\': out += '\\'; break;
+        default: out += '\\', out += c;
+        }
+    }
+    return out;
+}
+
+// The desktop file ID: the path below the applications folder, '/' turned into '-'.
+std::string desktopFileId(const fs::path& file, const fs::path& dir) {
+    std::string id = file.lexically_relative(dir).generic_string();
+    std::replace(id.begin(), id.end(), '/', '-');
+    return id;
+}
+} // namespace
 
 std::optional<DesktopEntry> parseDesktopEntry(const fs::path& file) {
     std::ifstream in(file);
@@ -37,9 +68,9 @@ std::optional<DesktopEntry> parseDesktopEntry(const fs::path& file) {
         while (!value.empty() && value.front() == ' ')
             value.erase(value.begin());
         if (key == "Name")
-            entry.name = value;
+            entry.name = unescapedValue(value);
         else if (key == "Exec")
-            entry.exec = value;
+            entry.exec = unescapedValue(value);
         else if (key == "Type")
             entry.application = value == "Application";
         else if (key == "Hidden")
@@ -57,13 +88,20 @@ std::vector<std::string> execArguments(const std::string& exec) {
     for (size_t i = 0; i < exec.size(); ++i) {
         const char c = exec[i];
         if (inQuotes) {
+            // Inside quotes a backslash escapes only the characters that need it.
             if (c == '"') {
                 inQuotes = false;
-            } else if (c == '\\' && i + 1 < exec.size()) {
+            } else if (c == '\\' && i + 1 < exec.size() &&
+                       std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
                 current += exec[++i];
             } else {
                 current += c;
             }
+        } else if (c == '\\' && i + 1 < exec.size()) {
+            // Outside quotes it escapes the next character, as the shell reads the line
+            // (Wine writes "Start\\ Menu" and "C:\\\\windows").
+            current += exec[++i];
+            haveArg = true;
         } else if (c == '"') {
             inQuotes = true;
             haveArg = true;
@@ -108,6 +146,9 @@ std::optional<DesktopEntry> findDesktopEntry(const std::string& appName,
                                              const std::vector<fs::path>& dirs) {
     const std::string wanted = normalizedAppName(appName);
     if (wanted.empty()) return std::nullopt;
+    // An entry masks those of the same ID in later folders, also when it is hidden: that is
+    // how a user deletes a system entry.
+    std::set<std::string> seen;
     for (const auto& dir : dirs) {
         std::error_code ec;
         std::vector<fs::path> files;
@@ -117,6 +158,7 @@ std::optional<DesktopEntry> findDesktopEntry(const std::string& appName,
         }
         std::sort(files.begin(), files.end()); // the same choice on every run
         for (const auto& file : files) {
+            if (!seen.insert(desktopFileId(file, dir)).second) continue;
             auto entry = parseDesktopEntry(file);
             if (!entry || entry->hidden || !entry->application || entry->exec.empty()) continue;
             if (normalizedAppName(entry->name) == wanted ||
