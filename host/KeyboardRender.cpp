@@ -7,9 +7,12 @@
 #include "Utf8.h"
 
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace hostsim {
@@ -134,8 +137,26 @@ bool writePng(const Image& image, const std::string& path, std::string* error) {
         return false;
     };
     if (image.width <= 0 || image.height <= 0) return fail("empty picture");
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) return fail("cannot write " + path);
+    // A new file renamed over the old one: nobody reads half a picture, and a failed write
+    // leaves the old one as it was.
+    struct Temporary {
+        std::string name;
+        bool kept = false;
+        ~Temporary() {
+            if (!kept) ::unlink(name.c_str());
+        }
+    } temporary{path + ".XXXXXX"};
+    const int fd = ::mkstemp(temporary.name.data());
+    if (fd < 0) {
+        temporary.kept = true; // nothing was created
+        return fail("cannot write " + path);
+    }
+    ::fchmod(fd, 0644);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "wb"), &std::fclose);
+    if (!file) {
+        ::close(fd);
+        return fail("cannot write " + path);
+    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -157,7 +178,10 @@ bool writePng(const Image& image, const std::string& path, std::string* error) {
         png_write_row(png, image.pixel(0, row));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fflush(file.get()) != 0) return fail("cannot write " + path);
+    if (std::fflush(file.get()) != 0 || ::fsync(fd) != 0 || std::fclose(file.release()) != 0)
+        return fail("cannot write " + path);
+    if (::rename(temporary.name.c_str(), path.c_str()) != 0) return fail("cannot write " + path);
+    temporary.kept = true;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "Color.h"
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,10 +38,13 @@ public:
     // Writes pending changes to stable storage (atomically where there is a file).
     virtual void sync() = 0;
 
+    // A hand-edited number beyond a float's range is held to its ends (narrowing it would
+    // be undefined).
     std::optional<float> getFloat(const std::string& key) const {
         auto d = getDouble(key);
         if (!d) return std::nullopt;
-        return static_cast<float>(*d);
+        constexpr double kMax = std::numeric_limits<float>::max();
+        return static_cast<float>(*d > kMax ? kMax : *d < -kMax ? -kMax : *d);
     }
     void setFloat(const std::string& key, float value) { setDouble(key, value); }
 };

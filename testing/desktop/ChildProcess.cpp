@@ -43,6 +43,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, bool quiet) {
         if (quiet) {
             const int null = open("/dev/null", O_WRONLY);
             if (null >= 0) dup2(null, 2);
+            if (null > 2) close(null);
         }
         execvp(args[0], args.data());
         _exit(127);

@@ -147,6 +147,12 @@ TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
     std::filesystem::remove(path);
     EXPECT_FALSE(hostsim::writePng(image, "/nonexistent-folder/x.png", &error));
     EXPECT_NE(error.find("/nonexistent-folder/x.png"), std::string::npos);
+    // A write that cannot take the name leaves nothing behind.
+    const auto folder = path.parent_path() / ("et-png-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "taken.png");
+    EXPECT_FALSE(hostsim::writePng(image, (folder / "taken.png").string(), &error));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    std::filesystem::remove_all(folder);
     EXPECT_FALSE(hostsim::writePng(hostsim::Image{}, path.string(), &error));
     EXPECT_FALSE(std::filesystem::exists(path));
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 using namespace et;
@@ -76,9 +77,13 @@ TEST_F(QSettingsDefaultsTest, EveryTypeSurvivesARestartExactlyInAPlainTextFile) 
 TEST_F(QSettingsDefaultsTest, HandEditedAndDamagedLinesReadAsMissingAndTheFileStaysWritable) {
     // A comma-separated value is a list to QSettings; it reads as the same color.
     writeFile(path(),
-              "[General]\ncolorBColor1=0.2, 0.4, 0.6\nkey101=abc\nthis line is not a setting\n");
+              "[General]\ncolorBColor1=0.2, 0.4, 0.6\nkey101=abc\nthis line is not a setting\n"
+              "scanWidth=1e300\nscanOffset=-1e300\n");
     QSettingsDefaults d(path());
     EXPECT_THAT(d.getColor("colorBColor1"), Optional(Color{0.2, 0.4, 0.6, 1.0}));
+    // Numbers beyond a float's range are held to its ends.
+    EXPECT_THAT(d.getFloat("scanWidth"), Optional(std::numeric_limits<float>::max()));
+    EXPECT_THAT(d.getFloat("scanOffset"), Optional(-std::numeric_limits<float>::max()));
     EXPECT_FALSE(d.getInt("key101"));
     EXPECT_TRUE(d.contains("key101"));
     EXPECT_TRUE(d.hadUnreadableLines());

@@ -153,6 +153,11 @@ TEST(HelperStartTest, ExecutableNamesAndDesktopEntryFolders) {
     for (const char* folder : {"data", "home/.local/share", "d1", "d2"})
         s.entry("game.desktop", "Name=Lost Game\nExec=" + program.string() + " " + folder + "\n",
                 folder);
+    // What a started program inherits: its three streams on /dev/null and no other copy.
+    const fs::path counter = s.bin() / "ember-null", ran = s.dir / "ran";
+    std::ofstream(counter) << "#!/bin/sh\nn=$(ls -l /proc/$$/fd | grep -c 'lrwx.*/dev/null')\n"
+                           << "echo $n > " << ran << ".tmp\nmv " << ran << ".tmp " << ran << "\n";
+    fs::permissions(counter, fs::perms::owner_all);
     // The user's hidden entry deletes the system's of the same ID: PATH is tried instead.
     s.recorder("ember-mask", "ran");
     s.entry("mask.desktop", "Name=Ember Mask\nHidden=true\n", "home/.local/share");
@@ -171,6 +176,7 @@ TEST(HelperStartTest, ExecutableNamesAndDesktopEntryFolders) {
          "home/.local/share\n"},
         {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=:relative:" + d2 + ":" + d1}, "d2\n"},
         {"Lost Game", {"XDG_DATA_HOME=", "XDG_DATA_DIRS=" + d1 + ":" + d2}, "d1\n"},
+        {"Ember Null", {}, "3\n"},
         {"Ember Mask",
          {"XDG_DATA_HOME=" + (s.dir / "home/.local/share").string(), "XDG_DATA_DIRS=" + d1},
          ""},

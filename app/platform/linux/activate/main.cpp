@@ -39,6 +39,7 @@ int startDetached(const std::vector<std::string>& argv, const std::string& sourc
         const int null = ::open("/dev/null", O_RDWR);
         for (int fd = 0; fd <= 2 && null >= 0; ++fd)
             ::dup2(null, fd);
+        if (null > 2) ::close(null); // the program gets its three streams, no fourth copy
         ::execvp(args[0], args.data());
         const int error = errno;
         [[maybe_unused]] const auto written = ::write(status[1], &error, sizeof error);
