@@ -60,7 +60,8 @@ bool HostServer::prepareFolder(std::string& why) const {
 
 bool HostServer::takeLock(std::string& why) {
     const std::string lockPath = path_ + ".lock";
-    lockFd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    lockFd_ =
+        ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (lockFd_ < 0) {
         why = "cannot open the lock file " + lockPath + ": " + std::strerror(errno);
         return false;
@@ -90,7 +91,8 @@ int probe(const std::string& path) {
     sockaddr_un there{};
     there.sun_family = AF_UNIX;
     std::memcpy(there.sun_path, path.data(), path.size());
-    const int result = ::connect(fd, reinterpret_cast<sockaddr*>(&there), sizeof there) == 0 ? 0 : errno;
+    const int result =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&there), sizeof there) == 0 ? 0 : errno;
     ::close(fd);
     return result == EAGAIN ? 0 : result; // a full backlog: a host too busy to accept at once
 }
@@ -240,8 +242,8 @@ bool HostServer::serve(Client& client) {
         }
         return false;
     }
-    const bool ok = client.decoder.feed(buffer, static_cast<size_t>(n),
-                                        monotonicSeconds() - startTime_, batch);
+    const bool ok =
+        client.decoder.feed(buffer, static_cast<size_t>(n), monotonicSeconds() - startTime_, batch);
     for (const auto& m : batch) {
         if (working_.apply(m) || client.namedIgnoredKey) continue;
         client.namedIgnoredKey = true;
@@ -252,7 +254,8 @@ bool HostServer::serve(Client& client) {
     }
     if (!batch.empty()) {
         // Copied before the lock; the replaced copy is freed after it.
-        std::shared_ptr<const KeyboardState> snapshot = std::make_shared<const KeyboardState>(working_);
+        std::shared_ptr<const KeyboardState> snapshot =
+            std::make_shared<const KeyboardState>(working_);
         std::lock_guard<std::mutex> lock(mutex_);
         published_.swap(snapshot);
         if (keepMessages_) messages_.insert(messages_.end(), batch.begin(), batch.end());

@@ -10,12 +10,12 @@
 #include "KeyboardState.h"
 
 #include <atomic>
-#include <memory>
-#include <sys/types.h>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 

@@ -11,7 +11,9 @@ namespace hostsim {
 namespace {
 // Keys with a bitmap cell have KeyName values below 0x200; the macro keys, logo and badge
 // are lit per key only and keep their colors when a bitmap arrives.
-bool isGridKey(int32_t key) { return key >= 0 && key < 0x200; }
+bool isGridKey(int32_t key) {
+    return key >= 0 && key < 0x200;
+}
 
 KeyCode codeKind(uint32_t command) {
     if (command == corvwire::kSetKeyByScanCode) return KeyCode::scan;
@@ -31,15 +33,22 @@ bool isKnownCode(KeyCode kind, int32_t code) {
 
 bool KeyboardState::apply(const Message& m) {
     switch (m.command) {
-    case corvwire::kInit: initialized_ = true; break;
-    case corvwire::kSetTargetDevice: targetDevice_ = m.field(8); break;
+    case corvwire::kInit:
+        initialized_ = true;
+        break;
+    case corvwire::kSetTargetDevice:
+        targetDevice_ = m.field(8);
+        break;
     case corvwire::kSetLighting:
         current_.whole = Rgb{m.field(8), m.field(12), m.field(16)};
         current_.bitmap.reset();
         current_.keys.clear();
-        for (auto& codes : current_.coded) codes.clear();
+        for (auto& codes : current_.coded)
+            codes.clear();
         break;
-    case corvwire::kSaveCurrentLighting: saved_ = current_; break;
+    case corvwire::kSaveCurrentLighting:
+        saved_ = current_;
+        break;
     case corvwire::kRestoreLighting:
         if (saved_) current_ = *saved_;
         break;
@@ -61,7 +70,8 @@ bool KeyboardState::apply(const Message& m) {
         std::copy(m.bytes.begin() + 8, m.bytes.begin() + 8 + 504, b.begin());
         current_.bitmap = b;
         // A code cannot be matched against the exclusion list of KeyNames: the bitmap covers it.
-        for (auto& codes : current_.coded) codes.clear();
+        for (auto& codes : current_.coded)
+            codes.clear();
         for (auto it = current_.keys.begin(); it != current_.keys.end();) {
             const bool excluded =
                 std::find(excluded_.begin(), excluded_.end(), it->first) != excluded_.end();
@@ -93,10 +103,12 @@ bool KeyboardState::apply(const Message& m) {
     case corvwire::kExcludeKeysFromBitmap: {
         excluded_.clear();
         const int32_t count = std::clamp(m.field(2024), 0, 504);
-        for (int32_t i = 0; i < count; ++i) excluded_.push_back(m.field(8 + 4 * static_cast<size_t>(i)));
+        for (int32_t i = 0; i < count; ++i)
+            excluded_.push_back(m.field(8 + 4 * static_cast<size_t>(i)));
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return true;
 }

@@ -18,9 +18,9 @@ using Rgb = et::PercentRgb;
 enum class KeyCode { scan, hid, quartz };
 
 struct Lighting {
-    std::optional<Rgb> whole;                         // last whole-keyboard color
-    std::optional<std::array<uint8_t, 504>> bitmap;   // last bitmap, as applied
-    std::map<int32_t, Rgb> keys;                      // per-key colors set after those
+    std::optional<Rgb> whole;                       // last whole-keyboard color
+    std::optional<std::array<uint8_t, 504>> bitmap; // last bitmap, as applied
+    std::map<int32_t, Rgb> keys;                    // per-key colors set after those
     // Colors set by scan, HID or Quartz code, by KeyCode. A code names another key than the
     // KeyName of the same number, so these never light a KeyName's key.
     std::array<std::map<int32_t, Rgb>, 3> coded;
@@ -35,7 +35,7 @@ bool isShownKey(int32_t keyName);
 bool isKnownCode(KeyCode kind, int32_t code);
 
 class KeyboardState {
-public:
+  public:
     // False when the message named a key the host cannot show; nothing changed then.
     bool apply(const Message& message);
 
@@ -50,7 +50,7 @@ public:
     bool initialized() const { return initialized_; }
     const std::vector<int32_t>& excludedKeys() const { return excluded_; }
 
-private:
+  private:
     Lighting current_;
     std::optional<Lighting> saved_;
     std::map<int32_t, std::optional<Rgb>> savedKeys_;
