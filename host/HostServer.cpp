@@ -66,11 +66,6 @@ bool HostServer::takeLock(std::string& why) {
         why = "cannot open the lock file " + lockPath + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st {};
-    if (::fstat(lockFd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = lockPath + " is not a file";
-        return false;
-    }
     // Held until stop(), and by the kernel until the process ends however it ends: of hosts
     // starting together exactly one gets it, and only a crashed host leaves a socket behind.
     if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
