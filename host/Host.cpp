@@ -24,6 +24,9 @@ Host::Host(std::string socketPath, LogSink log)
     server_.setOnError([this](const std::string& why) {
         if (log_) log_("dropped connection: " + why);
     });
+    server_.setOnLog([this](const std::string& line) {
+        if (log_) log_(line);
+    });
 }
 
 Host::~Host() {

@@ -15,7 +15,8 @@ namespace hostsim {
 class Host {
   public:
     // Listens at `socketPath` once started; `log` gets the lines a player may need (a
-    // connection dropped for a malformed message), from the server's threads.
+    // connection dropped for a malformed message, keys ignored, clients kept waiting), from
+    // the server's threads.
     Host(std::string socketPath, LogSink log);
     ~Host();
     Host(const Host&) = delete;
@@ -24,7 +25,8 @@ class Host {
     // Before start(): every message, change and client count reaches the output.
     void addOutput(std::unique_ptr<Output> output);
     // Listens, then starts every output. False, with the reason in *error, when the socket
-    // cannot be had (another host listens there); nothing is started then.
+    // cannot be had (another host listens there, the folder or socket is not the user's);
+    // nothing is started then.
     bool start(std::string* error = nullptr);
     // Safe to repeat, and after a start that failed.
     void stop();

@@ -63,8 +63,9 @@ void usage() {
                  "  stats         answers "
                  "{\"connections\":N,\"openrgb\":{\"connected\":…,\"updates\":N}}:\n"
                  "                clients served and LED updates sent to OpenRGB so far\n"
-                 "Exit status: 0 after SIGTERM/SIGINT, 1 when it cannot listen (another host\n"
-                 "is already running), 2 for bad arguments.\n";
+                 "Exit status: 0 after SIGTERM/SIGINT/SIGHUP, 1 when it cannot listen (another\n"
+                 "host is already running, the folder or socket is another user's or writable\n"
+                 "by others), 2 for bad arguments.\n";
 }
 
 // Reads commands until standard input ends or `stop` is set.
@@ -193,6 +194,8 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    // A closed terminal or a service manager's reload ends the host as cleanly as a stop.
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     // Started in the background of a shell, it must not be stopped for looking at stdin.

@@ -3,6 +3,7 @@
 #include "CanvasLayout.h"
 #include "Host.h"
 #include "KeyList.h"
+#include "KeyTable.h"
 #include "KeyboardRender.h"
 #include "LegendFont.h"
 #include "Utf8.h"
@@ -11,10 +12,13 @@
 #include <CorvaneLED.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -131,6 +135,80 @@ TEST(KeyboardState, EachKeyShowsTheColorTheHostKeepsAndSavedLightingComesBack) {
             EXPECT_TRUE(hostsim::glyph(static_cast<char32_t>(c))) << et::keyLegend(key.id);
 }
 
+// Keys the host cannot show change nothing; a code never lights the KeyName of its number.
+TEST(KeyboardState, KeepsOnlyKeysItCanShowAndCodesApartFromKeyNames) {
+    using namespace corvwire;
+    const uint32_t name = kSetKeyByKeyName;
+    // clang-format off
+    const struct { uint32_t command; int32_t shown, beside; } rows[] = {
+        {name, 0, -1}, {name, 0x1FF, 0x200}, {name, CLK_P1, CLK_P1 - 1}, {name, CLK_P9, CLK_P9 + 1},
+        {name, CLK_CrestLogo, CLK_CrestLogo - 1}, {name, CLK_TalonBadge, CLK_TalonBadge + 1},
+        {kSetKeyByScanCode, 0, -1}, {kSetKeyByScanCode, 0x1FF, 0x200},
+        {kSetKeyByHidCode, 0xFF, 0x100}, {kSetKeyByQuartzCode, 0x7F, 0x80}};
+    // clang-format on
+    for (const auto& [command, shown, beside] : rows) {
+        SCOPED_TRACE(std::to_string(command) + " " + std::to_string(shown));
+        hostsim::KeyboardState kb;
+        EXPECT_FALSE(kb.apply(message(command, {beside, 9, 9, 9})));
+        EXPECT_TRUE(kb.apply(message(command, {shown, 9, 9, 9})));
+        const size_t codes = command == name ? 0 : command - kSetKeyByScanCode;
+        EXPECT_EQ(kb.current().keys.size(), command == name ? 1u : 0u);
+        EXPECT_EQ(kb.current().coded[codes].size(), command == name ? 0u : 1u);
+        EXPECT_FALSE(command == name && kb.apply(message(kSaveSingleKeyLighting, {beside})));
+        kb.apply(message(command == kSetKeyByHidCode ? kSetLighting : kSetLightingWithBitmap));
+        EXPECT_TRUE(kb.current().coded[codes].empty());
+    }
+}
+
+// A fake client of the host at `path`; -1 when refused.
+int connectTo(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+}
+
+// One client floods the host with 100k keys of no key (each kind of code) and 2000 saves:
+// only the shown keys are kept, the first ignored one named, and another client is served
+// too. bench_host_flood measures the other client's delay and the memory.
+TEST(HostServer, StaysBoundedUnderAFloodOfKeysAndSavesAndServesTheOtherClient) {
+    using namespace corvwire;
+    const std::string dir = ::mkdtemp(std::string("/tmp/et-hs-XXXXXX").data());
+    hostsim::HostServer server(dir + "/Corvane/CHS_LED_SDK");
+    std::vector<std::string> lines;
+    server.setOnLog([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_TRUE(server.start());
+    std::vector<hostsim::Message> flood;
+    for (int32_t i = 0; i < 100000; ++i) {
+        flood.push_back(message(i % 4 ? kSetKeyByScanCode + i % 4 - 1 : kSetKeyByKeyName,
+                                {0x10000 + i, 1, 2, 3}));
+        if (i % 50 == 0)
+            flood.push_back(
+                message(i % 100 ? kSaveCurrentLighting : kSaveSingleKeyLighting, {0x10000 + i}));
+    }
+    for (const et::KeyRow& key : et::kKeyTable) { // the grid's keys, then P1-P9, logo, badge
+        flood.push_back(message(kSetKeyByKeyName, {key.keyName, 4, 5, 6}));
+        flood.push_back(message(kSaveSingleKeyLighting, {key.keyName}));
+    }
+    const int flooder = connectTo(server.path()), other = connectTo(server.path());
+    std::thread writer([&] {
+        for (const auto& m : flood)
+            ASSERT_EQ(::write(flooder, m.bytes.data(), m.bytes.size()), ssize_t(m.bytes.size()));
+    });
+    EXPECT_EQ(::write(other, message(kSetLighting, {7, 8, 9}).bytes.data(), 20), 20);
+    writer.join();
+    EXPECT_TRUE(server.waitForMessages(flood.size() + 1, 60));
+    const auto state = server.state();
+    EXPECT_EQ(state.current().whole, (et::PercentRgb{7, 8, 9}));
+    EXPECT_EQ(state.current().keys.size(), std::size(et::kKeyTable));
+    EXPECT_EQ(state.savedKeys().size(), std::size(et::kKeyTable));
+    EXPECT_EQ(state.saved()->coded, decltype(state.saved()->coded){});
+    EXPECT_EQ(lines.size(), 1u);
+    ::close(flooder);
+    ::close(other);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
     const auto image = hostsim::renderKeyboard(litKeyboard(), 1);
     const auto path = std::filesystem::temp_directory_path() / "et-render-test.png";
@@ -167,7 +245,8 @@ TEST(Host, StartsItsOutputsOnceListeningAndReportsTheirFigures) {
         void stop() override { events->push_back("stop " + member); }
         std::string statsMember() const override { return member; }
     };
-    const auto dir = std::filesystem::temp_directory_path() / ("et-host-" + std::to_string(getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("et-host-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::vector<std::string> events;
     auto recorder = [&](std::string member) {
@@ -185,7 +264,11 @@ TEST(Host, StartsItsOutputsOnceListeningAndReportsTheirFigures) {
     EXPECT_EQ(first.statsJson(), "{\"connections\":0,\"a\":1}");
     std::string error;
     EXPECT_FALSE(second.start(&error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find("already listening"), std::string::npos);
+    // The lock decides, not the file: with the socket file gone the second host still stays out.
+    std::filesystem::remove(dir / "sock");
+    EXPECT_FALSE(second.start(&error));
+    EXPECT_TRUE(second.server().alreadyServed());
     EXPECT_EQ(events, (std::vector<std::string>{"start \"a\":1", "start "}));
     first.stop();
     EXPECT_EQ(events.size(), 4u);
