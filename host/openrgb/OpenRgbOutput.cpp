@@ -2,8 +2,10 @@
 
 #include "KeyGrid.h"
 #include "KeyMap.h"
+#include "WireFormat.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace orgb {
@@ -15,6 +17,31 @@ constexpr auto kFirstRetry = std::chrono::milliseconds(100);
 constexpr auto kLongestRetry = std::chrono::milliseconds(800);
 // How often an idle connection is checked for a departed server or a changed device list.
 constexpr auto kIdlePoll = std::chrono::milliseconds(100);
+// A connection that lasted this long ends an outage: the backoff starts again from the
+// first retry. A server that answers and hangs up is retried ever more slowly.
+constexpr auto kHealthy = std::chrono::seconds(5);
+// A client that reconnects (the application restarting its session) keeps the devices.
+constexpr auto kGrace = std::chrono::milliseconds(500);
+// What a stop leaves the devices' give-back, whatever the server does.
+constexpr auto kGiveBackTime = std::chrono::milliseconds(300);
+constexpr size_t kShownNameLength = 64;
+
+bool lights(uint32_t command) {
+    using namespace corvwire;
+    switch (command) {
+    case kSetLighting:
+    case kRestoreLighting:
+    case kSetKeyByScanCode:
+    case kSetKeyByHidCode:
+    case kSetKeyByQuartzCode:
+    case kSetKeyByKeyName:
+    case kSetLightingWithBitmap:
+    case kRestoreSingleKeyLighting:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Command units: the application sends percentages; anything above 100 shows as full.
 uint32_t fromCommandUnits(const hostsim::Rgb& c) {
@@ -49,6 +76,30 @@ bool parseAddress(const std::string& text, std::string& host, int& port) {
     return true;
 }
 
+std::string printableName(std::string_view name) {
+    std::string out;
+    size_t shown = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        // Characters are counted by their first byte; bytes are bounded too, for names
+        // that are no UTF-8.
+        if (((c & 0xC0) != 0x80 && shown++ == kShownNameLength) || i == 4 * kShownNameLength)
+            return out + "…";
+        // C1 controls are two bytes in UTF-8, C2 80 to C2 9F.
+        const bool c1 = c == 0xC2 && i + 1 < name.size() &&
+                        (static_cast<unsigned char>(name[i + 1]) & 0xE0) == 0x80;
+        char escaped[8];
+        if (c < 0x20 || c == 0x7F || c == '\\' || c1) {
+            std::snprintf(escaped, sizeof escaped, c1 ? "\\u%04X" : "\\x%02X",
+                          c1 ? static_cast<unsigned char>(name[++i]) : c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 OpenRgbOutput::OpenRgbOutput(OpenRgbOptions options, hostsim::StateSource state,
                              hostsim::LogSink log)
     : options_(std::move(options)), state_(std::move(state)), log_(std::move(log)) {}
@@ -60,7 +111,17 @@ OpenRgbOutput::~OpenRgbOutput() {
 void OpenRgbOutput::start() {
     if (thread_.joinable()) return;
     stopping_ = false;
+    client_.resume();
     thread_ = std::thread([this] { run(); });
+}
+
+void OpenRgbOutput::message(const hostsim::Message& message) {
+    if (!lights(message.command)) return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (std::exchange(driving_, true)) return;
+    }
+    wake_.notify_one();
 }
 
 void OpenRgbOutput::changed() {
@@ -76,7 +137,10 @@ void OpenRgbOutput::clientsChanged(int connected) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         clients_ = connected;
-        dirty_ = true;
+        if (connected > 0)
+            graceEnds_.reset();
+        else if (driving_)
+            graceEnds_ = Clock::now() + kGrace;
     }
     wake_.notify_one();
 }
@@ -85,6 +149,9 @@ void OpenRgbOutput::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
+        // Under the lock: the thread, once it sees the stop, resumes the client for the
+        // give-back, and no interruption may come after that.
+        client_.interrupt();
     }
     wake_.notify_one();
     if (thread_.joinable()) thread_.join();
@@ -92,37 +159,60 @@ void OpenRgbOutput::stop() {
 
 void OpenRgbOutput::run() {
     auto retry = kFirstRetry;
-    bool saidAbsent = false;
+    bool waitFirst = false; // the last connection ended before it proved healthy
+    // One line an outage: it begins with the first failure after a healthy connection and
+    // ends once a connection has lasted kHealthy; then what that one found is told.
+    bool outage = false;
+    std::vector<std::string> found;
+    auto since = Clock::now();
     auto nextFrame = Clock::now();
-    for (;;) {
+    auto trouble = [&](const std::string& line) {
+        client_.close();
+        waitFirst = true;
+        bool stopping = false;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_) break;
+            dirty_ = true;
+            stopping = stopping_;
         }
+        // A stop interrupts what the thread was doing: that is no trouble of the server's.
+        if (!stopping && !std::exchange(outage, true)) log_(line);
+    };
+    for (;;) {
         std::string error;
         if (!client_.connected()) {
             connected_ = false;
             taken_ = false;
-            if (!discover(&error)) {
-                if (!saidAbsent)
-                    log_("OpenRGB not answering at " + options_.host + ":" +
-                         std::to_string(options_.port) + " (" + error +
-                         "); will connect when it appears");
-                saidAbsent = true;
-                client_.close();
+            if (waitFirst) {
                 std::unique_lock<std::mutex> lock(mutex_);
                 wake_.wait_for(lock, retry, [&] { return stopping_; });
-                retry =
-                    std::min(retry * 2,
-                             std::chrono::duration_cast<std::chrono::milliseconds>(kLongestRetry));
+                retry = std::min(retry * 2, kLongestRetry);
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (stopping_) break;
+            }
+            found.clear();
+            if (!discover(&error, found)) {
+                trouble("OpenRGB not answering at " + options_.host + ":" +
+                        std::to_string(options_.port) + " (" + error +
+                        "); will connect when it appears");
                 continue;
             }
-            saidAbsent = false;
-            retry = kFirstRetry;
+            since = Clock::now();
             connected_ = true;
+            if (!outage)
+                for (const auto& line : std::exchange(found, {}))
+                    log_(line);
+        }
+        if ((outage || waitFirst) && Clock::now() - since >= kHealthy) {
+            for (const auto& line : std::exchange(found, {}))
+                log_(line);
+            outage = waitFirst = false;
+            retry = kFirstRetry;
         }
 
-        bool driving = false, due = false;
+        bool want = false, due = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait_for(lock, kIdlePoll, [&] { return stopping_ || dirty_; });
@@ -130,48 +220,53 @@ void OpenRgbOutput::run() {
             // state goes out whole.
             if (dirty_) wake_.wait_until(lock, nextFrame, [&] { return stopping_; });
             if (stopping_) break;
-            driving = clients_ > 0;
+            if (graceEnds_ && Clock::now() >= *graceEnds_) {
+                driving_ = false;
+                graceEnds_.reset();
+            }
+            want = driving_;
             due = dirty_ && Clock::now() >= nextFrame;
             if (due) dirty_ = false;
         }
         bool ok = client_.drain(&error);
         if (ok && client_.takeDeviceListChanged()) {
-            log_("OpenRGB device list changed; finding the keyboards again");
-            client_.close();
-            std::lock_guard<std::mutex> lock(mutex_);
-            dirty_ = true;
+            trouble("OpenRGB device list changed; finding the keyboards again");
             continue;
         }
-        if (ok && !driving && taken_) {
+        if (ok && !want && taken_) {
             ok = giveBack(&error);
-        } else if (ok && driving && due) {
+        } else if (ok && want && (due || !taken_)) {
             if (!taken_) ok = takeDevices(&error);
             if (ok) ok = sendFrames(state_(), &error);
             nextFrame = Clock::now() + options_.minInterval;
         }
-        if (!ok) {
-            log_("lost OpenRGB (" + error + "); reconnecting");
-            client_.close();
-            std::lock_guard<std::mutex> lock(mutex_);
-            dirty_ = true;
-        }
+        if (!ok) trouble("lost OpenRGB (" + error + "); reconnecting");
     }
+    // However the server behaves, the host is gone soon after its stop.
+    client_.resume(Clock::now() + kGiveBackTime);
     std::string error;
     if (client_.connected() && taken_) giveBack(&error);
     client_.close();
     connected_ = false;
 }
 
-bool OpenRgbOutput::discover(std::string* error) {
+bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines) {
     targets_.clear();
     if (!client_.open(options_.host, options_.port, error)) return false;
     const auto count = client_.controllerCount(error);
     if (!count) return false;
+    if (*count > kMaxControllers) {
+        *error = "it claims " + std::to_string(*count) + " controllers; more than " +
+                 std::to_string(kMaxControllers) + " are not believed";
+        client_.close();
+        return false;
+    }
     std::vector<std::string> found;
     for (uint32_t i = 0; i < *count; ++i) {
         auto device = client_.controllerData(i, error);
         if (!device) return false;
-        found.push_back(device->name);
+        const std::string shown = printableName(device->name);
+        found.push_back(shown);
         const bool named = !options_.deviceName.empty() &&
                            trimmedLower(device->name) == trimmedLower(options_.deviceName);
         const int klass = deviceClass(*device);
@@ -180,7 +275,7 @@ bool OpenRgbOutput::discover(std::string* error) {
                                 : (named || (klass != 4 && options_.allDevices));
         if (!wanted) continue;
         if (device->directMode() < 0) {
-            log_("OpenRGB device \"" + device->name + "\" has no per-LED mode; left alone");
+            lines.push_back("OpenRGB device \"" + shown + "\" has no per-LED mode; left alone");
             continue;
         }
         Target t;
@@ -194,7 +289,7 @@ bool OpenRgbOutput::discover(std::string* error) {
                 std::string names;
                 for (const auto& n : keys.missing)
                     names += (names.empty() ? "" : ", ") + n;
-                log_("\"" + device->name + "\" has no LED for: " + names);
+                lines.push_back("\"" + shown + "\" has no LED for: " + names);
             }
         }
         original_.try_emplace(device->name, device->activeMode, device->colors);
@@ -205,16 +300,18 @@ bool OpenRgbOutput::discover(std::string* error) {
         std::string names;
         for (const auto& n : found)
             names += (names.empty() ? "" : ", ") + ("\"" + n + "\"");
-        log_("OpenRGB has no " +
-             (options_.deviceName.empty() ? std::string("keyboard")
-                                          : "device named \"" + options_.deviceName + "\"") +
-             " to light" + (names.empty() ? "" : " (found " + names + ")"));
+        lines.push_back("OpenRGB has no " +
+                        (options_.deviceName.empty()
+                             ? std::string("keyboard")
+                             : "device named \"" + printableName(options_.deviceName) + "\"") +
+                        " to light" + (names.empty() ? "" : " (found " + names + ")"));
     } else {
         std::string names;
         for (const auto& t : targets_)
-            names += (names.empty() ? "" : ", ") + t.device.name;
-        log_("connected to OpenRGB at " + options_.host + ":" + std::to_string(options_.port) +
-             " (protocol " + std::to_string(client_.version()) + "): " + names);
+            names += (names.empty() ? "" : ", ") + printableName(t.device.name);
+        lines.push_back("connected to OpenRGB at " + options_.host + ":" +
+                        std::to_string(options_.port) + " (protocol " +
+                        std::to_string(client_.version()) + "): " + names);
     }
     return true;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // Shows the host's keyboard state on the devices of a running OpenRGB SDK server. A thread
 // of its own connects (and reconnects with backoff), finds the keyboards, puts them in
-// their per-LED mode while a client drives them, and sends whole frames: at most one per
-// `minInterval`, only when a color changed, always from the latest state. When the last
-// client leaves, or the host stops, every device gets back the colors and mode it had.
+// their per-LED mode once a client lights something, and sends whole frames: at most one
+// per `minInterval`, only when a color changed, always from the latest state. When the last
+// client has been gone for a moment, or the host stops, every device gets back the colors
+// and mode it had. A stop ends every wait at once, whatever the server does.
 #include "../Output.h"
 #include "SdkClient.h"
 
@@ -12,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <thread>
 
 namespace orgb {
@@ -27,12 +29,20 @@ struct OpenRgbOptions {
 // Parses "HOST:PORT" (or "PORT", or "[v6]:PORT"); false when it is neither.
 bool parseAddress(const std::string& text, std::string& host, int& port);
 
+// A name a server gave, fit for one log line: at most 64 characters, control characters
+// and backslashes escaped.
+std::string printableName(std::string_view name);
+
+// More controllers than anyone has: a server claiming more is not believed.
+inline constexpr uint32_t kMaxControllers = 64;
+
 class OpenRgbOutput : public hostsim::Output {
   public:
     OpenRgbOutput(OpenRgbOptions options, hostsim::StateSource state, hostsim::LogSink log);
     ~OpenRgbOutput() override;
 
     void start() override;
+    void message(const hostsim::Message& message) override;
     void changed() override;
     void clientsChanged(int connected) override;
     void stop() override;
@@ -53,7 +63,8 @@ class OpenRgbOutput : public hostsim::Output {
     };
 
     void run();
-    bool discover(std::string* error);
+    // Finds the devices; `found` gets the lines that say what was found.
+    bool discover(std::string* error, std::vector<std::string>& found);
     bool takeDevices(std::string* error);
     bool giveBack(std::string* error);
     bool sendFrames(const hostsim::KeyboardState& state, std::string* error);
@@ -77,6 +88,10 @@ class OpenRgbOutput : public hostsim::Output {
     std::condition_variable wake_;
     bool dirty_ = true;
     int clients_ = 0;
+    // A client lit something: the devices are ours until the clients have been gone for
+    // a grace that a returning client cancels.
+    bool driving_ = false;
+    std::optional<std::chrono::steady_clock::time_point> graceEnds_;
     bool stopping_ = false;
     std::atomic<uint64_t> updates_{0};
     std::atomic<bool> connected_{false};

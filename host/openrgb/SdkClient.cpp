@@ -3,23 +3,25 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace orgb {
 
 namespace {
-using Clock = std::chrono::steady_clock;
+using Clock = SdkClient::Clock;
 
 int millisLeft(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left < 0 ? 0 : static_cast<int>(std::min<long long>(left, 60000));
 }
 
@@ -34,6 +36,37 @@ uint32_t readU32(const std::vector<uint8_t>& p) {
 }
 } // namespace
 
+// A name lookup may wait on a name server for as long as that likes, so it runs on a thread
+// of its own that a stop or a timeout leaves behind; it owns its result and frees it.
+struct SdkClient::Lookup {
+    std::string host, service;
+    int done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    std::atomic<bool> finished{false};
+    int rc = 0;
+    addrinfo* found = nullptr;
+    ~Lookup() {
+        if (found) ::freeaddrinfo(found);
+        if (done >= 0) ::close(done);
+    }
+};
+
+SdkClient::SdkClient() : interrupted_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+SdkClient::~SdkClient() {
+    close();
+    if (interrupted_ >= 0) ::close(interrupted_);
+}
+
+void SdkClient::interrupt() {
+    ::eventfd_write(interrupted_, 1);
+}
+
+void SdkClient::resume(Clock::time_point limit) {
+    eventfd_t count;
+    ::eventfd_read(interrupted_, &count);
+    limit_ = limit;
+}
+
 bool SdkClient::fail(std::string* error, const std::string& why) {
     if (error) *error = why;
     close();
@@ -45,35 +78,91 @@ void SdkClient::close() {
     fd_ = -1;
 }
 
+int SdkClient::wait(int fd, short events, Clock::time_point deadline, std::string* error) const {
+    deadline = std::min(deadline, limit_);
+    for (;;) {
+        pollfd p[] = {{fd, events, 0}, {interrupted_, POLLIN, 0}};
+        const int ready = ::poll(p, 2, millisLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || p[1].revents) {
+            if (error)
+                *error = ready < 0 ? std::string("poll: ") + std::strerror(errno) : "stopped";
+            return -1;
+        }
+        if (ready > 0) return 1;
+        if (Clock::now() >= deadline) {
+            if (error) *error = "timed out";
+            return 0;
+        }
+    }
+}
+
+std::shared_ptr<SdkClient::Lookup> SdkClient::resolve(const std::string& host, int port,
+                                                      std::string* error) {
+    const std::string service = std::to_string(port);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    // An address in figures needs no name server: answered at once, on this thread.
+    auto numeric = std::make_shared<Lookup>();
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &numeric->found) == 0) return numeric;
+    // One lookup at a time: a name server that never answers costs one thread, not one an
+    // attempt.
+    if (!lookup_ || lookup_->host != host || lookup_->service != service) {
+        lookup_ = std::make_shared<Lookup>();
+        lookup_->host = host;
+        lookup_->service = service;
+        std::thread([lookup = lookup_, hints] {
+            addrinfo named = hints;
+            named.ai_flags = 0;
+            lookup->rc = ::getaddrinfo(lookup->host.c_str(), lookup->service.c_str(), &named,
+                                       &lookup->found);
+            lookup->finished.store(true, std::memory_order_release);
+            ::eventfd_write(lookup->done, 1);
+        }).detach();
+    }
+    std::string why;
+    if (wait(lookup_->done, POLLIN, Clock::now() + connectTimeout, &why) <= 0) {
+        if (error) *error = host + ": name lookup " + why;
+        return nullptr;
+    }
+    if (!lookup_->finished.load(std::memory_order_acquire)) return nullptr;
+    auto done = std::exchange(lookup_, nullptr);
+    if (done->rc == 0) return done;
+    if (error) *error = host + ": " + gai_strerror(done->rc);
+    return nullptr;
+}
+
+bool SdkClient::connectTo(const addrinfo& a, Clock::time_point deadline, std::string* why) {
+    fd_ = ::socket(a.ai_family, a.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a.ai_protocol);
+    if (fd_ < 0) return fail(why, std::strerror(errno));
+    if (::connect(fd_, a.ai_addr, a.ai_addrlen) != 0 && errno != EINPROGRESS)
+        return fail(why, std::strerror(errno));
+    if (wait(fd_, POLLOUT, deadline, why) <= 0) return fail(why, "connect " + *why);
+    int err = 0;
+    socklen_t size = sizeof err;
+    ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &size);
+    return err == 0 || fail(why, std::strerror(err));
+}
+
 bool SdkClient::open(const std::string& host, int port, std::string* error, uint32_t highest) {
     highest = std::min(highest, kClientProtocolVersion);
     close();
     listChanged_ = false;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0)
-        return fail(error, host + ": " + gai_strerror(rc));
+    const auto addresses = resolve(host, port, error);
+    if (!addresses) return false;
+    const auto deadline = Clock::now() + connectTimeout;
     std::string why = "no address";
-    for (addrinfo* a = found; a && fd_ < 0; a = a->ai_next) {
-        fd_ = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd_ < 0) continue;
-        if (::connect(fd_, a->ai_addr, a->ai_addrlen) != 0) {
-            why = std::strerror(errno);
-            close();
-        }
-    }
-    ::freeaddrinfo(found);
+    for (addrinfo* a = addresses->found; a && fd_ < 0 && why != "connect stopped"; a = a->ai_next)
+        connectTo(*a, deadline, &why);
     if (fd_ < 0) return fail(error, why);
     const int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 
     // A server older than version 1 does not know this request and never answers it.
     bool timedOut = false;
-    const auto reply =
-        request(0, kRequestProtocolVersion, u32Payload(highest), replyTimeout, error, &timedOut);
+    const auto reply = request(0, kRequestProtocolVersion, u32Payload(highest), error, &timedOut);
     if (reply) {
         if (reply->size() < 4) return fail(error, "short protocol version reply");
         version_ = std::min(readU32(*reply), highest);
@@ -88,7 +177,7 @@ bool SdkClient::open(const std::string& host, int port, std::string* error, uint
 }
 
 std::optional<uint32_t> SdkClient::controllerCount(std::string* error) {
-    const auto reply = request(0, kRequestControllerCount, {}, replyTimeout, error);
+    const auto reply = request(0, kRequestControllerCount, {}, error);
     if (!reply) return std::nullopt;
     if (reply->size() < 4) {
         fail(error, "short controller count reply");
@@ -98,8 +187,7 @@ std::optional<uint32_t> SdkClient::controllerCount(std::string* error) {
 }
 
 std::optional<Device> SdkClient::controllerData(uint32_t index, std::string* error) {
-    const auto reply =
-        request(index, kRequestControllerData, u32Payload(version_), replyTimeout, error);
+    const auto reply = request(index, kRequestControllerData, u32Payload(version_), error);
     if (!reply) return std::nullopt;
     std::string why;
     auto device = parseDevice(*reply, version_, &why);
@@ -111,12 +199,21 @@ bool SdkClient::send(uint32_t device, uint32_t id, std::span<const uint8_t> payl
                      std::string* error) {
     if (fd_ < 0) return fail(error, "not connected");
     const auto bytes = packet(device, id, payload);
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return fail(error, std::string("send: ") + std::strerror(errno));
-        sent += static_cast<size_t>(n);
+    const auto deadline = Clock::now() + sendTimeout;
+    std::string why;
+    for (size_t sent = 0; sent < bytes.size();) {
+        const ssize_t n =
+            ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            return fail(error, std::string("send: ") + std::strerror(errno));
+        } else if (wait(fd_, POLLOUT, deadline, &why) <= 0) {
+            // Half a packet sent: the stream cannot go on.
+            return fail(error, "send " + why);
+        }
     }
     return true;
 }
@@ -124,24 +221,28 @@ bool SdkClient::send(uint32_t device, uint32_t id, std::span<const uint8_t> payl
 bool SdkClient::drain(std::string* error) {
     Header header;
     std::vector<uint8_t> payload;
-    for (;;) {
-        const int rc = readPacket(header, payload, Clock::now(), error);
+    const auto until = Clock::now() + kDrainTime;
+    for (int n = 0; n < kDrainPackets && Clock::now() < until; ++n) {
+        const auto now = Clock::now();
+        const int rc = readPacket(header, payload, now, now + replyTimeout, error);
         if (rc == 1) return true;
         if (rc < 0) return false;
         if (header.id == kDeviceListUpdated) listChanged_ = true;
     }
+    return true;
 }
 
 std::optional<std::vector<uint8_t>> SdkClient::request(uint32_t device, uint32_t id,
                                                        std::span<const uint8_t> payload,
-                                                       std::chrono::milliseconds timeout,
                                                        std::string* error, bool* timedOut) {
     if (!send(device, id, payload, error)) return std::nullopt;
-    const auto deadline = Clock::now() + timeout;
+    // The reply must be whole by the deadline, however many other packets come first.
+    const auto deadline = Clock::now() + replyTimeout;
     Header header;
     std::vector<uint8_t> reply;
     for (;;) {
-        const int rc = readPacket(header, reply, deadline, error);
+        const int rc =
+            Clock::now() >= deadline ? 1 : readPacket(header, reply, deadline, deadline, error);
         if (rc == 1) {
             if (timedOut) *timedOut = true;
             if (error) *error = "no reply to request " + std::to_string(id);
@@ -154,45 +255,46 @@ std::optional<std::vector<uint8_t>> SdkClient::request(uint32_t device, uint32_t
     }
 }
 
-int SdkClient::readPacket(Header& header, std::vector<uint8_t>& payload, Clock::time_point deadline,
-                          std::string* error) {
+int SdkClient::readPacket(Header& header, std::vector<uint8_t>& payload, Clock::time_point first,
+                          Clock::time_point rest, std::string* error) {
     if (fd_ < 0) return fail(error, "not connected"), -1;
     std::array<uint8_t, kHeaderSize> raw{};
     bool timedOut = false;
-    if (!readExact(raw.data(), 1, deadline, error, &timedOut)) return timedOut ? 1 : -1;
-    // Once a packet has begun, the rest of it must follow promptly.
-    const auto rest = std::max(deadline, Clock::now() + replyTimeout);
-    if (!readExact(raw.data() + 1, kHeaderSize - 1, rest, error, &timedOut))
-        return fail(error, "packet header cut short"), -1;
+    std::string why;
+    if (!readExact(raw.data(), 1, first, &why, &timedOut)) {
+        if (timedOut) return 1;
+        return fail(error, why), -1;
+    }
+    if (!readExact(raw.data() + 1, kHeaderSize - 1, rest, &why, &timedOut))
+        return fail(error, "packet header cut short: " + why), -1;
     const auto parsed = parseHeader(raw);
     if (!parsed) return fail(error, "malformed packet header"), -1;
     header = *parsed;
     payload.assign(header.size, 0);
-    if (header.size && !readExact(payload.data(), header.size, rest, error, &timedOut))
-        return fail(error, "packet cut short"), -1;
+    if (header.size && !readExact(payload.data(), header.size, rest, &why, &timedOut))
+        return fail(error, "packet cut short: " + why), -1;
     return 0;
 }
 
-bool SdkClient::readExact(uint8_t* out, size_t size, Clock::time_point deadline, std::string* error,
+// `why` is always given; false with *timedOut when nothing more came by `deadline`.
+bool SdkClient::readExact(uint8_t* out, size_t size, Clock::time_point deadline, std::string* why,
                           bool* timedOut) {
     size_t got = 0;
     while (got < size) {
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, millisLeft(deadline));
-        if (ready < 0 && errno == EINTR) continue;
+        const int ready = wait(fd_, POLLIN, deadline, why);
         if (ready == 0) {
             *timedOut = true;
-            if (error) *error = "timed out";
             return false;
         }
-        const ssize_t n = ready < 0 ? -1 : ::recv(fd_, out + got, size - got, 0);
+        if (ready < 0) return fail(why, *why);
+        const ssize_t n = ::recv(fd_, out + got, size - got, MSG_DONTWAIT);
         // OpenRGB writes a reply's header and body separately without TCP_NODELAY: an
         // acknowledgement held back by the kernel would delay every body by 40 ms.
         const int one = 1;
         ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
-        if (n < 0 && errno == EINTR) continue;
-        if (n == 0) return fail(error, "server closed the connection");
-        if (n < 0) return fail(error, std::string("recv: ") + std::strerror(errno));
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        if (n == 0) return fail(why, "server closed the connection");
+        if (n < 0) return fail(why, std::string("recv: ") + std::strerror(errno));
         got += static_cast<size_t>(n);
     }
     return true;

@@ -9,13 +9,17 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -75,6 +79,111 @@ bool within(double seconds, const std::function<bool()>& ok) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return ok();
+}
+
+// A protocol-0 keyboard description: one Direct mode, no zones, `leds` LEDs, the first Escape.
+std::vector<uint8_t> keyboardV0(const std::string& name, size_t leds) {
+    std::vector<uint8_t> d(4);
+    auto u16 = [&](size_t v) { d.insert(d.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+    auto str = [&](const std::string& s) {
+        u16(s.size() + 1), d.insert(d.end(), s.begin(), s.end() + 1);
+    };
+    u16(orgb::kDeviceTypeKeyboard), u16(0), str(name), str(""), str(""), str(""), str("");
+    u16(1), d.resize(d.size() + 4), str("Direct"), d.resize(d.size() + 4);
+    u16(orgb::kModeFlagPerLedColor), d.resize(d.size() + 34), u16(leds); // no colors, no zones
+    for (size_t i = 0; i < leds; ++i)
+        str(i ? "" : "Key: Escape"), d.resize(d.size() + 4);
+    u16(leds), d.resize(d.size() + 4 * leds);
+    for (int i = 0; i < 4; ++i)
+        d[size_t(i)] = uint8_t(d.size() >> (8 * i));
+    return d;
+}
+
+// A hostile OpenRGB server, one connection at a time: it answers the handshake, claiming
+// `count` controllers, each `keyboard`, then floods unasked packets, stops reading or hangs up.
+enum class After { Flood, StopReading, HangUp };
+struct FakeServer {
+    FakeServer(After after, uint32_t count = 1,
+               std::vector<uint8_t> keyboard = keyboardV0("Fake", 1)) {
+        sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t size = sizeof a;
+        ::bind(listen, (sockaddr*)&a, size), ::listen(listen, 4),
+            ::getsockname(listen, (sockaddr*)&a, &size);
+        port = ntohs(a.sin_port);
+        thread = std::thread([=, this] {
+            for (int c; (c = ::accept(listen, nullptr, nullptr)) >= 0; ::close(c))
+                connections++,
+                    serve(c, after, {uint8_t(count), uint8_t(count >> 8), 0, 0}, keyboard);
+        });
+    }
+    ~FakeServer() {
+        stop = true;
+        ::shutdown(listen, SHUT_RDWR);
+        thread.join();
+        ::close(listen);
+    }
+    bool next(int c, orgb::Header& h, std::vector<uint8_t>& in) {
+        std::array<uint8_t, orgb::kHeaderSize> raw;
+        if (::recv(c, raw.data(), raw.size(), MSG_WAITALL) != ssize_t(raw.size())) return false;
+        h = orgb::parseHeader(raw).value(), in.resize(h.size);
+        return !h.size || ::recv(c, in.data(), h.size, MSG_WAITALL) == ssize_t(h.size);
+    }
+    void put(int c, orgb::Header h, const std::vector<uint8_t>& payload) {
+        const auto bytes = orgb::packet(h.device, h.id, payload);
+        ::send(c, bytes.data(), bytes.size(), MSG_NOSIGNAL | (h.id == 9999 ? MSG_DONTWAIT : 0));
+    }
+    void serve(int c, After after, const std::vector<uint8_t>& count,
+               const std::vector<uint8_t>& keyboard) {
+        orgb::Header h;
+        std::vector<uint8_t> in;
+        while (next(c, h, in) && h.id != orgb::kRequestControllerData)
+            if (h.id == orgb::kRequestProtocolVersion || h.id == orgb::kRequestControllerCount)
+                put(c, h, h.id ? std::vector<uint8_t>(4) : count);
+        if (h.id == orgb::kRequestControllerData) put(c, h, keyboard);
+        for (pollfd p{c, 0, 0}; after != After::HangUp && !stop; ::poll(&p, 1, 100)) {
+            p.events = after == After::Flood ? POLLIN | POLLOUT : 0;
+            if (p.revents & POLLOUT) put(c, {0, 9999, 0}, std::vector<uint8_t>(4096));
+            if ((p.revents & POLLIN) && !next(c, h, in)) return;
+            if ((p.revents & POLLIN) && h.id == orgb::kUpdateLeds)
+                firstLed = in[6] | in[7] << 8 | in[8] << 16;
+        }
+    }
+    int listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), port = 0;
+    std::atomic<int> connections{0};
+    std::atomic<uint32_t> firstLed{~0u}; // of the last UPDATELEDS
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+// Names a server gives reach the log short, on one line, and unmistakable.
+TEST(OpenRgbNames, AreCutAndEscapedForTheLog) {
+    auto times = [](std::string s, int n) {
+        std::string out;
+        while (n--)
+            out += s;
+        return out;
+    };
+    const std::pair<std::string, std::string> rows[] = {
+        {"Full 104 key ", "Full 104 key "},
+        {"a\nb\r\x1b[2J\x7f\\", "a\\x0Ab\\x0D\\x1B[2J\\x7F\\x5C"},
+        {"c1 \xc2\x9b\xc2\xa0", "c1 \\u009B\xc2\xa0"},
+        {times("x", 64), times("x", 64)},
+        {times("\xc3\xa9", 65), times("\xc3\xa9", 64) + "…"},
+        {times("\x80", 300), times("\x80", 256) + "…"},
+    };
+    for (const auto& [name, shown] : rows)
+        EXPECT_EQ(orgb::printableName(name), shown);
+}
+
+// A client of the host's socket at `path`; -1 when it cannot connect.
+int connectTo(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+    ::close(fd);
+    return -1;
 }
 
 class Chain : public ::testing::Test {
@@ -165,11 +274,12 @@ TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
         CorvLedSetLightingForKeyWithKeyName(k, 0, 100, 0);
     EXPECT_TRUE(shows({{"Key: 1", "#00FF00"}, {"Key: 0", "#00FF00"}, {"Key: D", "#00FF00"}}));
 
-    // The last client gone, the board is given back; the next one has it taken again and
-    // shows the frame, though it has not changed since it was last sent.
+    // The last client gone, the board is given back; the next one's first lighting takes it
+    // again and shows the whole frame, though it has not changed since it was last sent.
     output_->clientsChanged(0);
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
     output_->clientsChanged(1);
+    CorvLedSetLightingForKeyWithKeyName(CLK_1, 0, 100, 0);
     EXPECT_TRUE(shows({{"Key: 1", "#00FF00"}, {"Key: Escape", "#FF0000"}}));
 
     CorvLedShutdown();
@@ -207,6 +317,92 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
     }
 }
 
+// Clients that come and go without lighting anything leave the devices alone; one that lit
+// them and comes straight back keeps them; when it leaves for good they are given back.
+TEST_F(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
+    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--start-static"});
+    startHost(peer_->port());
+    for (int i = 0; i < 50; ++i)
+        ::close(connectTo(dir_ + "/Corvane/CHS_LED_SDK"));
+    EXPECT_TRUE(within(5, [&] { return host_->server().connectionsServed() == 51; }));
+    EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Static"; }));
+    EXPECT_EQ(peer_->ask("stats").at(0).substr(0, 4), "0 0 "); // no LED update either
+    CorvLedSetLighting(0, 0, 100);
+    EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Direct"; }));
+    CorvLedShutdown();
+    ASSERT_TRUE(CorvLedInit());
+    EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Direct"; }));
+    CorvLedShutdown();
+    EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
+}
+
+// A server that floods unasked packets, or stops reading frames of 60000 LEDs, holds neither
+// the frames nor the host's exit. CPU and exit times are printed, not judged.
+TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
+    for (const After after : {After::Flood, After::StopReading}) {
+        FakeServer server(after, 1, keyboardV0("Fake", after == After::Flood ? 1 : 60000));
+        const std::string socket = dir_ + "/Corvane/CHS_LED_SDK",
+                          port = std::to_string(server.port);
+        ChildProcess host({ET_CORVANE_HOST, "--openrgb", "127.0.0.1:" + port, "--socket", socket},
+                          true);
+        ASSERT_TRUE(within(5, [&] { return std::filesystem::exists(socket); }) && CorvLedInit());
+        auto cpu = [&, ticks = std::array<unsigned long, 2>{}]() mutable {
+            std::ifstream in("/proc/" + std::to_string(host.pid()) + "/stat");
+            const std::string stat{std::istreambuf_iterator<char>(in), {}};
+            std::sscanf(stat.c_str() + stat.rfind(')') + 2,
+                        "%*s%*s%*s%*s%*s%*s%*s%*s%*s%*s%*s%lu%lu", &ticks[0], &ticks[1]);
+            return double(ticks[0] + ticks[1]) / double(::sysconf(_SC_CLK_TCK));
+        };
+        EXPECT_TRUE(
+            within(5, [&] { return CorvLedSetLighting(100, 0, 0) && server.firstLed == 0xFF; }) ||
+            after == After::StopReading);
+        const double before = cpu();
+        int shade = 0;
+        within(1.5, [&] { return !CorvLedSetLighting(shade++ % 100, 0, 0); });
+        const auto stopped = std::chrono::steady_clock::now();
+        const double used = cpu() - before;
+        ::kill(host.pid(), SIGTERM);
+        EXPECT_EQ(host.wait(5), 0);
+        std::fprintf(
+            stderr, "%s server: host CPU %.0f %% for 1.5 s, exit %.2f s after SIGTERM\n",
+            after == After::Flood ? "flooding" : "stalled", used / 1.5 * 100,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count());
+        CorvLedShutdown();
+    }
+}
+
+// More than 64 controllers are refused, and whatever a server names its devices, the log
+// shows each name short and on one line. A server that answers and hangs up is retried ever
+// more slowly and reported once.
+TEST(OpenRgbOutput, RefusesAbsurdCountsAndNamesAndRetriesAFlappingServerSlowly) {
+    for (const uint32_t count : {3000u, 1u}) {
+        FakeServer server(After::HangUp, count,
+                          keyboardV0("Evil\n\x1b[1m" + std::string(60000, 'x'), 1));
+        std::mutex mutex;
+        std::vector<std::string> lines;
+        orgb::OpenRgbOutput output(
+            {"127.0.0.1", server.port, "", false, {}}, [] { return hostsim::KeyboardState{}; },
+            [&](const std::string& line) {
+                std::lock_guard<std::mutex>{mutex}, lines.push_back(line);
+            });
+        output.start();
+        within(3, [] { return false; });
+        output.stop();
+        std::fprintf(stderr,
+                     "server claiming %u controllers: %d connections, %zu log lines in 3 s\n",
+                     count, server.connections.load(), lines.size());
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines[0].find(count > 1 ? "3000 controllers" : "Evil\\x0A\\x1B[1mxxx"),
+                  std::string::npos)
+            << lines[0].substr(0, 120);
+        EXPECT_LE(lines.size(), 3u); // what it found (a board of one LED lacks keys), its loss
+        EXPECT_LE(server.connections, 12);
+        for (const auto& line : lines)
+            EXPECT_EQ(line.find_first_of("\n\x1b"), line.find(std::string(65, 'x'))) // neither
+                << line.substr(0, 120);
+    }
+}
+
 TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
     // The debug boards have no macro keys and no logo; Fn stands in for Right Windows.
     std::vector<int32_t> extras;
@@ -236,17 +432,6 @@ TEST(KeyMap, LedNamesMatchWhateverTheirCaseAndBlanks) {
     EXPECT_EQ(orgb::normalizedLedName("Key: \xc3\x84"), "\xc3\x84"); // ASCII letters only
     const auto resolved = orgb::resolveKeys({"Underglow", "key: escape ", "Key: Escape"});
     EXPECT_EQ(resolved.ledForKey.at(CLK_Escape), 1);
-}
-
-// A client of the host's socket at `path`; -1 when it cannot connect.
-int connectTo(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-    ::close(fd);
-    return -1;
 }
 
 // The socket, without any OpenRGB: private to the user, one host at a time, a stale file
