@@ -159,7 +159,7 @@ void OpenRgbOutput::stop() {
 
 void OpenRgbOutput::run() {
     auto retry = kFirstRetry;
-    bool waitFirst = false; // the last connection ended before it proved healthy
+    bool waitFirst = false; // every attempt but the first waits for the backoff
     // One line an outage: it begins with the first failure after a healthy connection and
     // ends once a connection has lasted kHealthy; then what that one found is told.
     bool outage = false;
@@ -205,10 +205,10 @@ void OpenRgbOutput::run() {
                 for (const auto& line : std::exchange(found, {}))
                     log_(line);
         }
-        if ((outage || waitFirst) && Clock::now() - since >= kHealthy) {
+        if ((outage || retry > kFirstRetry) && Clock::now() - since >= kHealthy) {
             for (const auto& line : std::exchange(found, {}))
                 log_(line);
-            outage = waitFirst = false;
+            outage = false;
             retry = kFirstRetry;
         }
 
