@@ -99,9 +99,10 @@ std::vector<uint8_t> keyboardV0(const std::string& name, size_t leds) {
     return d;
 }
 
-// A hostile OpenRGB server, one connection at a time: it answers the handshake, claiming
-// `count` controllers, each `keyboard`, then floods unasked packets, stops reading or hangs up.
-enum class After { Flood, StopReading, HangUp };
+// A hostile OpenRGB server, one connection at a time: it answers the handshake (but the first
+// kind), claiming `count` controllers, each `keyboard`, then floods unasked packets, stops
+// reading or hangs up.
+enum class After { FloodUnanswered, Flood, StopReading, HangUp };
 struct FakeServer {
     FakeServer(After after, uint32_t count = 1,
                std::vector<uint8_t> keyboard = keyboardV0("Fake", 1)) {
@@ -130,19 +131,24 @@ struct FakeServer {
     }
     void put(int c, orgb::Header h, const std::vector<uint8_t>& payload) {
         const auto bytes = orgb::packet(h.device, h.id, payload);
-        ::send(c, bytes.data(), bytes.size(), MSG_NOSIGNAL | (h.id == 9999 ? MSG_DONTWAIT : 0));
+        ::send(c, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     }
     void serve(int c, After after, const std::vector<uint8_t>& count,
                const std::vector<uint8_t>& keyboard) {
         orgb::Header h;
-        std::vector<uint8_t> in;
-        while (next(c, h, in) && h.id != orgb::kRequestControllerData)
+        std::vector<uint8_t> in, unasked;
+        for (int i = 0; i < 1024; ++i)
+            for (uint8_t b : orgb::packet(0, 9999))
+                unasked.push_back(b);
+        while (after != After::FloodUnanswered && next(c, h, in) &&
+               h.id != orgb::kRequestControllerData)
             if (h.id == orgb::kRequestProtocolVersion || h.id == orgb::kRequestControllerCount)
                 put(c, h, h.id ? std::vector<uint8_t>(4) : count);
         if (h.id == orgb::kRequestControllerData) put(c, h, keyboard);
         for (pollfd p{c, 0, 0}; after != After::HangUp && !stop; ::poll(&p, 1, 100)) {
-            p.events = after == After::Flood ? POLLIN | POLLOUT : 0;
-            if (p.revents & POLLOUT) put(c, {0, 9999, 0}, std::vector<uint8_t>(4096));
+            p.events = after <= After::Flood ? POLLIN | POLLOUT : 0;
+            if (p.revents & (POLLHUP | POLLERR)) return;
+            if (p.revents & POLLOUT) ::send(c, unasked.data(), unasked.size(), MSG_NOSIGNAL);
             if ((p.revents & POLLIN) && !next(c, h, in)) return;
             if ((p.revents & POLLIN) && h.id == orgb::kUpdateLeds)
                 firstLed = in[6] | in[7] << 8 | in[8] << 16;
@@ -307,7 +313,8 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
     for (uint32_t version = 0; version <= orgb::kClientProtocolVersion; ++version) {
         orgb::SdkClient client;
         std::string error;
-        ASSERT_TRUE(client.open("127.0.0.1", port, &error, version)) << error;
+        ASSERT_TRUE(client.open(version ? "127.0.0.1" : "localhost", port, &error, version))
+            << error;
         EXPECT_EQ(client.version(), version);
         const auto device = client.controllerData(0, &error);
         ASSERT_TRUE(device) << "version " << version << ": " << error;
@@ -369,6 +376,15 @@ TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - stopped).count());
         CorvLedShutdown();
     }
+}
+
+// A request ends by its deadline however much else the server sends meanwhile.
+TEST(SdkClient, RequestsEndByTheirDeadlineWhateverElseArrives) {
+    FakeServer server(After::FloodUnanswered);
+    orgb::SdkClient client;
+    client.replyTimeout = std::chrono::milliseconds(200);
+    std::string error;
+    EXPECT_FALSE(client.open("127.0.0.1", server.port, &error) && client.controllerCount(&error));
 }
 
 // More than 64 controllers are refused, and whatever a server names its devices, the log
