@@ -61,6 +61,11 @@ void SdkClient::interrupt() {
     ::eventfd_write(interrupted_, 1);
 }
 
+bool SdkClient::interrupted() const {
+    pollfd p{interrupted_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}
+
 void SdkClient::resume(Clock::time_point limit) {
     eventfd_t count;
     ::eventfd_read(interrupted_, &count);
@@ -154,7 +159,7 @@ bool SdkClient::open(const std::string& host, int port, std::string* error, uint
     if (!addresses) return false;
     const auto deadline = Clock::now() + connectTimeout;
     std::string why = "no address";
-    for (addrinfo* a = addresses->found; a && fd_ < 0 && why != "connect stopped"; a = a->ai_next)
+    for (addrinfo* a = addresses->found; a && fd_ < 0 && !interrupted(); a = a->ai_next)
         connectTo(*a, deadline, &why);
     if (fd_ < 0) return fail(error, why);
     const int one = 1;

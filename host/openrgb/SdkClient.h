@@ -60,6 +60,7 @@ class SdkClient {
     struct Lookup;
     std::shared_ptr<Lookup> resolve(const std::string& host, int port, std::string* error);
     bool connectTo(const addrinfo& address, Clock::time_point deadline, std::string* why);
+    bool interrupted() const;
     // Polls `fd` for `events` beside the interruption: 1 ready, 0 timed out, -1 interrupted.
     int wait(int fd, short events, Clock::time_point deadline, std::string* error) const;
     std::optional<std::vector<uint8_t>> request(uint32_t device, uint32_t id,
