@@ -261,11 +261,10 @@ TEST_F(ConfigTest, ARewriteKeepsTheFilesMode) {
     double value = 1;
     ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"new", &value));
     EXPECT_EQ(fs::status(file_).permissions(), static_cast<fs::perms>(0644));
-    for (const wchar_t* name : {L"a", L"b"}) {
-        const auto mode = static_cast<fs::perms>(name[0] == L'a' ? 0600 : 0640);
-        fs::permissions(file_, mode);
+    for (const auto& [name, mode] : {std::pair{L"a", 0600}, {L"b", 0640}}) {
+        fs::permissions(file_, static_cast<fs::perms>(mode));
         ASSERT_TRUE(CorvLedGetConfigOptionNumber(name, &value)); // added: the file is rewritten
-        EXPECT_EQ(fs::status(file_).permissions(), mode) << std::oct << static_cast<int>(mode);
+        EXPECT_EQ(fs::status(file_).permissions(), static_cast<fs::perms>(mode)) << mode;
     }
     ::umask(umask);
 }

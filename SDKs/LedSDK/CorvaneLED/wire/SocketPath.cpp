@@ -35,8 +35,7 @@ std::string corvaneSocketPath() {
 }
 
 bool fitsSocketAddress(const std::string& path) {
-    return !path.empty() && path.size() <= kMaxSocketPathBytes &&
-           path.find('\0') == std::string::npos;
+    return !path.empty() && path.size() <= kMaxSocketPathBytes;
 }
 
 } // namespace corvwire

@@ -15,7 +15,8 @@ inline constexpr std::size_t kMaxSocketPathBytes = 103;
 // The result may be longer than kMaxSocketPathBytes: callers refuse such a path.
 std::string corvaneSocketPath();
 
-// True for a path that fits a socket address whole: not empty, no NUL, at most 103 bytes.
+// True for a path that fits a socket address whole: not empty, at most 103 bytes. (Neither
+// the environment nor a command line can carry a NUL byte.)
 bool fitsSocketAddress(const std::string& path);
 
 } // namespace corvwire
