@@ -4,6 +4,7 @@
 // PNG pictures on request, a live window) and the keyboards of a running OpenRGB server.
 #include "Host.h"
 #include "KeyboardRender.h"
+#include "SocketPath.h"
 #include "openrgb/OpenRgbOutput.h"
 #ifdef HOSTSIM_WINDOW
 #include "KeyboardWindow.h"
@@ -27,13 +28,6 @@
 #include <thread>
 
 namespace {
-std::string defaultSocketPath() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') return std::string(xdg) + "/Corvane/CHS_LED_SDK";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.local/share/Corvane/CHS_LED_SDK";
-}
-
 #ifdef HOST_DEFAULT_VIRTUAL
 constexpr const char* kProgram = "corvane-host-sim";
 #else
@@ -131,7 +125,7 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
 #endif
 
 struct Options {
-    std::string socketPath = defaultSocketPath();
+    std::string socketPath = corvwire::corvaneSocketPath();
     bool live = false, wantVirtual = false, wantOpenRgb = false;
     orgb::OpenRgbOptions openrgb;
 };
@@ -189,6 +183,13 @@ int parseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (const int status = parseArguments(argc, argv, options); status >= 0) return status;
+    // The library refuses such a path, so a host listening there would serve nobody.
+    if (!corvwire::fitsSocketAddress(options.socketPath)) {
+        std::cerr << kProgram << ": cannot listen on \"" << options.socketPath
+                  << "\": a socket path must be 1 to " << corvwire::kMaxSocketPathBytes
+                  << " bytes (set XDG_DATA_HOME or HOME to an absolute path, or give --socket)\n";
+        return 1;
+    }
     // Blocked before any thread starts, so only sigwait below receives them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);

@@ -1,5 +1,6 @@
 #include "Programs.h"
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,10 @@ void HostSim::kill() {
     if (!process_) return;
     process_->kill();
     endRun();
+}
+
+void HostSim::signal(int signal) {
+    if (process_) ::kill(process_->pid(), signal);
 }
 
 void HostSim::takeNewLines() const {

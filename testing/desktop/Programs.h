@@ -34,6 +34,9 @@ class HostSim {
     void stop();
     // SIGKILL: the host vanishes without closing anything.
     void kill();
+    // Sends `signal` to the running host: SIGSTOP and SIGCONT stop and resume it as Ctrl-Z and
+    // fg would, its socket still open.
+    void signal(int signal);
     bool running() const { return process_ != nullptr; }
 
     // Every message received so far, by every run of the host, in arrival order.

@@ -240,3 +240,31 @@ TEST_F(ConfigTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
 }
+
+TEST_F(ConfigTest, DocumentsUpTo1MiBAreWrittenAndReadLargerOnesNeither) {
+    double speed = 3.5;
+    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    ASSERT_TRUE(CorvLedSetConfigOptionLabel(L"misc", L"x"));
+    const std::size_t exactly = (1u << 20) - fileText().size() + 1; // label length for 1 MiB
+    ASSERT_TRUE(CorvLedSetConfigOptionLabel(L"misc", std::wstring(exactly, L'x').c_str()));
+    const std::string full = fileText();
+    EXPECT_EQ(full.size(), 1u << 20);
+    EXPECT_TRUE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+    EXPECT_FALSE(CorvLedSetConfigOptionLabel(L"misc", std::wstring(exactly + 1, L'x').c_str()));
+    EXPECT_EQ(fileText(), full);
+    setFileText(full + " ");
+    EXPECT_FALSE(CorvLedGetConfigOptionNumber(L"speed", &speed));
+}
+
+TEST_F(ConfigTest, ARewriteKeepsTheFilesMode) {
+    const mode_t umask = ::umask(022);
+    double value = 1;
+    ASSERT_TRUE(CorvLedGetConfigOptionNumber(L"new", &value));
+    EXPECT_EQ(fs::status(file_).permissions(), static_cast<fs::perms>(0644));
+    for (const auto& [name, mode] : {std::pair{L"a", 0600}, {L"b", 0640}}) {
+        fs::permissions(file_, static_cast<fs::perms>(mode));
+        ASSERT_TRUE(CorvLedGetConfigOptionNumber(name, &value)); // added: the file is rewritten
+        EXPECT_EQ(fs::status(file_).permissions(), static_cast<fs::perms>(mode)) << mode;
+    }
+    ::umask(umask);
+}

@@ -4,6 +4,7 @@
 // the director's, checked on its recorded keyboard; the host's pictures are host-sim's.
 #include "E2eTest.h"
 
+#include <csignal>
 #include <regex>
 #include <thread>
 
@@ -145,6 +146,24 @@ TEST_F(E2eTest, APlayersEvening) {
                                   std::regex::icase);
     for (const auto& line : session.app().output())
         EXPECT_FALSE(std::regex_search(line, alarm)) << line;
+}
+
+// A host stopped as with Ctrl-Z while pulses run: the library's writes give up instead of
+// blocking, so the application's main loop runs on and it quits when the desktop asks.
+TEST_F(E2eTest, AStoppedHostFreezesNothing) {
+    SettingsFile settings;
+    settings.calibratedForCellWidth(8);
+    AppSession& session = prepare(settings, SessionOptions::withCellWidth(8));
+    ASSERT_TRUE(session.ok() && session.startApp()) << "no Init from ember-talon";
+    session.gameInFront();
+    ASSERT_TRUE(session.send("C"));
+    ASSERT_TRUE(session.host().waitUntil(
+        [&](const auto& all) { return allKeysSeen(all, 0, kCombatKeys); }, 10.0));
+    session.host().signal(SIGSTOP);
+    // Nothing can be waited for while the host sleeps: time for the pulses to fill its socket.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_EQ(session.quitApp(), 0) << "the application hung on the stopped host";
+    session.host().signal(SIGCONT);
 }
 
 } // namespace

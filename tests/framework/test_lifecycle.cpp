@@ -14,10 +14,12 @@
 // bind to it first, and it hands them on to the C library's unless told otherwise.
 namespace {
 std::atomic<int> g_zeroSends{-1}; // -1: pass through; otherwise count the zero returns
+std::atomic<int> g_sends{0};
 } // namespace
 extern "C" ssize_t send(int fd, const void* buf, size_t n, int flags) {
     using Send = ssize_t (*)(int, const void*, size_t, int);
     static const auto real = reinterpret_cast<Send>(::dlsym(RTLD_NEXT, "send"));
+    g_sends++;
     if (g_zeroSends.load() < 0) return real(fd, buf, n, flags);
     g_zeroSends++;
     return 0;
@@ -71,8 +73,9 @@ TEST_F(Lifecycle, AMissingOrVanishedHostFailsCommandsUntilTheNextInitReachesIt) 
     ASSERT_EQ(std::signal(SIGPIPE, SIG_DFL), SIG_DFL);
     bool anyFailed = false;
     for (int i = 0; i < 200 && !anyFailed; ++i)
-        anyFailed = !CorvLedSetLighting(1, 2, 3);
+        anyFailed = (g_sends = 0, !CorvLedSetLighting(1, 2, 3));
     EXPECT_TRUE(anyFailed);
+    EXPECT_EQ(g_sends.load(), 1) << "a closed peer fails the write at once, not after retries";
     EXPECT_FALSE(CorvLedSetLighting(1, 2, 3)); // no reconnection
     CorvLedShutdown();
     ASSERT_TRUE(host_->start());

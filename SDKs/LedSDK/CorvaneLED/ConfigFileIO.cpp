@@ -10,8 +10,6 @@ namespace corvled {
 
 namespace {
 
-constexpr std::size_t kMaxConfigBytes = 16 * 1024 * 1024;
-
 // Closes the descriptor on every path out of a function.
 class FileDescriptor {
   public:
@@ -79,13 +77,21 @@ bool makeDirectories(const std::string& path) {
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+    // What the reader would refuse is never written: the old file, still readable, stays.
+    if (bytes.size() > kMaxConfigBytes) return false;
     // One temporary name per process: a leftover from a crashed process with the same
     // id is stale by construction and may be replaced.
     const std::string temporary = path + ".tmp." + std::to_string(::getpid());
     ::unlink(temporary.c_str());
-    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    // A rewrite keeps the old file's mode (a private file stays private); the new file is
+    // private until then, so its bytes are never more readable than the old file's.
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    FileDescriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                               replacing ? 0600 : 0666));
     if (file.get() < 0) return false;
-    const bool written = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+    const bool written = (!replacing || ::fchmod(file.get(), old.st_mode & 07777) == 0) &&
+                         writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
     if (!file.close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

@@ -10,12 +10,15 @@ public:
     cCHSConnection(const cCHSConnection&) = delete;
     cCHSConnection& operator=(const cCHSConnection&) = delete;
 
-    // Connects to <user data folder>/Corvane/CHS_LED_SDK. Prints "Connect Error: …" when
-    // nobody listens. False also for a path that does not fit a socket address.
+    // Connects to the host's socket (see corvwire::corvaneSocketPath). Prints "Connect Error: …"
+    // when nobody listens, when the listener's backlog stays full past the deadline, or when
+    // the listener runs as neither this user nor root. False also for a path that does not
+    // fit a socket address.
     bool initialize();
     // Same, on an explicit path (the host simulator's tests use their own folder).
     bool initializeAt(const std::string& socketPath);
-    // Writes all bytes; false on any error, on a closed peer, or when the socket takes none.
+    // Writes all bytes within the deadline; false on any error, on a closed peer, or when the
+    // socket takes none. A write that ran out of time or stopped midway closes the connection.
     bool write(const void* data, unsigned long length);
     void shutdownAndCleanUp();
 
@@ -24,6 +27,3 @@ public:
 private:
     int fd_ = -1;
 };
-
-// The socket path the library uses: <user data folder>/Corvane/CHS_LED_SDK.
-std::string corvaneSocketPath();

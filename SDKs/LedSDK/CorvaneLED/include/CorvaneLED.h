@@ -3,7 +3,11 @@
  *
  * The library forwards every command as a small binary message to the Corvane
  * host software over its Unix-domain socket
- *   $XDG_DATA_HOME/Corvane/CHS_LED_SDK   ($HOME/.local/share when XDG_DATA_HOME is unset).
+ *   $XDG_DATA_HOME/Corvane/CHS_LED_SDK
+ * where a relative or unset XDG_DATA_HOME stands for $HOME/.local/share, and a relative or
+ * unset HOME for the home folder the password database gives the user. The host software
+ * computes the same path. The library talks only to a host running as the same user or
+ * as root.
  * It never reads from the socket: a command "succeeds" when every byte of its message
  * was accepted by the socket, not when the host has acted on it.
  *
@@ -12,8 +16,12 @@
  *    which prints one "Connect Error: <reason>" line on standard error when the host
  *    software cannot be reached.
  *  - Lighting commands may be called from any thread. Each call blocks until its own
- *    message has been written; messages from different threads never interleave and are
- *    written in the order in which the callers reached the library.
+ *    message has been written, but never longer than about 250 ms of writing: a host that
+ *    stops reading (stopped, stalled) makes the call return false and closes the
+ *    connection, since its stream may hold part of a message; every later command returns
+ *    false at once until CorvLedShutdown and a new CorvLedInit. Messages from different
+ *    threads never interleave and are written in the order in which the callers reached
+ *    the library (a caller may also wait for the calls ahead of it).
  *  - Color components are ints 0–255 and reach the host unchanged; anything outside is
  *    refused before sending. (Ember Talon passes percentages, 0–100.)
  *  - Buffers passed in (bitmaps, key lists, option paths) stay the caller's and are read
@@ -33,7 +41,7 @@
  *  - Every effect ticks for the first time on the next pass of that loop, then once per
  *    interval on a fixed schedule (a late tick does not delay the next ones; missed ticks
  *    are skipped, not replayed). Each tick sends one command and blocks the thread for that
- *    one socket write.
+ *    one socket write (at most about 250 ms, as above).
  *  - Ticks count, not clocks: durations are consumed per tick (see each function), so an
  *    effect whose ticks come late lasts longer rather than skipping steps.
  *  - An effect's source is destroyed the moment the effect ends (at once for
@@ -206,10 +214,13 @@ typedef enum KeyName {
  * Connects to the host software and asks it to save the keyboard's current lighting
  * (restored by CorvLedRestoreLighting and CorvLedShutdown).
  * Returns true when connected and the hello message was written. False when the library
- * was already initialised (nothing changes), when the socket cannot be reached (one
- * "Connect Error" line on stderr) or its path exceeds 103 bytes, or when the hello message
+ * was already initialised (nothing changes); when the socket cannot be reached, when the
+ * host does not take the connection within about 250 ms, or when the program listening
+ * there runs as neither this user nor root (one "Connect Error" line on stderr each, and
+ * nothing is sent); when its path is empty or exceeds 103 bytes; or when the hello message
  * could not be written — in that last case the library stays initialised and later
- * commands keep trying the same connection. Any thread.
+ * commands keep trying the same connection unless the write ran out of time (see the
+ * general rules). Any thread.
  */
 CORVLED_API bool CorvLedInit(void);
 
@@ -378,13 +389,14 @@ CORVLED_API bool CorvLedStopEffectsOnKey(KeyName key);
  * requests return what the file holds, also after another program has changed it (the
  * file is read anew on every call). The file is created on the first addition, with its
  * folders; it is replaced whole (a new file is written, flushed and renamed over the old
- * one), so it is never left half-written.
+ * one), so it is never left half-written; the replacement keeps the old file's mode.
  *
  * Common results. False, with the outputs untouched:
  *   - before CorvSetConfigFilePath has succeeded;
  *   - for a null path or output pointer, or a path with more than two "/";
- *   - when the file exists but cannot be read, or a new option cannot be written (its
- *     folder cannot be created, the disk is full, ...);
+ *   - when the file exists but cannot be read or is larger than 1 MiB, or a new option
+ *     cannot be written (its folder cannot be created, the disk is full, the document
+ *     would exceed 1 MiB, ...);
  *   - when the category or the option's group in the file is not of the form written
  *     here (it is then left unchanged).
  * True otherwise: the option was found, or added with the caller's default. A file that
