@@ -30,7 +30,9 @@ hostsim::Message message(uint32_t command, std::initializer_list<int32_t> fields
     corvwire::putU32(m.bytes.data(), static_cast<uint32_t>(m.bytes.size()));
     corvwire::putU32(m.bytes.data() + 4, command);
     size_t at = 8;
+    EXPECT_LE(at + 4 * fields.size(), m.bytes.size()) << "more fields than the command holds";
     for (int32_t f : fields) {
+        if (at + 4 > m.bytes.size()) break;
         corvwire::putI32(m.bytes.data() + at, f);
         at += 4;
     }
@@ -183,8 +185,8 @@ TEST(HostServer, StaysBoundedUnderAFloodOfKeysAndSavesAndServesTheOtherClient) {
         flood.push_back(message(i % 4 ? kSetKeyByScanCode + i % 4 - 1 : kSetKeyByKeyName,
                                 {0x10000 + i, 1, 2, 3}));
         if (i % 50 == 0)
-            flood.push_back(
-                message(i % 100 ? kSaveCurrentLighting : kSaveSingleKeyLighting, {0x10000 + i}));
+            flood.push_back(i % 100 ? message(kSaveCurrentLighting)
+                                    : message(kSaveSingleKeyLighting, {0x10000 + i}));
     }
     for (const et::KeyRow& key : et::kKeyTable) { // the grid's keys, then P1-P9, logo, badge
         flood.push_back(message(kSetKeyByKeyName, {key.keyName, 4, 5, 6}));
