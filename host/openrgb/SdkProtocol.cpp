@@ -107,6 +107,7 @@ Zone readZone(Reader& r, uint32_t version) {
             r.skip(12, "segment");
         }
     }
+    if (version >= 5) r.u32("zone flags");
     return z;
 }
 
@@ -175,6 +176,14 @@ std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t ver
     if (r.need(size_t{colors} * 4, "colors")) d.colors.reserve(colors);
     for (uint16_t i = 0; i < colors && r.ok(); ++i)
         d.colors.push_back(r.u32("color"));
+    if (version >= 5) {
+        // Alternate LED names (regional legends); the primary names are what keys match.
+        const uint16_t alternates = r.u16("alternate name count");
+        for (uint16_t i = 0; i < alternates && r.ok(); ++i)
+            r.string("alternate LED name");
+        r.u32("controller flags");
+    }
+    if (r.ok() && r.offset() != payload.size()) r.fail("bytes after the description");
     if (r.ok() && d.modes.size() > 0 &&
         (d.activeMode < 0 || static_cast<size_t>(d.activeMode) >= d.modes.size()))
         r.fail("active mode out of range");

@@ -27,11 +27,24 @@ namespace {
 using et::test::ChildProcess;
 using Colors = std::map<std::string, std::string>;
 
-// The test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
+// The two OpenRGB lines a player may run: what each serves by default.
+struct Line {
+    const char* name;
+    const char* program;
+    uint32_t version;
+    size_t leds, zones;
+};
+const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3},
+                       {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4}};
+void PrintTo(const Line& line, std::ostream* out) {
+    *out << line.name;
+}
+
+// A test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
 class Peer {
   public:
-    explicit Peer(int port, std::vector<std::string> options = {}) {
-        std::vector<std::string> argv{ET_OPENRGB_PEER, "--port", std::to_string(port),
+    explicit Peer(const Line& server, int port, std::vector<std::string> options = {}) {
+        std::vector<std::string> argv{server.program, "--port", std::to_string(port),
                                       "--reuseaddr", "--ignore-sigpipe"};
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<ChildProcess>(argv, true);
@@ -172,12 +185,10 @@ int connectTo(const std::string& path) {
     return -1;
 }
 
-class Chain : public ::testing::Test {
+// A host in this process with a socket folder of its own.
+class Session : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!std::filesystem::exists(ET_OPENRGB_PEER))
-            GTEST_SKIP() << "the OpenRGB SDK server test peer is not built (set "
-                            "ET_OPENRGB_PEER_DIR to its sources)";
         char pattern[] = "/tmp/et-orgb-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         dir_ = pattern;
@@ -218,11 +229,25 @@ class Chain : public ::testing::Test {
     orgb::OpenRgbOutput* output_ = nullptr; // owned by host_
 };
 
+// The same session against each OpenRGB line.
+class Chain : public Session, public ::testing::WithParamInterface<Line> {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(GetParam().program))
+            GTEST_SKIP() << "the " << GetParam().name << " SDK server test peer is not built (set "
+                         << "ET_OPENRGB_PEER_DIR or ET_OPENRGB10_PEER_DIR to its sources)";
+        Session::SetUp();
+    }
+    std::unique_ptr<Peer> makePeer(std::vector<std::string> options = {}, int port = 0) {
+        return std::make_unique<Peer>(GetParam(), port, std::move(options));
+    }
+};
+
 // One session through the chain: direct mode taken over, whole colors, keys and bitmaps
 // (saved lighting is the host's state, checked in host-sim), a storm of pulses coalesced into
 // frames, and at the end the mode and colors the server had before given back.
-TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
-    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--start-static"});
+TEST_P(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
+    peer_ = makePeer({"--start-static"});
     const Colors found = peer_->colors();
     startHost(peer_->port());
     CorvLedSetTargetDevice(4);
@@ -275,13 +300,13 @@ TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
 
 // The host finds a server that starts late and after every restart; the client speaks
 // every protocol version up to its own.
-TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) {
-    const int port = Peer(0).port();
+TEST_P(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) {
+    const int port = makePeer()->port();
     startHost(port);
     CorvLedSetLighting(0, 100, 0);
     for (int round = 0; round < 2; ++round) {
         peer_.reset();
-        peer_ = std::make_unique<Peer>(port);
+        peer_ = makePeer({}, port);
         ASSERT_EQ(peer_->port(), port);
         // A fresh server shows its own colors until the host has found it again.
         EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 2.5)) << "round " << round;
@@ -295,19 +320,19 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
         std::string error;
         ASSERT_TRUE(client.open(version ? "127.0.0.1" : "localhost", port, &error, version))
             << error;
-        EXPECT_EQ(client.version(), version);
+        EXPECT_EQ(client.version(), std::min(version, GetParam().version));
         const auto device = client.controllerData(0, &error);
         ASSERT_TRUE(device) << "version " << version << ": " << error;
-        EXPECT_EQ(device->leds.size(), 152u);
-        EXPECT_EQ(device->zones.size(), 3u);
+        EXPECT_EQ(device->leds.size(), GetParam().leds);
+        EXPECT_EQ(device->zones.size(), GetParam().zones);
         EXPECT_EQ(device->directMode(), 0);
     }
 }
 
 // Clients that come and go without lighting anything leave the devices alone; one that lit
 // them and comes straight back keeps them; when it leaves for good they are given back.
-TEST_F(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
-    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--start-static"});
+TEST_P(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
+    peer_ = makePeer({"--start-static"});
     startHost(peer_->port());
     for (int i = 0; i < 50; ++i)
         ::close(connectTo(dir_ + "/Corvane/CHS_LED_SDK"));
@@ -325,7 +350,7 @@ TEST_F(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
 
 // A server that floods unasked packets, or stops reading frames of 60000 LEDs, holds neither
 // the frames nor the host's exit. CPU and exit times are printed, not judged.
-TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
+TEST_F(Session, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
     for (const After after : {After::Flood, After::StopReading}) {
         FakeServer server(after, 1, keyboardV0("Fake", after == After::Flood ? 1 : 60000));
         const std::string socket = dir_ + "/Corvane/CHS_LED_SDK",
@@ -357,6 +382,9 @@ TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
         CorvLedShutdown();
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, Chain, ::testing::ValuesIn(kLines),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A request ends by its deadline however much else the server sends meanwhile.
 TEST(SdkClient, RequestsEndByTheirDeadlineWhateverElseArrives) {
@@ -400,13 +428,13 @@ TEST(OpenRgbOutput, RefusesAbsurdCountsAndNamesAndRetriesAFlappingServerSlowly) 
     }
 }
 
-TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
+TEST_P(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
     // The debug boards have no macro keys and no logo; Fn stands in for Right Windows.
     std::vector<int32_t> extras;
     for (const auto& extra : et::extraKeys())
         extras.push_back(extra.keyName);
     for (const char* layout : {"ansi", "iso"}) {
-        peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--layout", layout});
+        peer_ = makePeer({"--layout", layout});
         std::vector<std::string> leds;
         for (const auto& [name, color] : peer_->colors())
             leds.push_back(name);
