@@ -166,6 +166,7 @@ void OpenRgbOutput::run() {
     std::vector<std::string> found;
     auto since = Clock::now();
     auto nextFrame = Clock::now();
+    auto nextSend = Clock::time_point::max();
     auto trouble = [&](const std::string& line) {
         client_.close();
         waitFirst = true;
@@ -215,7 +216,9 @@ void OpenRgbOutput::run() {
         bool want = false, due = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, kIdlePoll, [&] { return stopping_ || dirty_; });
+            auto until = Clock::now() + kIdlePoll;
+            if (driving_ && taken_) until = std::min(until, nextSend);
+            wake_.wait_until(lock, until, [&] { return stopping_ || dirty_; });
             // A change right after a frame waits for the next frame's time, then the latest
             // state goes out whole.
             if (dirty_) wake_.wait_until(lock, nextFrame, [&] { return stopping_; });
@@ -235,10 +238,10 @@ void OpenRgbOutput::run() {
         }
         if (ok && !want && taken_) {
             ok = giveBack(&error);
-        } else if (ok && want && (due || !taken_)) {
+        } else if (ok && want && (due || !taken_ || Clock::now() >= nextSend)) {
             if (!taken_) ok = takeDevices(&error);
-            if (ok) ok = sendFrames(state_(), &error);
-            nextFrame = Clock::now() + options_.minInterval;
+            if (ok) ok = sendFrames(state_(), nextSend, &error);
+            if (due) nextFrame = Clock::now() + options_.minInterval;
         }
         if (!ok) trouble("lost OpenRGB (" + error + "); reconnecting");
     }
@@ -274,13 +277,29 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
                                 ? (klass == 4 || options_.allDevices)
                                 : (named || (klass != 4 && options_.allDevices));
         if (!wanted) continue;
-        if (device->directMode() < 0) {
-            lines.push_back("OpenRGB device \"" + shown + "\" has no per-LED mode; left alone");
+        const DeviceSettings& settings = options_.devices.lookup(device->name);
+        Target t;
+        t.mode = device->directMode();
+        if (t.mode < 0 && settings.allowSavingMode) {
+            t.mode = device->savingMode();
+            t.saving = t.mode >= 0;
+        }
+        if (t.mode < 0) {
+            if (namedAlone_.insert(device->name).second)
+                lines.push_back(
+                    "OpenRGB device \"" + shown + "\" " +
+                    (device->savingMode() < 0
+                         ? "has no per-LED mode; left alone"
+                         : "has only per-LED modes that write its flash at every change; left "
+                           "alone (to light it anyway, with whole-keyboard colors at most once "
+                           "a second, allow its saving mode in the host's settings for it)"));
             continue;
         }
-        Target t;
         t.index = i;
         t.klass = klass;
+        const int rate = std::max(1, settings.maxFrameRate);
+        t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
+                              : std::chrono::microseconds(1000000 / rate + 1);
         if (klass == 4) {
             KeyResolution keys = resolveKeys(device->leds);
             t.ledForKey = std::move(keys.ledForKey);
@@ -318,8 +337,7 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
 
 bool OpenRgbOutput::takeDevices(std::string* error) {
     for (Target& t : targets_) {
-        const int direct = t.device.directMode();
-        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, direct), error))
+        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, t.mode), error))
             return false;
         t.sent.clear();
     }
@@ -336,7 +354,7 @@ bool OpenRgbOutput::giveBack(std::string* error) {
             !client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error))
             return false;
         if (mode >= 0 && static_cast<size_t>(mode) < t.device.modes.size() &&
-            mode != t.device.directMode() &&
+            mode != t.mode &&
             !client_.send(t.index, kUpdateMode, updateModePayload(t.device, mode), error))
             return false;
         t.sent.clear();
@@ -345,7 +363,8 @@ bool OpenRgbOutput::giveBack(std::string* error) {
     return true;
 }
 
-bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, std::string* error) {
+bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, Clock::time_point& next,
+                               std::string* error) {
     const auto& whole = state.current().whole;
     if (whole != lastWhole_) {
         lastWhole_ = whole;
@@ -353,12 +372,27 @@ bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, std::string*
         for (int klass : {1, 2})
             if (target & klass) deskColor_[klass] = whole;
     }
+    const auto now = Clock::now();
+    next = Clock::time_point::max();
     for (Target& t : targets_) {
+        // A flash-writing board shows the whole-keyboard color alone, and only once one is set.
+        if (t.saving && !whole) continue;
         std::vector<uint32_t> colors = frameFor(t, state);
-        if (colors == t.sent) continue;
-        if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error)) return false;
-        t.sent = std::move(colors);
-        updates_++;
+        if (t.saving) std::fill(colors.begin(), colors.end(), fromCommandUnits(*whole));
+        const bool changed = colors != t.sent;
+        if (changed && now < t.nextDue) {
+            next = std::min(next, t.nextDue);
+            continue;
+        }
+        if (changed || (!t.saving && now >= t.sentAt + kRepeat)) {
+            if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error))
+                return false;
+            t.sent = std::move(colors);
+            t.sentAt = now;
+            t.nextDue = now + t.interval;
+            updates_++;
+        }
+        if (!t.saving) next = std::min(next, t.sentAt + kRepeat);
     }
     return true;
 }

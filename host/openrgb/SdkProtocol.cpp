@@ -138,7 +138,16 @@ int Device::directMode() const {
     for (size_t i = 0; i < modes.size(); ++i)
         if (modes[i].name == "Direct") return static_cast<int>(i);
     for (size_t i = 0; i < modes.size(); ++i)
-        if (modes[i].flags & kModeFlagPerLedColor) return static_cast<int>(i);
+        if ((modes[i].flags & (kModeFlagPerLedColor | kModeFlagAutomaticSave)) ==
+            kModeFlagPerLedColor)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int Device::savingMode() const {
+    for (size_t i = 0; i < modes.size(); ++i)
+        if ((modes[i].flags & kModeFlagPerLedColor) && (modes[i].flags & kModeFlagAutomaticSave))
+            return static_cast<int>(i);
     return -1;
 }
 

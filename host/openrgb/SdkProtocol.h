@@ -70,8 +70,11 @@ struct Device {
     std::vector<std::string> leds;
     std::vector<uint32_t> colors; // one per LED, 0x00BBGGRR
 
-    // The per-LED "Direct" mode: by name, else the first mode with per-LED colors; -1 none.
+    // The mode frames are streamed into: "Direct" by name, else the first mode with per-LED
+    // colors that does not write the flash; -1 none.
     int directMode() const;
+    // The first per-LED mode that writes the flash at every change; -1 none.
+    int savingMode() const;
 };
 
 // Parses a controller-data reply laid out for protocol `version` (0–5). Nullopt, with the

@@ -33,9 +33,10 @@ struct Line {
     const char* program;
     uint32_t version;
     size_t leds, zones;
+    const char* keyboard;
 };
-const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3},
-                       {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4}};
+const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3, "Full 104 key "},
+                       {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4, "Debug Keyboard"}};
 void PrintTo(const Line& line, std::ostream* out) {
     *out << line.name;
 }
@@ -200,13 +201,16 @@ class Session : public ::testing::Test {
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // The host as corvane-host runs it, in this process so that sanitizers see its threads.
-    void startHost(int port) {
+    void startHost(int port, orgb::DeviceSettingsTable devices = {}) {
         orgb::OpenRgbOptions options;
         options.port = port;
+        options.devices = std::move(devices);
+        std::lock_guard{mutex_}, log_.clear();
         host_ = std::make_unique<hostsim::Host>(dir_ + "/Corvane/CHS_LED_SDK",
                                                 [](const std::string&) {});
         auto output = std::make_unique<orgb::OpenRgbOutput>(
-            options, [this] { return host_->server().state(); }, [](const std::string&) {});
+            options, [this] { return host_->server().state(); },
+            [this](const std::string& line) { std::lock_guard{mutex_}, log_.push_back(line); });
         output_ = output.get();
         host_->addOutput(std::move(output));
         host_->server().setKeepMessages(false);
@@ -223,6 +227,17 @@ class Session : public ::testing::Test {
         });
     }
 
+    size_t logged(const std::string& part) {
+        std::lock_guard lock{mutex_};
+        return size_t(std::count_if(log_.begin(), log_.end(), [&](const std::string& line) {
+            return line.find(part) != std::string::npos;
+        }));
+    }
+    // The peer's count of one kind for device 0 (`stats` updates, `saves` count).
+    int count(const char* what) { return std::stoi(peer_->ask(what).at(0).substr(2)); }
+
+    std::mutex mutex_;
+    std::vector<std::string> log_;
     std::string dir_;
     std::unique_ptr<Peer> peer_;
     std::unique_ptr<hostsim::Host> host_;
@@ -338,14 +353,44 @@ TEST_P(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
         ::close(connectTo(dir_ + "/Corvane/CHS_LED_SDK"));
     EXPECT_TRUE(within(5, [&] { return host_->server().connectionsServed() == 51; }));
     EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Static"; }));
-    EXPECT_EQ(peer_->ask("stats").at(0).substr(0, 4), "0 0 "); // no LED update either
+    EXPECT_EQ(count("stats"), 0); // no LED update either
     CorvLedSetLighting(0, 0, 100);
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Direct"; }));
+    // An idle board gets its frame again every 1.2 s, so that it never falls back to its own
+    // effect; not more often.
+    const int before = count("stats");
+    within(3, [] { return false; });
+    EXPECT_GE(count("stats") - before, 2);
+    EXPECT_LE(count("stats") - before, 3);
     CorvLedShutdown();
     ASSERT_TRUE(CorvLedInit());
     EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Direct"; }));
     CorvLedShutdown();
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
+}
+
+// A board whose only per-LED mode writes its flash is named once and left alone; allowed that
+// mode, it shows whole-keyboard colors alone, at most one a second, and no idle repeats.
+TEST_P(Chain, NeverStreamsIntoAModeThatWritesTheFlashUnlessAllowed) {
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "allowed" : "not allowed");
+        peer_ = makePeer({"--no-direct"});
+        orgb::DeviceSettingsTable devices;
+        devices.set({GetParam().keyboard, 60, {}, allowed});
+        startHost(peer_->port(), devices);
+        CorvLedSetLighting(0, 0, 100);
+        CorvLedSetLightingForKeyWithKeyName(CLK_A, 100, 0, 0);
+        EXPECT_EQ(shows({{"Key: A", "#0000FF"}, {"Key: Escape", "#0000FF"}}, 1.5), allowed);
+        for (int shade : {25, 50, 75})
+            CorvLedSetLighting(shade, 0, 100);
+        EXPECT_EQ(shows({{"Key: Escape", "#BF00FF"}}, allowed ? 3 : 0.5), allowed);
+        within(2.5, [] { return false; });
+        EXPECT_EQ(count("saves"), allowed ? 2 : 0); // blue, then the last shade a second later
+        EXPECT_EQ(peer_->mode(), "Custom");
+        EXPECT_EQ(logged("write its flash"), allowed ? 0u : 1u);
+        CorvLedShutdown();
+        host_->stop();
+    }
 }
 
 // A server that floods unasked packets, or stops reading frames of 60000 LEDs, holds neither
@@ -405,7 +450,7 @@ TEST(OpenRgbOutput, RefusesAbsurdCountsAndNamesAndRetriesAFlappingServerSlowly) 
         std::mutex mutex;
         std::vector<std::string> lines;
         orgb::OpenRgbOutput output(
-            {"127.0.0.1", server.port, "", false, {}}, [] { return hostsim::KeyboardState{}; },
+            {"127.0.0.1", server.port, "", false, {}, {}}, [] { return hostsim::KeyboardState{}; },
             [&](const std::string& line) {
                 std::lock_guard<std::mutex>{mutex}, lines.push_back(line);
             });
