@@ -301,8 +301,8 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
                               : std::chrono::microseconds(1000000 / rate + 1);
         if (klass == 4) {
-            KeyResolution keys = resolveKeys(device->leds);
-            t.ledForKey = std::move(keys.ledForKey);
+            KeyResolution keys = resolveKeys(device->leds, settings.keyRemaps);
+            t.ledsForKey = std::move(keys.ledsForKey);
             // Named once a run, not at every reconnection.
             if (!keys.missing.empty() && namedMissing_.insert(device->name).second) {
                 std::string names;
@@ -415,15 +415,18 @@ std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
         const uint32_t c = fromCommandUnits(*now.whole);
         std::fill(colors.begin(), colors.end(), c);
     }
-    for (const auto& [key, led] : t.ledForKey) {
-        uint32_t& out = colors[static_cast<size_t>(led)];
+    for (const auto& [key, leds] : t.ledsForKey) {
+        std::optional<uint32_t> color;
         if (const auto own = now.keys.find(key); own != now.keys.end()) {
-            out = fromCommandUnits(own->second);
+            color = fromCommandUnits(own->second);
         } else if (const auto cell = et::keyCellOffset(key); cell && now.bitmap) {
             const auto& b = *now.bitmap;
             const auto at = static_cast<size_t>(*cell);
-            out = rgb(b[at + 2], b[at + 1], b[at]);
+            color = rgb(b[at + 2], b[at + 1], b[at]);
         }
+        if (color)
+            for (int led : leds)
+                colors[static_cast<size_t>(led)] = *color;
     }
     return colors;
 }

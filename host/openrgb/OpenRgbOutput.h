@@ -71,7 +71,7 @@ class OpenRgbOutput : public hostsim::Output {
         int mode = 0;                     // the mode frames go into
         bool saving = false;              // that mode writes the flash: whole colors only
         std::chrono::microseconds interval{0}; // between two frames
-        std::map<int32_t, int> ledForKey; // keyboards only
+        std::map<int32_t, std::vector<int>> ledsForKey; // keyboards only
         std::vector<uint32_t> sent;       // last colors sent; empty before the first frame
         Clock::time_point sentAt, nextDue;
     };

@@ -487,21 +487,46 @@ TEST_P(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
         std::vector<int32_t> missing;
         for (const auto& row : et::keyList()) {
             const int32_t key = et::keyNameForId(row.id);
-            if (row.id != et::kNoKey && !resolved.ledForKey.count(key)) missing.push_back(key);
+            if (row.id != et::kNoKey && !resolved.ledsForKey.count(key)) missing.push_back(key);
         }
         EXPECT_EQ(missing, extras) << layout;
-        auto ledOf = [&](int32_t key) { return leds[size_t(resolved.ledForKey.at(key))]; };
+        auto ledOf = [&](int32_t key) { return leds[size_t(resolved.ledsForKey.at(key).at(0))]; };
         EXPECT_EQ(ledOf(CLK_RightGui), "Key: Right Fn") << layout;
         EXPECT_EQ(ledOf(CLK_Backslash), std::string(layout) == "iso" ? "Key: #" : "Key: \\ (ANSI)");
     }
 }
 
-// Drivers space and case their names in their own ways; the first LED of a name wins.
-TEST(KeyMap, LedNamesMatchWhateverTheirCaseAndBlanks) {
-    EXPECT_EQ(orgb::normalizedLedName(" KEY:\tNumber Pad Enter \t"), "number pad enter");
-    EXPECT_EQ(orgb::normalizedLedName("Key: \xc3\x84"), "\xc3\x84"); // ASCII letters only
-    const auto resolved = orgb::resolveKeys({"Underglow", "key: escape ", "Key: Escape"});
-    EXPECT_EQ(resolved.ledForKey.at(CLK_Escape), 1);
+// Key LEDs as drivers name them: case, blanks and the prefix aside, OpenRGB 0.9's and 1.0's
+// regional names, ISO and ABNT places, keys of several LEDs, two logos, and the player's remaps.
+TEST(KeyMap, FindsKeysAsDriversNameThem) {
+    const struct {
+        std::vector<std::string> leds;
+        int32_t key;
+        std::vector<int> lit;
+        std::map<int32_t, std::string> remaps = {};
+    } rows[] = {
+        {{"Underglow", " KEY:\tNumber Pad Enter \t"}, CLK_KeypadEnter, {1}},
+        {{"Key: Ä", "key: escape ", "Escape"}, CLK_Escape, {1, 2}},
+        {{"Key: Space LED 1", "Underglow LED 1", "Key: Space LED 12"}, CLK_Space, {0, 2}},
+        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§"}, CLK_SemicolonAndColon, {0}},
+        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½"}, CLK_ApostropheAndDoubleQuote, {1}},
+        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½"}, CLK_GraveAccentAndTilde, {2}},
+        {{"Key: - _", "Key: -"}, CLK_SlashAndQuestionMark, {0}},
+        {{"Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"}, CLK_Backslash, {1}},
+        {{"Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"}, CLK_Enter, {2}},
+        {{"Key: ;", "Key: ç"}, CLK_SemicolonAndColon, {0}},
+        {{"Key: ç"}, CLK_SemicolonAndColon, {0}},
+        {{"Logo LED 1", "Logo LED 2"}, CLK_CrestLogo, {0}},
+        {{"Logo LED 1", "Logo LED 2"}, CLK_TalonBadge, {1}},
+        {{"Key: A", "Mystery 7"}, CLK_A, {1}, {{CLK_A, "mystery 7"}}},
+        {{"Key: A", "Mystery 7"}, CLK_B, {}, {{CLK_B, "Key: A"}, {CLK_A, "Key: A"}}},
+    };
+    for (const auto& row : rows) {
+        const auto resolved = orgb::resolveKeys(row.leds, row.remaps);
+        const auto found = resolved.ledsForKey.find(row.key);
+        EXPECT_EQ(found == resolved.ledsForKey.end() ? std::vector<int>{} : found->second, row.lit)
+            << row.leds.back() << " for key " << row.key;
+    }
 }
 
 // The socket, without any OpenRGB: private to the user, one host at a time, a stale file
