@@ -499,34 +499,32 @@ TEST_P(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
 // Key LEDs as drivers name them: case, blanks and the prefix aside, OpenRGB 0.9's and 1.0's
 // regional names, ISO and ABNT places, keys of several LEDs, two logos, and the player's remaps.
 TEST(KeyMap, FindsKeysAsDriversNameThem) {
+    using Lit = std::map<int32_t, std::vector<int>>;
     const struct {
         std::vector<std::string> leds;
-        int32_t key;
-        std::vector<int> lit;
+        Lit lit; // of some keys
         std::map<int32_t, std::string> remaps = {};
     } rows[] = {
-        {{"Underglow", " KEY:\tNumber Pad Enter \t"}, CLK_KeypadEnter, {1}},
-        {{"Key: Ä", "key: escape ", "Escape"}, CLK_Escape, {1, 2}},
-        {{"Key: Space LED 1", "Underglow LED 1", "Key: Space LED 12"}, CLK_Space, {0, 2}},
-        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§"}, CLK_SemicolonAndColon, {0}},
-        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½"}, CLK_ApostropheAndDoubleQuote, {1}},
-        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½"}, CLK_GraveAccentAndTilde, {2}},
-        {{"Key: - _", "Key: -"}, CLK_SlashAndQuestionMark, {0}},
-        {{"Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"}, CLK_Backslash, {1}},
-        {{"Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"}, CLK_Enter, {2}},
-        {{"Key: ;", "Key: ç"}, CLK_SemicolonAndColon, {0}},
-        {{"Key: ç"}, CLK_SemicolonAndColon, {0}},
-        {{"Logo LED 1", "Logo LED 2"}, CLK_CrestLogo, {0}},
-        {{"Logo LED 1", "Logo LED 2"}, CLK_TalonBadge, {1}},
-        {{"Key: A", "Mystery 7"}, CLK_A, {1}, {{CLK_A, "mystery 7"}}},
-        {{"Key: A", "Mystery 7"}, CLK_B, {}, {{CLK_B, "Key: A"}, {CLK_A, "Key: A"}}},
+        {{"Key: Ä", " KEY:\tNumber Pad Enter \t", "key: escape ", "Escape"},
+         {{CLK_KeypadEnter, {1}}, {CLK_Escape, {2, 3}}}},
+        {{"Key: Space LED 1", "Underglow LED 1", "Key: Space LED 12"}, {{CLK_Space, {0, 2}}}},
+        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§", "Key: - _", "Key: -"},
+         {{CLK_SemicolonAndColon, {0}}, {CLK_GraveAccentAndTilde, {2}},
+          {CLK_SlashAndQuestionMark, {3}}}},
+        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½", "Key: ç", "Key: \\ (ISO)", "Key: #",
+          "Key: Enter (ISO)"},
+         {{CLK_ApostropheAndDoubleQuote, {1}}, {CLK_SemicolonAndColon, {0}},
+          {CLK_GraveAccentAndTilde, {2}}, {CLK_Backslash, {5}}, {CLK_Enter, {6}}}},
+        {{"Key: ç", "Logo LED 1", "Logo LED 2"},
+         {{CLK_SemicolonAndColon, {0}}, {CLK_CrestLogo, {1}}, {CLK_TalonBadge, {2}}}},
+        {{"Key: A", "Mystery 7"}, {{CLK_A, {1}}, {CLK_B, {0}}}, {{CLK_A, "mystery 7"}, {CLK_B, "A"}}},
     };
-    for (const auto& row : rows) {
-        const auto resolved = orgb::resolveKeys(row.leds, row.remaps);
-        const auto found = resolved.ledsForKey.find(row.key);
-        EXPECT_EQ(found == resolved.ledsForKey.end() ? std::vector<int>{} : found->second, row.lit)
-            << row.leds.back() << " for key " << row.key;
-    }
+    for (const auto& row : rows)
+        for (const auto& [key, lit] : row.lit) {
+            const auto resolved = orgb::resolveKeys(row.leds, row.remaps).ledsForKey;
+            EXPECT_EQ(resolved.count(key) ? resolved.at(key) : std::vector<int>{}, lit)
+                << row.leds.back() << " for key " << key;
+        }
 }
 
 // The socket, without any OpenRGB: private to the user, one host at a time, a stale file
