@@ -167,6 +167,7 @@ void OpenRgbOutput::run() {
     auto since = Clock::now();
     auto nextFrame = Clock::now();
     auto nextSend = Clock::time_point::max();
+    auto nextCheck = Clock::time_point::max();
     auto trouble = [&](const std::string& line) {
         client_.close();
         waitFirst = true;
@@ -236,10 +237,23 @@ void OpenRgbOutput::run() {
             trouble("OpenRGB device list changed; finding the keyboards again");
             continue;
         }
+        if (ok && want && taken_ && Clock::now() >= nextCheck) {
+            bool changed = false;
+            ok = checkDevices(changed, &error);
+            nextCheck = Clock::now() + kCheckEvery;
+            if (ok && changed) {
+                trouble("OpenRGB devices changed; finding the keyboards again");
+                continue;
+            }
+            nextSend = Clock::now(); // a device taken back gets its frame at once
+        }
         if (ok && !want && taken_) {
             ok = giveBack(&error);
         } else if (ok && want && (due || !taken_ || Clock::now() >= nextSend)) {
-            if (!taken_) ok = takeDevices(&error);
+            if (!taken_) {
+                ok = takeDevices(&error);
+                nextCheck = Clock::now() + kCheckEvery;
+            }
             if (ok) ok = sendFrames(state_(), nextSend, &error);
             if (due) nextFrame = Clock::now() + options_.minInterval;
         }
@@ -311,7 +325,7 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
                 lines.push_back("\"" + shown + "\" has no LED for: " + names);
             }
         }
-        original_.try_emplace(device->name, device->activeMode, device->colors);
+        original_.try_emplace(device->identity(), device->activeMode, device->colors);
         t.device = std::move(*device);
         targets_.push_back(std::move(t));
     }
@@ -345,9 +359,27 @@ bool OpenRgbOutput::takeDevices(std::string* error) {
     return true;
 }
 
+bool OpenRgbOutput::checkDevices(bool& changed, std::string* error) {
+    for (Target& t : targets_) {
+        const auto now = client_.controllerData(t.index, error);
+        if (!now) return false;
+        if (now->identity() != t.device.identity() || now->leds.size() != t.device.leds.size()) {
+            changed = true;
+            return true;
+        }
+        if (now->activeMode == t.mode) continue;
+        log_("OpenRGB device \"" + printableName(t.device.name) +
+             "\" was switched to another mode; taking it back");
+        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, t.mode), error))
+            return false;
+        t.sent.clear();
+    }
+    return true;
+}
+
 bool OpenRgbOutput::giveBack(std::string* error) {
     for (Target& t : targets_) {
-        const auto it = original_.find(t.device.name);
+        const auto it = original_.find(t.device.identity());
         if (it == original_.end()) continue;
         const auto& [mode, colors] = it->second;
         if (colors.size() == t.device.leds.size() &&
@@ -399,7 +431,7 @@ bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, Clock::time_
 
 std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
                                               const hostsim::KeyboardState& state) {
-    const auto found = original_.find(t.device.name);
+    const auto found = original_.find(t.device.identity());
     std::vector<uint32_t> colors =
         found != original_.end() ? found->second.second : t.device.colors;
     colors.resize(t.device.leds.size(), 0);

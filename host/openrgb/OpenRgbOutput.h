@@ -32,6 +32,8 @@ struct OpenRgbOptions {
 
 // Boards that fall back to their own effect after some seconds without frames keep the frame.
 inline constexpr auto kRepeat = std::chrono::milliseconds(1200);
+// How often the devices are read again for a mode switched behind the host's back.
+inline constexpr auto kCheckEvery = std::chrono::seconds(3);
 // A flash-writing board gets no more than one frame in this time.
 inline constexpr auto kSavingInterval = std::chrono::seconds(1);
 
@@ -81,6 +83,9 @@ class OpenRgbOutput : public hostsim::Output {
     bool discover(std::string* error, std::vector<std::string>& found);
     bool takeDevices(std::string* error);
     bool giveBack(std::string* error);
+    // Reads the devices again: one switched to another mode behind the host's back gets the
+    // host's mode and frame back; `changed` is set when one is another device now.
+    bool checkDevices(bool& changed, std::string* error);
     // Sends each device that is due its frame; `next` gets when one is due next (a change
     // its rate holds back, or an idle board's repeat).
     bool sendFrames(const hostsim::KeyboardState& state, Clock::time_point& next,
@@ -92,7 +97,7 @@ class OpenRgbOutput : public hostsim::Output {
     hostsim::LogSink log_;
     SdkClient client_;
     std::vector<Target> targets_;
-    // The mode each device had when first seen, by name: a reconnection after the host
+    // The mode each device had when first seen, by identity: a reconnection after the host
     // switched it must not take our own mode for the player's.
     std::map<std::string, std::pair<int, std::vector<uint32_t>>> original_;
     std::set<std::string> namedMissing_; // devices whose missing keys were logged

@@ -164,8 +164,8 @@ std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t ver
     if (version >= 1) d.vendor = r.string("vendor");
     d.description = r.string("description");
     r.string("version");
-    r.string("serial");
-    r.string("location");
+    d.serial = r.string("serial");
+    d.location = r.string("location");
     const uint16_t modes = r.u16("mode count");
     d.activeMode = r.i32("active mode");
     for (uint16_t i = 0; i < modes && r.ok(); ++i)

@@ -64,6 +64,8 @@ struct Device {
     std::string name;
     std::string vendor;
     std::string description;
+    std::string serial;
+    std::string location;
     int32_t activeMode = 0;
     std::vector<Mode> modes;
     std::vector<Zone> zones;
@@ -75,6 +77,8 @@ struct Device {
     int directMode() const;
     // The first per-LED mode that writes the flash at every change; -1 none.
     int savingMode() const;
+    // What tells one board from another when it comes back at another index.
+    std::string identity() const { return name + '\n' + location + '\n' + serial; }
 };
 
 // Parses a controller-data reply laid out for protocol `version` (0–5). Nullopt, with the

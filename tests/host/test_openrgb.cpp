@@ -327,7 +327,8 @@ TEST_P(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
         EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 2.5)) << "round " << round;
     }
     // After a rescan the devices are new ones, black and in their first mode.
-    peer_->ask("rescan");
+    for (const char* change : {"rescan", "unplug 0", "plug"})
+        peer_->ask(change);
     EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 4));
     EXPECT_EQ(peer_->mode(), "Direct");
     for (uint32_t version = 0; version <= orgb::kClientProtocolVersion; ++version) {
@@ -362,6 +363,10 @@ TEST_P(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
     within(3, [] { return false; });
     EXPECT_GE(count("stats") - before, 2);
     EXPECT_LE(count("stats") - before, 3);
+    // A mode switched behind the host's back (a profile loaded on resume) is taken back.
+    peer_->ask("mode Static");
+    EXPECT_TRUE(within(10, [&] { return peer_->mode() == "Direct"; }));
+    EXPECT_EQ(logged("switched to another mode"), 1u);
     CorvLedShutdown();
     ASSERT_TRUE(CorvLedInit());
     EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Direct"; }));
