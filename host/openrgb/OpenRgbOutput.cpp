@@ -385,8 +385,7 @@ bool OpenRgbOutput::giveBack(std::string* error) {
         if (colors.size() == t.device.leds.size() &&
             !client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error))
             return false;
-        if (mode >= 0 && static_cast<size_t>(mode) < t.device.modes.size() &&
-            mode != t.mode &&
+        if (mode >= 0 && static_cast<size_t>(mode) < t.device.modes.size() && mode != t.mode &&
             !client_.send(t.index, kUpdateMode, updateModePayload(t.device, mode), error))
             return false;
         t.sent.clear();
@@ -417,8 +416,7 @@ bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, Clock::time_
             continue;
         }
         if (changed || (!t.saving && now >= t.sentAt + kRepeat)) {
-            if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error))
-                return false;
+            if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error)) return false;
             t.sent = std::move(colors);
             t.sentAt = now;
             t.nextDue = now + t.interval;

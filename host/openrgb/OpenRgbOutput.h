@@ -69,12 +69,12 @@ class OpenRgbOutput : public hostsim::Output {
     struct Target {
         uint32_t index = 0;
         Device device;
-        int klass = 0;                    // 4 keyboard, 2 other color device, 1 single color
-        int mode = 0;                     // the mode frames go into
-        bool saving = false;              // that mode writes the flash: whole colors only
+        int klass = 0;                         // 4 keyboard, 2 other color device, 1 single color
+        int mode = 0;                          // the mode frames go into
+        bool saving = false;                   // that mode writes the flash: whole colors only
         std::chrono::microseconds interval{0}; // between two frames
         std::map<int32_t, std::vector<int>> ledsForKey; // keyboards only
-        std::vector<uint32_t> sent;       // last colors sent; empty before the first frame
+        std::vector<uint32_t> sent; // last colors sent; empty before the first frame
         Clock::time_point sentAt, nextDue;
     };
 

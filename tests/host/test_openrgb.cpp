@@ -29,24 +29,20 @@ using Colors = std::map<std::string, std::string>;
 
 // The two OpenRGB lines a player may run: what each serves by default.
 struct Line {
-    const char* name;
-    const char* program;
+    const char *name, *program;
     uint32_t version;
     size_t leds, zones;
     const char* keyboard;
 };
 const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3, "Full 104 key "},
                        {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4, "Debug Keyboard"}};
-void PrintTo(const Line& line, std::ostream* out) {
-    *out << line.name;
-}
 
 // A test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
 class Peer {
   public:
     explicit Peer(const Line& server, int port, std::vector<std::string> options = {}) {
-        std::vector<std::string> argv{server.program, "--port", std::to_string(port),
-                                      "--reuseaddr", "--ignore-sigpipe"};
+        std::vector<std::string> argv{server.program, "--port", std::to_string(port), "--reuseaddr",
+                                      "--ignore-sigpipe"};
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<ChildProcess>(argv, true);
         auto line = process_->readLine(30);
@@ -201,10 +197,10 @@ class Session : public ::testing::Test {
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // The host as corvane-host runs it, in this process so that sanitizers see its threads.
-    void startHost(int port, orgb::DeviceSettingsTable devices = {}) {
+    void startHost(int port, orgb::DeviceSettings device = {}) {
         orgb::OpenRgbOptions options;
         options.port = port;
-        options.devices = std::move(devices);
+        options.devices.set(device);
         std::lock_guard{mutex_}, log_.clear();
         host_ = std::make_unique<hostsim::Host>(dir_ + "/Corvane/CHS_LED_SDK",
                                                 [](const std::string&) {});
@@ -249,8 +245,7 @@ class Chain : public Session, public ::testing::WithParamInterface<Line> {
   protected:
     void SetUp() override {
         if (!std::filesystem::exists(GetParam().program))
-            GTEST_SKIP() << "the " << GetParam().name << " SDK server test peer is not built (set "
-                         << "ET_OPENRGB_PEER_DIR or ET_OPENRGB10_PEER_DIR to its sources)";
+            GTEST_SKIP() << GetParam().name << " test peer not built (see ET_OPENRGB*_PEER_DIR)";
         Session::SetUp();
     }
     std::unique_ptr<Peer> makePeer(std::vector<std::string> options = {}, int port = 0) {
@@ -361,8 +356,7 @@ TEST_P(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
     // effect; not more often.
     const int before = count("stats");
     within(3, [] { return false; });
-    EXPECT_GE(count("stats") - before, 2);
-    EXPECT_LE(count("stats") - before, 3);
+    EXPECT_NEAR(count("stats") - before, 2.5, 0.5);
     // A mode switched behind the host's back (a profile loaded on resume) is taken back.
     peer_->ask("mode Static");
     EXPECT_TRUE(within(10, [&] { return peer_->mode() == "Direct"; }));
@@ -380,9 +374,7 @@ TEST_P(Chain, NeverStreamsIntoAModeThatWritesTheFlashUnlessAllowed) {
     for (const bool allowed : {false, true}) {
         SCOPED_TRACE(allowed ? "allowed" : "not allowed");
         peer_ = makePeer({"--no-direct"});
-        orgb::DeviceSettingsTable devices;
-        devices.set({GetParam().keyboard, 60, {}, allowed});
-        startHost(peer_->port(), devices);
+        startHost(peer_->port(), {GetParam().keyboard, 60, {}, allowed});
         CorvLedSetLighting(0, 0, 100);
         CorvLedSetLightingForKeyWithKeyName(CLK_A, 100, 0, 0);
         EXPECT_EQ(shows({{"Key: A", "#0000FF"}, {"Key: Escape", "#0000FF"}}, 1.5), allowed);
@@ -510,19 +502,24 @@ TEST(KeyMap, FindsKeysAsDriversNameThem) {
         Lit lit; // of some keys
         std::map<int32_t, std::string> remaps = {};
     } rows[] = {
-        {{"Key: Ä", " KEY:\tNumber Pad Enter \t", "key: escape ", "Escape"},
-         {{CLK_KeypadEnter, {1}}, {CLK_Escape, {2, 3}}}},
-        {{"Key: Space LED 1", "Underglow LED 1", "Key: Space LED 12"}, {{CLK_Space, {0, 2}}}},
-        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§", "Key: - _", "Key: -"},
-         {{CLK_SemicolonAndColon, {0}}, {CLK_GraveAccentAndTilde, {2}},
-          {CLK_SlashAndQuestionMark, {3}}}},
-        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½", "Key: ç", "Key: \\ (ISO)", "Key: #",
-          "Key: Enter (ISO)"},
-         {{CLK_ApostropheAndDoubleQuote, {1}}, {CLK_SemicolonAndColon, {0}},
-          {CLK_GraveAccentAndTilde, {2}}, {CLK_Backslash, {5}}, {CLK_Enter, {6}}}},
-        {{"Key: ç", "Logo LED 1", "Logo LED 2"},
-         {{CLK_SemicolonAndColon, {0}}, {CLK_CrestLogo, {1}}, {CLK_TalonBadge, {2}}}},
-        {{"Key: A", "Mystery 7"}, {{CLK_A, {1}}, {CLK_B, {0}}}, {{CLK_A, "mystery 7"}, {CLK_B, "A"}}},
+        {{"Key: Ä", " KEY:\tNumber Pad Enter \t", "key: escape ", "Escape", "Key: Space LED 1",
+          "Underglow LED 1", "Key: Space LED 12"},
+         {{CLK_KeypadEnter, {1}}, {CLK_Escape, {2, 3}}, {CLK_Space, {4, 6}}}},
+        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§", "Key: - _", "Key: -", "Logo LED 1", "Logo LED 2"},
+         {{CLK_SemicolonAndColon, {0}},
+          {CLK_GraveAccentAndTilde, {2}},
+          {CLK_SlashAndQuestionMark, {3}},
+          {CLK_CrestLogo, {5}},
+          {CLK_TalonBadge, {6}}}},
+        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½", "Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"},
+         {{CLK_ApostropheAndDoubleQuote, {1}},
+          {CLK_GraveAccentAndTilde, {2}},
+          {CLK_Backslash, {4}},
+          {CLK_Enter, {5}}}},
+        {{"Key: ç"}, {{CLK_SemicolonAndColon, {0}}}},
+        {{"Key: A", "Mystery 7"},
+         {{CLK_A, {1}}, {CLK_B, {0}}},
+         {{CLK_A, "mystery 7"}, {CLK_B, "A"}}},
     };
     for (const auto& row : rows)
         for (const auto& [key, lit] : row.lit) {
