@@ -435,6 +435,9 @@ TEST(SdkClient, RequestsEndByTheirDeadlineWhateverElseArrives) {
     client.replyTimeout = std::chrono::milliseconds(200);
     std::string error;
     EXPECT_FALSE(client.open("127.0.0.1", server.port, &error) && client.controllerCount(&error));
+    // A description cut short is refused, whatever follows the first field that does not fit.
+    const auto cut = keyboardV0("Fake", 1);
+    EXPECT_FALSE(orgb::parseDevice(std::span(cut).first(30), 0));
 }
 
 // More than 64 controllers are refused, and whatever a server names its devices, the log
