@@ -36,6 +36,10 @@ struct Line {
 };
 const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3, "Full 104 key "},
                        {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4, "Debug Keyboard"}};
+// Test names stay the same from one discovery to the next.
+void PrintTo(const Line& line, std::ostream* out) {
+    *out << line.name;
+}
 
 // A test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
 class Peer {
