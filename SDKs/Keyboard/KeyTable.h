@@ -14,8 +14,9 @@
 
 namespace et {
 
-// Names tried in order, the usual OpenRGB name first; unused places stay empty.
-using LedNames = std::array<std::string_view, 5>;
+// Names tried in order, the usual OpenRGB name first; unused places stay empty. OpenRGB 1.0
+// renamed the regional keys ("Ø/Ä" became "Ä Ø"): both spellings are here.
+using LedNames = std::array<std::string_view, 8>;
 
 struct KeyRow {
     int32_t id;      // key identifier
@@ -57,7 +58,7 @@ inline constexpr KeyRow kKeyTable[] = {
     onGrid(CLK_ScrollLock, 0, 14, "Scroll Lock", {"Scroll Lock", "ScrLk"}),
     onGrid(CLK_PauseBreak, 0, 15, "Pause|Break", {"Pause/Break", "Pause"}),
     // Row 1
-    onGrid(CLK_GraveAccentAndTilde, 1, 0, "~", {"`", "~", "½/§", "²", "半角/全角"}),
+    onGrid(CLK_GraveAccentAndTilde, 1, 0, "~", {"`", "~", "½/§", "§ ½", "²", "半角/全角"}),
     onGrid(CLK_1, 1, 1, " 1", {"1"}),
     onGrid(CLK_2, 1, 2, " 2", {"2"}),
     onGrid(CLK_3, 1, 3, " 3", {"3"}),
@@ -68,8 +69,8 @@ inline constexpr KeyRow kKeyTable[] = {
     onGrid(CLK_8, 1, 8, " 8", {"8"}),
     onGrid(CLK_9, 1, 9, " 9", {"9"}),
     onGrid(CLK_0, 1, 10, " 0", {"0"}),
-    onGrid(CLK_MinusAndUnderscore, 1, 11, "-", {"-", "-/_", "ß"}),
-    onGrid(CLK_EqualsAndPlus, 1, 12, "=", {"=", "+/?", "^"}),
+    onGrid(CLK_MinusAndUnderscore, 1, 11, "-", {"-", "-/_", "- _", "ß"}),
+    onGrid(CLK_EqualsAndPlus, 1, 12, "=", {"=", "+/?", "+ ?", "^", "\\/`/´", "´ `"}),
     onGrid(CLK_Backspace, 1, 13, "Backspace", {"Backspace"}),
     onGrid(CLK_Insert, 1, 14, "Insert", {"Insert", "Ins"}),
     onGrid(CLK_Home, 1, 15, "Home", {"Home"}),
@@ -91,9 +92,9 @@ inline constexpr KeyRow kKeyTable[] = {
     onGrid(CLK_O, 2, 9, " O", {"O"}),
     onGrid(CLK_P, 2, 10, " P", {"P"}),
     onGrid(CLK_BracketLeft, 2, 11, "[", {"[", "Ü", "Å"}),
-    onGrid(CLK_BracketRight, 2, 12, "]", {"]", "+"}),
+    onGrid(CLK_BracketRight, 2, 12, "]", {"]", "+", "^/~", "¨ ^"}),
     // Scan code 0x2B is backslash on ANSI boards and the key left of Enter on ISO ones.
-    onGrid(CLK_Backslash, 2, 13, "\\", {"\\ (ANSI)", "\\", "#"}),
+    onGrid(CLK_Backslash, 2, 13, "\\", {"\\ (ANSI)", "\\", "#", "'/*", "' *"}),
     onGrid(CLK_Delete, 2, 14, "Delete", {"Delete", "Del"}),
     onGrid(CLK_End, 2, 15, "End", {"End"}),
     onGrid(CLK_PageDown, 2, 16, "Page Down", {"Page Down", "PgDn"}),
@@ -112,8 +113,9 @@ inline constexpr KeyRow kKeyTable[] = {
     onGrid(CLK_J, 3, 7, " J", {"J"}),
     onGrid(CLK_K, 3, 8, " K", {"K"}),
     onGrid(CLK_L, 3, 9, " L", {"L"}),
-    onGrid(CLK_SemicolonAndColon, 3, 10, ";", {";", "Ö", "Ø/Ä"}),
-    onGrid(CLK_ApostropheAndDoubleQuote, 3, 11, "'", {"'", "Ä", "Æ/Ö"}),
+    // ABNT boards have their "ç" in the semicolon's place.
+    onGrid(CLK_SemicolonAndColon, 3, 10, ";", {";", "Ö", "Ø/Ä", "Ä Ø", "ç", "Ç"}),
+    onGrid(CLK_ApostropheAndDoubleQuote, 3, 11, "'", {"'", "Ä", "Æ/Ö", "Ö Æ"}),
     onGrid(CLK_Enter, 3, 13, "Enter ©", {"Enter", "Enter (ISO)", "Return"}),
     onGrid(CLK_Keypad4, 3, 17, "NumPad 4", {"Number Pad 4", "Numpad 4"}),
     onGrid(CLK_Keypad5, 3, 18, "NumPad 5", {"Number Pad 5", "Numpad 5"}),
@@ -129,7 +131,7 @@ inline constexpr KeyRow kKeyTable[] = {
     onGrid(CLK_M, 4, 8, " M", {"M"}),
     onGrid(CLK_CommaAndLessThan, 4, 9, ",", {","}),
     onGrid(CLK_PeriodAndBiggerThan, 4, 10, ".", {"."}),
-    onGrid(CLK_SlashAndQuestionMark, 4, 11, "/", {"/", "-/_"}),
+    onGrid(CLK_SlashAndQuestionMark, 4, 11, "/", {"/", "-/_", "- _"}),
     onGrid(CLK_RightShift, 4, 13, "Right Shift ©", {"Right Shift"}),
     onGrid(CLK_UpArrow, 4, 15, "Arrow Up ©", {"Up Arrow", "Up"}),
     onGrid(CLK_Keypad1, 4, 17, "NumPad 1", {"Number Pad 1", "Numpad 1"}),

@@ -23,6 +23,15 @@ const std::vector<KeyLeds>& table() {
     return keys;
 }
 
+// A normalised name with a trailing " led N" cut: "space led 2" → "space".
+std::string withoutLedNumber(std::string name) {
+    const size_t digits = name.find_last_not_of("0123456789") + 1;
+    if (digits == name.size() || digits < 5 || name.compare(digits - 5, 5, " led ") != 0)
+        return name;
+    name.resize(name.find_last_not_of(' ', digits - 5) + 1);
+    return name;
+}
+
 } // namespace
 
 std::span<const KeyLeds> keyLedNames() {
@@ -47,25 +56,38 @@ std::string normalizedLedName(std::string_view name) {
     return out;
 }
 
-KeyResolution resolveKeys(const std::vector<std::string>& ledNames) {
-    std::unordered_map<std::string, int> byName;
-    for (size_t i = 0; i < ledNames.size(); ++i)
-        byName.emplace(normalizedLedName(ledNames[i]), static_cast<int>(i)); // first one wins
+KeyResolution resolveKeys(const std::vector<std::string>& ledNames,
+                          const std::map<int32_t, std::string>& remaps) {
+    using Names = std::unordered_map<std::string, std::vector<int>>;
+    Names exact, numbered;
+    for (size_t i = 0; i < ledNames.size(); ++i) {
+        const std::string name = normalizedLedName(ledNames[i]);
+        exact[name].push_back(static_cast<int>(i));
+        if (const std::string cut = withoutLedNumber(name); cut != name)
+            numbered[cut].push_back(static_cast<int>(i));
+    }
     KeyResolution result;
     std::vector<bool> taken(ledNames.size(), false);
-    // Every key's usual name is matched before any alias, so an alias never takes the LED
-    // another key is named by.
-    for (size_t rank = 0; rank < 8; ++rank) {
-        for (const KeyLeds& key : table()) {
-            if (rank >= key.names.size() || result.ledForKey.count(key.keyName)) continue;
-            const auto it = byName.find(normalizedLedName(key.names[rank]));
-            if (it == byName.end() || taken[static_cast<size_t>(it->second)]) continue;
-            taken[static_cast<size_t>(it->second)] = true;
-            result.ledForKey[key.keyName] = it->second;
-        }
-    }
+    auto take = [&](int32_t key, const Names& names, std::string_view name) {
+        const auto it = names.find(normalizedLedName(name));
+        if (it == names.end() || result.ledsForKey.count(key)) return;
+        std::vector<int> leds;
+        for (int led : it->second)
+            if (!taken[static_cast<size_t>(led)]) leds.push_back(led);
+        for (int led : leds)
+            taken[static_cast<size_t>(led)] = true;
+        if (!leds.empty()) result.ledsForKey[key] = std::move(leds);
+    };
+    for (const auto& [key, name] : remaps)
+        take(key, exact, name);
+    // Every key's usual name is matched before any alias, and every exact name before any
+    // numbered one, so an alias never takes the LED another key is named by.
+    for (const Names* names : {&exact, &numbered})
+        for (size_t rank = 0; rank < et::LedNames{}.size(); ++rank)
+            for (const KeyLeds& key : table())
+                if (rank < key.names.size()) take(key.keyName, *names, key.names[rank]);
     for (const KeyLeds& key : table()) {
-        if (result.ledForKey.count(key.keyName)) continue;
+        if (result.ledsForKey.count(key.keyName)) continue;
         if (key.keyName >= CLK_P1 && key.keyName <= CLK_P9)
             result.missing.push_back("P" + std::to_string(key.keyName - CLK_P1 + 1));
         else if (key.keyName == CLK_CrestLogo)

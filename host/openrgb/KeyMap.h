@@ -24,10 +24,14 @@ std::span<const KeyLeds> keyLedNames();
 std::string normalizedLedName(std::string_view name);
 
 struct KeyResolution {
-    std::map<int32_t, int> ledForKey; // KeyName → LED index
-    std::vector<std::string> missing; // usual names of the keys the device lacks
+    std::map<int32_t, std::vector<int>> ledsForKey; // KeyName → its LEDs' indexes
+    std::vector<std::string> missing;               // usual names of the keys the device lacks
 };
 
-KeyResolution resolveKeys(const std::vector<std::string>& ledNames);
+// Each key gets the LEDs of its name: first by the player's remaps (KeyName → LED name), then
+// by the names of the table exactly (normalised), then by names that drivers number for keys
+// of several LEDs ("Key: Space LED 2"), all of whose LEDs light. An LED shows one key only.
+KeyResolution resolveKeys(const std::vector<std::string>& ledNames,
+                          const std::map<int32_t, std::string>& remaps = {});
 
 } // namespace orgb

@@ -166,6 +166,8 @@ void OpenRgbOutput::run() {
     std::vector<std::string> found;
     auto since = Clock::now();
     auto nextFrame = Clock::now();
+    auto nextSend = Clock::time_point::max();
+    auto nextCheck = Clock::time_point::max();
     auto trouble = [&](const std::string& line) {
         client_.close();
         waitFirst = true;
@@ -215,7 +217,9 @@ void OpenRgbOutput::run() {
         bool want = false, due = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait_for(lock, kIdlePoll, [&] { return stopping_ || dirty_; });
+            auto until = Clock::now() + kIdlePoll;
+            if (driving_ && taken_) until = std::min(until, nextSend);
+            wake_.wait_until(lock, until, [&] { return stopping_ || dirty_; });
             // A change right after a frame waits for the next frame's time, then the latest
             // state goes out whole.
             if (dirty_) wake_.wait_until(lock, nextFrame, [&] { return stopping_; });
@@ -233,12 +237,25 @@ void OpenRgbOutput::run() {
             trouble("OpenRGB device list changed; finding the keyboards again");
             continue;
         }
+        if (ok && want && taken_ && Clock::now() >= nextCheck) {
+            bool changed = false;
+            ok = checkDevices(changed, &error);
+            nextCheck = Clock::now() + kCheckEvery;
+            if (ok && changed) {
+                trouble("OpenRGB devices changed; finding the keyboards again");
+                continue;
+            }
+            nextSend = Clock::now(); // a device taken back gets its frame at once
+        }
         if (ok && !want && taken_) {
             ok = giveBack(&error);
-        } else if (ok && want && (due || !taken_)) {
-            if (!taken_) ok = takeDevices(&error);
-            if (ok) ok = sendFrames(state_(), &error);
-            nextFrame = Clock::now() + options_.minInterval;
+        } else if (ok && want && (due || !taken_ || Clock::now() >= nextSend)) {
+            if (!taken_) {
+                ok = takeDevices(&error);
+                nextCheck = Clock::now() + kCheckEvery;
+            }
+            if (ok) ok = sendFrames(state_(), nextSend, &error);
+            if (due) nextFrame = Clock::now() + options_.minInterval;
         }
         if (!ok) trouble("lost OpenRGB (" + error + "); reconnecting");
     }
@@ -274,16 +291,32 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
                                 ? (klass == 4 || options_.allDevices)
                                 : (named || (klass != 4 && options_.allDevices));
         if (!wanted) continue;
-        if (device->directMode() < 0) {
-            lines.push_back("OpenRGB device \"" + shown + "\" has no per-LED mode; left alone");
+        const DeviceSettings& settings = options_.devices.lookup(device->name);
+        Target t;
+        t.mode = device->directMode();
+        if (t.mode < 0 && settings.allowSavingMode) {
+            t.mode = device->savingMode();
+            t.saving = t.mode >= 0;
+        }
+        if (t.mode < 0) {
+            if (namedAlone_.insert(device->name).second)
+                lines.push_back(
+                    "OpenRGB device \"" + shown + "\" " +
+                    (device->savingMode() < 0
+                         ? "has no per-LED mode; left alone"
+                         : "has only per-LED modes that write its flash at every change; left "
+                           "alone (to light it anyway, with whole-keyboard colors at most once "
+                           "a second, allow its saving mode in the host's settings for it)"));
             continue;
         }
-        Target t;
         t.index = i;
         t.klass = klass;
+        const int rate = std::max(1, settings.maxFrameRate);
+        t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
+                              : std::chrono::microseconds(1000000 / rate + 1);
         if (klass == 4) {
-            KeyResolution keys = resolveKeys(device->leds);
-            t.ledForKey = std::move(keys.ledForKey);
+            KeyResolution keys = resolveKeys(device->leds, settings.keyRemaps);
+            t.ledsForKey = std::move(keys.ledsForKey);
             // Named once a run, not at every reconnection.
             if (!keys.missing.empty() && namedMissing_.insert(device->name).second) {
                 std::string names;
@@ -292,7 +325,7 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
                 lines.push_back("\"" + shown + "\" has no LED for: " + names);
             }
         }
-        original_.try_emplace(device->name, device->activeMode, device->colors);
+        original_.try_emplace(device->identity(), device->activeMode, device->colors);
         t.device = std::move(*device);
         targets_.push_back(std::move(t));
     }
@@ -318,8 +351,7 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
 
 bool OpenRgbOutput::takeDevices(std::string* error) {
     for (Target& t : targets_) {
-        const int direct = t.device.directMode();
-        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, direct), error))
+        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, t.mode), error))
             return false;
         t.sent.clear();
     }
@@ -327,16 +359,33 @@ bool OpenRgbOutput::takeDevices(std::string* error) {
     return true;
 }
 
+bool OpenRgbOutput::checkDevices(bool& changed, std::string* error) {
+    for (Target& t : targets_) {
+        const auto now = client_.controllerData(t.index, error);
+        if (!now) return false;
+        if (now->identity() != t.device.identity() || now->leds.size() != t.device.leds.size()) {
+            changed = true;
+            return true;
+        }
+        if (now->activeMode == t.mode) continue;
+        log_("OpenRGB device \"" + printableName(t.device.name) +
+             "\" was switched to another mode; taking it back");
+        if (!client_.send(t.index, kUpdateMode, updateModePayload(t.device, t.mode), error))
+            return false;
+        t.sent.clear();
+    }
+    return true;
+}
+
 bool OpenRgbOutput::giveBack(std::string* error) {
     for (Target& t : targets_) {
-        const auto it = original_.find(t.device.name);
+        const auto it = original_.find(t.device.identity());
         if (it == original_.end()) continue;
         const auto& [mode, colors] = it->second;
         if (colors.size() == t.device.leds.size() &&
             !client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error))
             return false;
-        if (mode >= 0 && static_cast<size_t>(mode) < t.device.modes.size() &&
-            mode != t.device.directMode() &&
+        if (mode >= 0 && static_cast<size_t>(mode) < t.device.modes.size() && mode != t.mode &&
             !client_.send(t.index, kUpdateMode, updateModePayload(t.device, mode), error))
             return false;
         t.sent.clear();
@@ -345,7 +394,8 @@ bool OpenRgbOutput::giveBack(std::string* error) {
     return true;
 }
 
-bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, std::string* error) {
+bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, Clock::time_point& next,
+                               std::string* error) {
     const auto& whole = state.current().whole;
     if (whole != lastWhole_) {
         lastWhole_ = whole;
@@ -353,19 +403,33 @@ bool OpenRgbOutput::sendFrames(const hostsim::KeyboardState& state, std::string*
         for (int klass : {1, 2})
             if (target & klass) deskColor_[klass] = whole;
     }
+    const auto now = Clock::now();
+    next = Clock::time_point::max();
     for (Target& t : targets_) {
+        // A flash-writing board shows the whole-keyboard color alone, and only once one is set.
+        if (t.saving && !whole) continue;
         std::vector<uint32_t> colors = frameFor(t, state);
-        if (colors == t.sent) continue;
-        if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error)) return false;
-        t.sent = std::move(colors);
-        updates_++;
+        if (t.saving) std::fill(colors.begin(), colors.end(), fromCommandUnits(*whole));
+        const bool changed = colors != t.sent;
+        if (changed && now < t.nextDue) {
+            next = std::min(next, t.nextDue);
+            continue;
+        }
+        if (changed || (!t.saving && now >= t.sentAt + kRepeat)) {
+            if (!client_.send(t.index, kUpdateLeds, updateLedsPayload(colors), error)) return false;
+            t.sent = std::move(colors);
+            t.sentAt = now;
+            t.nextDue = now + t.interval;
+            updates_++;
+        }
+        if (!t.saving) next = std::min(next, t.sentAt + kRepeat);
     }
     return true;
 }
 
 std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
                                               const hostsim::KeyboardState& state) {
-    const auto found = original_.find(t.device.name);
+    const auto found = original_.find(t.device.identity());
     std::vector<uint32_t> colors =
         found != original_.end() ? found->second.second : t.device.colors;
     colors.resize(t.device.leds.size(), 0);
@@ -381,15 +445,18 @@ std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
         const uint32_t c = fromCommandUnits(*now.whole);
         std::fill(colors.begin(), colors.end(), c);
     }
-    for (const auto& [key, led] : t.ledForKey) {
-        uint32_t& out = colors[static_cast<size_t>(led)];
+    for (const auto& [key, leds] : t.ledsForKey) {
+        std::optional<uint32_t> color;
         if (const auto own = now.keys.find(key); own != now.keys.end()) {
-            out = fromCommandUnits(own->second);
+            color = fromCommandUnits(own->second);
         } else if (const auto cell = et::keyCellOffset(key); cell && now.bitmap) {
             const auto& b = *now.bitmap;
             const auto at = static_cast<size_t>(*cell);
-            out = rgb(b[at + 2], b[at + 1], b[at]);
+            color = rgb(b[at + 2], b[at + 1], b[at]);
         }
+        if (color)
+            for (int led : leds)
+                colors[static_cast<size_t>(led)] = *color;
     }
     return colors;
 }

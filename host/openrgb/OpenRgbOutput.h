@@ -2,10 +2,13 @@
 // Shows the host's keyboard state on the devices of a running OpenRGB SDK server. A thread
 // of its own connects (and reconnects with backoff), finds the keyboards, puts them in
 // their per-LED mode once a client lights something, and sends whole frames: at most one
-// per `minInterval`, only when a color changed, always from the latest state. When the last
+// per `minInterval` and per device's frame rate, when a color changed or, on an idle board,
+// again every kRepeat, always from the latest state. A board whose only per-LED mode writes
+// its flash is left alone unless its settings allow that mode. When the last
 // client has been gone for a moment, or the host stops, every device gets back the colors
 // and mode it had. A stop ends every wait at once, whatever the server does.
 #include "../Output.h"
+#include "DeviceSettings.h"
 #include "SdkClient.h"
 
 #include <atomic>
@@ -24,7 +27,15 @@ struct OpenRgbOptions {
     std::string deviceName;  // only this device (by name), when set
     bool allDevices = false; // whole-keyboard colors also light the other devices
     std::chrono::microseconds minInterval{1000000 / 60 + 1};
+    DeviceSettingsTable devices; // per device, by name
 };
+
+// Boards that fall back to their own effect after some seconds without frames keep the frame.
+inline constexpr auto kRepeat = std::chrono::milliseconds(1200);
+// How often the devices are read again for a mode switched behind the host's back.
+inline constexpr auto kCheckEvery = std::chrono::seconds(3);
+// A flash-writing board gets no more than one frame in this time.
+inline constexpr auto kSavingInterval = std::chrono::seconds(1);
 
 // Parses "HOST:PORT" (or "PORT", or "[v6]:PORT"); false when it is neither.
 bool parseAddress(const std::string& text, std::string& host, int& port);
@@ -54,12 +65,17 @@ class OpenRgbOutput : public hostsim::Output {
     bool connected() const { return connected_.load(); }
 
   private:
+    using Clock = std::chrono::steady_clock;
     struct Target {
         uint32_t index = 0;
         Device device;
-        int klass = 0;                    // 4 keyboard, 2 other color device, 1 single color
-        std::map<int32_t, int> ledForKey; // keyboards only
-        std::vector<uint32_t> sent;       // last colors sent; empty before the first frame
+        int klass = 0;                         // 4 keyboard, 2 other color device, 1 single color
+        int mode = 0;                          // the mode frames go into
+        bool saving = false;                   // that mode writes the flash: whole colors only
+        std::chrono::microseconds interval{0}; // between two frames
+        std::map<int32_t, std::vector<int>> ledsForKey; // keyboards only
+        std::vector<uint32_t> sent; // last colors sent; empty before the first frame
+        Clock::time_point sentAt, nextDue;
     };
 
     void run();
@@ -67,7 +83,13 @@ class OpenRgbOutput : public hostsim::Output {
     bool discover(std::string* error, std::vector<std::string>& found);
     bool takeDevices(std::string* error);
     bool giveBack(std::string* error);
-    bool sendFrames(const hostsim::KeyboardState& state, std::string* error);
+    // Reads the devices again: one switched to another mode behind the host's back gets the
+    // host's mode and frame back; `changed` is set when one is another device now.
+    bool checkDevices(bool& changed, std::string* error);
+    // Sends each device that is due its frame; `next` gets when one is due next (a change
+    // its rate holds back, or an idle board's repeat).
+    bool sendFrames(const hostsim::KeyboardState& state, Clock::time_point& next,
+                    std::string* error);
     std::vector<uint32_t> frameFor(const Target& target, const hostsim::KeyboardState& state);
 
     OpenRgbOptions options_;
@@ -75,10 +97,11 @@ class OpenRgbOutput : public hostsim::Output {
     hostsim::LogSink log_;
     SdkClient client_;
     std::vector<Target> targets_;
-    // The mode each device had when first seen, by name: a reconnection after the host
+    // The mode each device had when first seen, by identity: a reconnection after the host
     // switched it must not take our own mode for the player's.
     std::map<std::string, std::pair<int, std::vector<uint32_t>>> original_;
     std::set<std::string> namedMissing_; // devices whose missing keys were logged
+    std::set<std::string> namedAlone_;   // devices left alone, logged once a run
     bool taken_ = false;
     std::map<int, std::optional<hostsim::Rgb>> deskColor_; // by device class
     std::optional<hostsim::Rgb> lastWhole_;

@@ -107,6 +107,7 @@ Zone readZone(Reader& r, uint32_t version) {
             r.skip(12, "segment");
         }
     }
+    if (version >= 5) r.u32("zone flags");
     return z;
 }
 
@@ -137,7 +138,16 @@ int Device::directMode() const {
     for (size_t i = 0; i < modes.size(); ++i)
         if (modes[i].name == "Direct") return static_cast<int>(i);
     for (size_t i = 0; i < modes.size(); ++i)
-        if (modes[i].flags & kModeFlagPerLedColor) return static_cast<int>(i);
+        if ((modes[i].flags & (kModeFlagPerLedColor | kModeFlagAutomaticSave)) ==
+            kModeFlagPerLedColor)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int Device::savingMode() const {
+    for (size_t i = 0; i < modes.size(); ++i)
+        if ((modes[i].flags & kModeFlagPerLedColor) && (modes[i].flags & kModeFlagAutomaticSave))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -154,8 +164,8 @@ std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t ver
     if (version >= 1) d.vendor = r.string("vendor");
     d.description = r.string("description");
     r.string("version");
-    r.string("serial");
-    r.string("location");
+    d.serial = r.string("serial");
+    d.location = r.string("location");
     const uint16_t modes = r.u16("mode count");
     d.activeMode = r.i32("active mode");
     for (uint16_t i = 0; i < modes && r.ok(); ++i)
@@ -175,6 +185,14 @@ std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t ver
     if (r.need(size_t{colors} * 4, "colors")) d.colors.reserve(colors);
     for (uint16_t i = 0; i < colors && r.ok(); ++i)
         d.colors.push_back(r.u32("color"));
+    if (version >= 5) {
+        // Alternate LED names (regional legends); the primary names are what keys match.
+        const uint16_t alternates = r.u16("alternate name count");
+        for (uint16_t i = 0; i < alternates && r.ok(); ++i)
+            r.string("alternate LED name");
+        r.u32("controller flags");
+    }
+    if (r.ok() && r.offset() != payload.size()) r.fail("bytes after the description");
     if (r.ok() && d.modes.size() > 0 &&
         (d.activeMode < 0 || static_cast<size_t>(d.activeMode) >= d.modes.size()))
         r.fail("active mode out of range");

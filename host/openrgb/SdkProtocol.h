@@ -12,9 +12,10 @@
 
 namespace orgb {
 
-// The highest protocol version whose device layout we read. Newer servers answer in
-// min(ours, theirs), so they are spoken to at this version.
-inline constexpr uint32_t kClientProtocolVersion = 4;
+// The highest protocol version whose device layout we read (OpenRGB 1.0's release
+// candidates). Servers answer in min(ours, theirs), so newer ones are spoken to at this
+// version: protocol 6 adds acknowledgements and device IDs that only a client asking for 6 gets.
+inline constexpr uint32_t kClientProtocolVersion = 5;
 inline constexpr size_t kHeaderSize = 16;
 // Far above any real device description (a 152-LED keyboard is about 4 KiB); a header
 // declaring more is treated as a malformed peer.
@@ -32,6 +33,8 @@ enum PacketId : uint32_t {
 
 inline constexpr int32_t kDeviceTypeKeyboard = 5;
 inline constexpr uint32_t kModeFlagPerLedColor = 1u << 5;
+// The board writes every change to its flash: never a mode to stream frames into.
+inline constexpr uint32_t kModeFlagAutomaticSave = 1u << 9;
 
 struct Header {
     uint32_t device = 0;
@@ -61,17 +64,24 @@ struct Device {
     std::string name;
     std::string vendor;
     std::string description;
+    std::string serial;
+    std::string location;
     int32_t activeMode = 0;
     std::vector<Mode> modes;
     std::vector<Zone> zones;
     std::vector<std::string> leds;
     std::vector<uint32_t> colors; // one per LED, 0x00BBGGRR
 
-    // The per-LED "Direct" mode: by name, else the first mode with per-LED colors; -1 none.
+    // The mode frames are streamed into: "Direct" by name, else the first mode with per-LED
+    // colors that does not write the flash; -1 none.
     int directMode() const;
+    // The first per-LED mode that writes the flash at every change; -1 none.
+    int savingMode() const;
+    // What tells one board from another when it comes back at another index.
+    std::string identity() const { return name + '\n' + location + '\n' + serial; }
 };
 
-// Parses a controller-data reply laid out for protocol `version` (0–4). Nullopt, with the
+// Parses a controller-data reply laid out for protocol `version` (0–5). Nullopt, with the
 // reason in `error`, for anything truncated, oversized or inconsistent.
 std::optional<Device> parseDevice(std::span<const uint8_t> payload, uint32_t version,
                                   std::string* error = nullptr);

@@ -27,12 +27,26 @@ namespace {
 using et::test::ChildProcess;
 using Colors = std::map<std::string, std::string>;
 
-// The test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
+// The two OpenRGB lines a player may run: what each serves by default.
+struct Line {
+    const char *name, *program;
+    uint32_t version;
+    size_t leds, zones;
+    const char* keyboard;
+};
+const Line kLines[] = {{"OpenRGB09", ET_OPENRGB_PEER, 4, 152, 3, "Full 104 key "},
+                       {"OpenRGB10rc3", ET_OPENRGB10_PEER, 5, 145, 4, "Debug Keyboard"}};
+// Test names stay the same from one discovery to the next.
+void PrintTo(const Line& line, std::ostream* out) {
+    *out << line.name;
+}
+
+// A test peer on a port of its own; `dump` and `modes` answer one line per LED or device.
 class Peer {
   public:
-    explicit Peer(int port, std::vector<std::string> options = {}) {
-        std::vector<std::string> argv{ET_OPENRGB_PEER, "--port", std::to_string(port),
-                                      "--reuseaddr", "--ignore-sigpipe"};
+    explicit Peer(const Line& server, int port, std::vector<std::string> options = {}) {
+        std::vector<std::string> argv{server.program, "--port", std::to_string(port), "--reuseaddr",
+                                      "--ignore-sigpipe"};
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<ChildProcess>(argv, true);
         auto line = process_->readLine(30);
@@ -172,12 +186,10 @@ int connectTo(const std::string& path) {
     return -1;
 }
 
-class Chain : public ::testing::Test {
+// A host in this process with a socket folder of its own.
+class Session : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!std::filesystem::exists(ET_OPENRGB_PEER))
-            GTEST_SKIP() << "the OpenRGB SDK server test peer is not built (set "
-                            "ET_OPENRGB_PEER_DIR to its sources)";
         char pattern[] = "/tmp/et-orgb-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         dir_ = pattern;
@@ -189,13 +201,16 @@ class Chain : public ::testing::Test {
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
     }
     // The host as corvane-host runs it, in this process so that sanitizers see its threads.
-    void startHost(int port) {
+    void startHost(int port, orgb::DeviceSettings device = {}) {
         orgb::OpenRgbOptions options;
         options.port = port;
+        options.devices.set(device);
+        std::lock_guard{mutex_}, log_.clear();
         host_ = std::make_unique<hostsim::Host>(dir_ + "/Corvane/CHS_LED_SDK",
                                                 [](const std::string&) {});
         auto output = std::make_unique<orgb::OpenRgbOutput>(
-            options, [this] { return host_->server().state(); }, [](const std::string&) {});
+            options, [this] { return host_->server().state(); },
+            [this](const std::string& line) { std::lock_guard{mutex_}, log_.push_back(line); });
         output_ = output.get();
         host_->addOutput(std::move(output));
         host_->server().setKeepMessages(false);
@@ -212,17 +227,41 @@ class Chain : public ::testing::Test {
         });
     }
 
+    size_t logged(const std::string& part) {
+        std::lock_guard lock{mutex_};
+        return size_t(std::count_if(log_.begin(), log_.end(), [&](const std::string& line) {
+            return line.find(part) != std::string::npos;
+        }));
+    }
+    // The peer's count of one kind for device 0 (`stats` updates, `saves` count).
+    int count(const char* what) { return std::stoi(peer_->ask(what).at(0).substr(2)); }
+
+    std::mutex mutex_;
+    std::vector<std::string> log_;
     std::string dir_;
     std::unique_ptr<Peer> peer_;
     std::unique_ptr<hostsim::Host> host_;
     orgb::OpenRgbOutput* output_ = nullptr; // owned by host_
 };
 
+// The same session against each OpenRGB line.
+class Chain : public Session, public ::testing::WithParamInterface<Line> {
+  protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(GetParam().program))
+            GTEST_SKIP() << GetParam().name << " test peer not built (see ET_OPENRGB*_PEER_DIR)";
+        Session::SetUp();
+    }
+    std::unique_ptr<Peer> makePeer(std::vector<std::string> options = {}, int port = 0) {
+        return std::make_unique<Peer>(GetParam(), port, std::move(options));
+    }
+};
+
 // One session through the chain: direct mode taken over, whole colors, keys and bitmaps
 // (saved lighting is the host's state, checked in host-sim), a storm of pulses coalesced into
 // frames, and at the end the mode and colors the server had before given back.
-TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
-    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--start-static"});
+TEST_P(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
+    peer_ = makePeer({"--start-static"});
     const Colors found = peer_->colors();
     startHost(peer_->port());
     CorvLedSetTargetDevice(4);
@@ -275,19 +314,20 @@ TEST_F(Chain, LightsColorsKeysBitmapsAndPulsesAndGivesBackWhatItFound) {
 
 // The host finds a server that starts late and after every restart; the client speaks
 // every protocol version up to its own.
-TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) {
-    const int port = Peer(0).port();
+TEST_P(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) {
+    const int port = makePeer()->port();
     startHost(port);
     CorvLedSetLighting(0, 100, 0);
     for (int round = 0; round < 2; ++round) {
         peer_.reset();
-        peer_ = std::make_unique<Peer>(port);
+        peer_ = makePeer({}, port);
         ASSERT_EQ(peer_->port(), port);
         // A fresh server shows its own colors until the host has found it again.
         EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 2.5)) << "round " << round;
     }
     // After a rescan the devices are new ones, black and in their first mode.
-    peer_->ask("rescan");
+    for (const char* change : {"rescan", "unplug 0", "plug"})
+        peer_->ask(change);
     EXPECT_TRUE(shows({{"Key: Escape", "#00FF00"}}, 4));
     EXPECT_EQ(peer_->mode(), "Direct");
     for (uint32_t version = 0; version <= orgb::kClientProtocolVersion; ++version) {
@@ -295,27 +335,36 @@ TEST_F(Chain, FindsTheServerWhenItStartsLateAndAfterEveryRestartAtEveryVersion) 
         std::string error;
         ASSERT_TRUE(client.open(version ? "127.0.0.1" : "localhost", port, &error, version))
             << error;
-        EXPECT_EQ(client.version(), version);
+        EXPECT_EQ(client.version(), std::min(version, GetParam().version));
         const auto device = client.controllerData(0, &error);
         ASSERT_TRUE(device) << "version " << version << ": " << error;
-        EXPECT_EQ(device->leds.size(), 152u);
-        EXPECT_EQ(device->zones.size(), 3u);
+        EXPECT_EQ(device->leds.size(), GetParam().leds);
+        EXPECT_EQ(device->zones.size(), GetParam().zones);
         EXPECT_EQ(device->directMode(), 0);
     }
 }
 
 // Clients that come and go without lighting anything leave the devices alone; one that lit
 // them and comes straight back keeps them; when it leaves for good they are given back.
-TEST_F(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
-    peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--start-static"});
+TEST_P(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
+    peer_ = makePeer({"--start-static"});
     startHost(peer_->port());
     for (int i = 0; i < 50; ++i)
         ::close(connectTo(dir_ + "/Corvane/CHS_LED_SDK"));
     EXPECT_TRUE(within(5, [&] { return host_->server().connectionsServed() == 51; }));
     EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Static"; }));
-    EXPECT_EQ(peer_->ask("stats").at(0).substr(0, 4), "0 0 "); // no LED update either
+    EXPECT_EQ(count("stats"), 0); // no LED update either
     CorvLedSetLighting(0, 0, 100);
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Direct"; }));
+    // An idle board gets its frame again every 1.2 s, so that it never falls back to its own
+    // effect; not more often.
+    const int before = count("stats");
+    within(3, [] { return false; });
+    EXPECT_NEAR(count("stats") - before, 2.5, 0.5);
+    // A mode switched behind the host's back (a profile loaded on resume) is taken back.
+    peer_->ask("mode Static");
+    EXPECT_TRUE(within(10, [&] { return peer_->mode() == "Direct"; }));
+    EXPECT_EQ(logged("switched to another mode"), 1u);
     CorvLedShutdown();
     ASSERT_TRUE(CorvLedInit());
     EXPECT_FALSE(within(0.7, [&] { return peer_->mode() != "Direct"; }));
@@ -323,9 +372,31 @@ TEST_F(Chain, OnlyLightingTakesTheDevicesAndAShortAbsenceKeepsThem) {
     EXPECT_TRUE(within(3, [&] { return peer_->mode() == "Static"; }));
 }
 
+// A board whose only per-LED mode writes its flash is named once and left alone; allowed that
+// mode, it shows whole-keyboard colors alone, at most one a second, and no idle repeats.
+TEST_P(Chain, NeverStreamsIntoAModeThatWritesTheFlashUnlessAllowed) {
+    for (const bool allowed : {false, true}) {
+        SCOPED_TRACE(allowed ? "allowed" : "not allowed");
+        peer_ = makePeer({"--no-direct"});
+        startHost(peer_->port(), {GetParam().keyboard, 60, {}, allowed});
+        CorvLedSetLighting(0, 0, 100);
+        CorvLedSetLightingForKeyWithKeyName(CLK_A, 100, 0, 0);
+        EXPECT_EQ(shows({{"Key: A", "#0000FF"}, {"Key: Escape", "#0000FF"}}, 1.5), allowed);
+        for (int shade : {25, 50, 75})
+            CorvLedSetLighting(shade, 0, 100);
+        EXPECT_EQ(shows({{"Key: Escape", "#BF00FF"}}, allowed ? 3 : 0.5), allowed);
+        within(2.5, [] { return false; });
+        EXPECT_EQ(count("saves"), allowed ? 2 : 0); // blue, then the last shade a second later
+        EXPECT_EQ(peer_->mode(), "Custom");
+        EXPECT_EQ(logged("write its flash"), allowed ? 0u : 1u);
+        CorvLedShutdown();
+        host_->stop();
+    }
+}
+
 // A server that floods unasked packets, or stops reading frames of 60000 LEDs, holds neither
 // the frames nor the host's exit. CPU and exit times are printed, not judged.
-TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
+TEST_F(Session, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
     for (const After after : {After::Flood, After::StopReading}) {
         FakeServer server(after, 1, keyboardV0("Fake", after == After::Flood ? 1 : 60000));
         const std::string socket = dir_ + "/Corvane/CHS_LED_SDK",
@@ -358,6 +429,9 @@ TEST_F(Chain, AFloodingOrStalledServerHoldsNeitherTheFramesNorTheExit) {
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(Lines, Chain, ::testing::ValuesIn(kLines),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // A request ends by its deadline however much else the server sends meanwhile.
 TEST(SdkClient, RequestsEndByTheirDeadlineWhateverElseArrives) {
     FakeServer server(After::FloodUnanswered);
@@ -365,6 +439,9 @@ TEST(SdkClient, RequestsEndByTheirDeadlineWhateverElseArrives) {
     client.replyTimeout = std::chrono::milliseconds(200);
     std::string error;
     EXPECT_FALSE(client.open("127.0.0.1", server.port, &error) && client.controllerCount(&error));
+    // A description cut short is refused, whatever follows the first field that does not fit.
+    const auto cut = keyboardV0("Fake", 1);
+    EXPECT_FALSE(orgb::parseDevice(std::span(cut).first(30), 0));
 }
 
 // More than 64 controllers are refused, and whatever a server names its devices, the log
@@ -377,7 +454,7 @@ TEST(OpenRgbOutput, RefusesAbsurdCountsAndNamesAndRetriesAFlappingServerSlowly) 
         std::mutex mutex;
         std::vector<std::string> lines;
         orgb::OpenRgbOutput output(
-            {"127.0.0.1", server.port, "", false, {}}, [] { return hostsim::KeyboardState{}; },
+            {"127.0.0.1", server.port, "", false, {}, {}}, [] { return hostsim::KeyboardState{}; },
             [&](const std::string& line) {
                 std::lock_guard<std::mutex>{mutex}, lines.push_back(line);
             });
@@ -400,13 +477,13 @@ TEST(OpenRgbOutput, RefusesAbsurdCountsAndNamesAndRetriesAFlappingServerSlowly) 
     }
 }
 
-TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
+TEST_P(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
     // The debug boards have no macro keys and no logo; Fn stands in for Right Windows.
     std::vector<int32_t> extras;
     for (const auto& extra : et::extraKeys())
         extras.push_back(extra.keyName);
     for (const char* layout : {"ansi", "iso"}) {
-        peer_ = std::make_unique<Peer>(0, std::vector<std::string>{"--layout", layout});
+        peer_ = makePeer({"--layout", layout});
         std::vector<std::string> leds;
         for (const auto& [name, color] : peer_->colors())
             leds.push_back(name);
@@ -414,21 +491,49 @@ TEST_F(Chain, EveryKeyOfTheApplicationHasAnLedOnFullAnsiAndIsoBoards) {
         std::vector<int32_t> missing;
         for (const auto& row : et::keyList()) {
             const int32_t key = et::keyNameForId(row.id);
-            if (row.id != et::kNoKey && !resolved.ledForKey.count(key)) missing.push_back(key);
+            if (row.id != et::kNoKey && !resolved.ledsForKey.count(key)) missing.push_back(key);
         }
         EXPECT_EQ(missing, extras) << layout;
-        auto ledOf = [&](int32_t key) { return leds[size_t(resolved.ledForKey.at(key))]; };
+        auto ledOf = [&](int32_t key) { return leds[size_t(resolved.ledsForKey.at(key).at(0))]; };
         EXPECT_EQ(ledOf(CLK_RightGui), "Key: Right Fn") << layout;
         EXPECT_EQ(ledOf(CLK_Backslash), std::string(layout) == "iso" ? "Key: #" : "Key: \\ (ANSI)");
     }
 }
 
-// Drivers space and case their names in their own ways; the first LED of a name wins.
-TEST(KeyMap, LedNamesMatchWhateverTheirCaseAndBlanks) {
-    EXPECT_EQ(orgb::normalizedLedName(" KEY:\tNumber Pad Enter \t"), "number pad enter");
-    EXPECT_EQ(orgb::normalizedLedName("Key: \xc3\x84"), "\xc3\x84"); // ASCII letters only
-    const auto resolved = orgb::resolveKeys({"Underglow", "key: escape ", "Key: Escape"});
-    EXPECT_EQ(resolved.ledForKey.at(CLK_Escape), 1);
+// Key LEDs as drivers name them: case, blanks and the prefix aside, OpenRGB 0.9's and 1.0's
+// regional names, ISO and ABNT places, keys of several LEDs, two logos, and the player's remaps.
+TEST(KeyMap, FindsKeysAsDriversNameThem) {
+    using Lit = std::map<int32_t, std::vector<int>>;
+    const struct {
+        std::vector<std::string> leds;
+        Lit lit; // of some keys
+        std::map<int32_t, std::string> remaps = {};
+    } rows[] = {
+        {{"Key: Ä", " KEY:\tNumber Pad Enter \t", "key: escape ", "Escape", "Key: Space LED 1",
+          "Underglow LED 1", "Key: Space LED 12"},
+         {{CLK_KeypadEnter, {1}}, {CLK_Escape, {2, 3}}, {CLK_Space, {4, 6}}}},
+        {{"Key: Ø/Ä", "Key: Æ/Ö", "Key: ½/§", "Key: - _", "Key: -", "Logo LED 1", "Logo LED 2"},
+         {{CLK_SemicolonAndColon, {0}},
+          {CLK_GraveAccentAndTilde, {2}},
+          {CLK_SlashAndQuestionMark, {3}},
+          {CLK_CrestLogo, {5}},
+          {CLK_TalonBadge, {6}}}},
+        {{"Key: Ä Ø", "Key: Ö Æ", "Key: § ½", "Key: \\ (ISO)", "Key: #", "Key: Enter (ISO)"},
+         {{CLK_ApostropheAndDoubleQuote, {1}},
+          {CLK_GraveAccentAndTilde, {2}},
+          {CLK_Backslash, {4}},
+          {CLK_Enter, {5}}}},
+        {{"Key: ç"}, {{CLK_SemicolonAndColon, {0}}}},
+        {{"Key: A", "Mystery 7"},
+         {{CLK_A, {1}}, {CLK_B, {0}}},
+         {{CLK_A, "mystery 7"}, {CLK_B, "A"}}},
+    };
+    for (const auto& row : rows)
+        for (const auto& [key, lit] : row.lit) {
+            const auto resolved = orgb::resolveKeys(row.leds, row.remaps).ledsForKey;
+            EXPECT_EQ(resolved.count(key) ? resolved.at(key) : std::vector<int>{}, lit)
+                << row.leds.back() << " for key " << key;
+        }
 }
 
 // The socket, without any OpenRGB: private to the user, one host at a time, a stale file
