@@ -211,7 +211,7 @@ TEST_F(DirectorTest, LeavingTheGameShowsProfileTwoOnceWithoutSelectingIt) {
     EXPECT_EQ(state().EmberisInTheForeground, 0);
 }
 
-TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatReturn) {
+TEST_F(DirectorTest, ResetReturnsToProfileOneStopsEveryKeyTwiceKeepsSpeedAndChatReturn) {
     for (const char* m : {"C", "D", "l", "7", "I", "z"})
         h.send(m);
     sendAfresh("R");
@@ -228,19 +228,9 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatRetur
     EXPECT_EQ(h.frames.keyboardColorSet[kColorA], (Color{0.1, 0.5, 0.25, 1.0}));
     EXPECT_TRUE(showed(1));
     EXPECT_GE(h.calibrationConfirms, 1);
-    h.log.clear();
-    h.send("-");
-    EXPECT_TRUE(h.log.lines().empty());
-    h.director.resetClicked(); // the button empties the queue
-    EXPECT_EQ(h.queueResets, 1);
-}
-
-// Each key the director may have lit gets two stops, the second for a flash that ended first;
-// the profile is shown again once the pulses have restored their keys, then after the whisper's.
-TEST_F(DirectorTest, ResetStopsEveryKeyTwiceAndRepaintsAfterTheRestores) {
-    for (const char* m : {"C", "D", "l", "I"})
-        h.send(m);
-    sendAfresh("R");
+    // Each key the director may have lit got two stops, the second for a flash that ended
+    // first; the profile is shown again once the pulses have restored their keys, then after
+    // the whisper's.
     std::map<int64_t, int> stops;
     for (const auto& c : h.lighting.named("stopEffectsOnKey"))
         ++stops[c.args[0]];
@@ -252,6 +242,11 @@ TEST_F(DirectorTest, ResetStopsEveryKeyTwiceAndRepaintsAfterTheRestores) {
         h.clock.runFor(settle);
         EXPECT_TRUE(showed(1)) << settle;
     }
+    h.log.clear();
+    h.send("-");
+    EXPECT_TRUE(h.log.lines().empty());
+    h.director.resetClicked(); // the button empties the queue
+    EXPECT_EQ(h.queueResets, 1);
 }
 
 // In debug mode every message is logged with its bytes, and a code with no meaning (a profile
