@@ -39,9 +39,7 @@ hostsim::Message message(uint32_t command, std::initializer_list<int32_t> fields
 
 TEST(StreamDecoder, CutsMessagesSplitAtAnyByteAndRefusesMalformedHeaders) {
     std::vector<uint8_t> stream;
-    auto exclude = message(corvwire::kExcludeKeysFromBitmap);
-    corvwire::putI32(exclude.bytes.data() + 8, 1);
-    corvwire::putI32(exclude.bytes.data() + 12, 59);
+    auto exclude = message(corvwire::kExcludeKeysFromBitmap, {1, 59});
     corvwire::putI32(exclude.bytes.data() + 2024, 2);
     for (const auto& m : {message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
                           message(corvwire::kSetKeyByKeyName, {0xFFFF1, 100, 0, 50}), exclude})
