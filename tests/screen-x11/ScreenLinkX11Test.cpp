@@ -19,12 +19,8 @@
 namespace et::test {
 namespace {
 
-class SilentSound : public Sound {
-  public:
+struct Silence : Sound, Speech {
     void play(const std::string&) override {}
-};
-class SilentSpeech : public Speech {
-  public:
     void speak(const std::string&) override {}
 };
 
@@ -53,10 +49,9 @@ struct X11Fixture : ::testing::Test {
     // Both clicks of the Calibrate button, against what the server shows.
     void calibrate(ScanGeometry& geometry, bool followEvents = true) {
         X11ScreenSource source(server.display(), followEvents);
-        SilentSound sound;
-        SilentSpeech speech;
+        Silence quiet;
         MemoryDefaults defaults;
-        Calibration calibration(source, geometry, runLoop, sound, speech, defaults, log,
+        Calibration calibration(source, geometry, runLoop, quiet, quiet, defaults, log,
                                 [] { return false; });
         calibration.calibrateScreen();
         calibration.calibrateScreen();
@@ -238,9 +233,7 @@ TEST_F(X11Fixture, TheGameWindowIsFollowedThroughItsChangesAndPauses) {
             EXPECT_EQ(waited, 13);
         }
         xcb_destroy_window(x.c, w);
-        if (!followEvents) {
-            EXPECT_EQ(after(300ms), hidden) << "gone: only a failed read tells";
-        }
+        if (!followEvents) EXPECT_EQ(after(300ms), hidden) << "gone: only a failed read tells";
         EXPECT_EQ(after(300ms), corner);
         // A window whose class comes later is found by the search every 3 s: with events, 3 s
         // after the one its appearance caused; without, after the one that found nothing.
