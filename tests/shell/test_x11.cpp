@@ -53,7 +53,9 @@ TEST_F(X11Test, FrontmostApplicationIsTheActiveOrFocusedWindowsClass) {
         wm->setActiveWindow(row.active);
         const auto front = workspace.frontmostApplication();
         EXPECT_EQ(front.has_value(), row.front != "-");
-        if (front && row.front != "-") EXPECT_EQ(front->bundleIdentifier, row.front);
+        if (front && row.front != "-") {
+            EXPECT_EQ(front->bundleIdentifier, row.front);
+        }
         check.checkGameInFront();
         EXPECT_EQ(game, row.game);
         EXPECT_EQ(other, row.other);
