@@ -28,6 +28,8 @@ std::vector<LightingCall> red(int periodMs) {
 // What one message sends after the messages before it; "warn" turns the chat warning in
 // combat on, "chat" the chat profile.
 TEST(DirectorCodes, EachMessageSendsItsLighting) {
+    const LightingCall stopEnter{"stopEffectsOnKey", {0x1C}, {}},
+        flashEnter{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}};
     const struct {
         const char* before;
         const char* message;
@@ -46,18 +48,13 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
         {"x C", "E", {}},
         {"chat D", "E", {}}, // dead or in shadow form the chat changes nothing
         {"warn chat C j", "E", {}},
-        {"", "I", {{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        {"", "I", {flashEnter}},
         {"I", "I", {}}, // a second whisper does not restart the flash
         // Combat's pulse on Enter would paint over the flash.
-        {"C",
-         "I",
-         {{"stopEffectsOnKey", {0x1C}, {}}, {"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        {"C", "I", {stopEnter, flashEnter}},
         // "#end": the next message needs the keyboard; Enter gets back the pulse that is due.
-        {"I", "#end", {{"stopEffectsOnKey", {0x1C}, {}}}},
-        {"x C I",
-         "#end",
-         {{"stopEffectsOnKey", {0x1C}, {}},
-          {"pulseSingleKey", {0x1C, 100, 0, 0, 25, 0, 0, 300, 1}, {}}}},
+        {"I", "#end", {stopEnter}},
+        {"x C I", "#end", {stopEnter, {"pulseSingleKey", {0x1C, 100, 0, 0, 25, 0, 0, 300, 1}, {}}}},
         {"", "#end", {}},
     };
     for (const auto& row : rows) {
