@@ -19,8 +19,12 @@
 namespace et::test {
 namespace {
 
-struct Silence : Sound, Speech {
+class SilentSound : public Sound {
+  public:
     void play(const std::string&) override {}
+};
+class SilentSpeech : public Speech {
+  public:
     void speak(const std::string&) override {}
 };
 
@@ -46,19 +50,13 @@ struct X11Fixture : ::testing::Test {
         ASSERT_TRUE(painter.write(commands + "\necho done\n"));
         ASSERT_EQ(painter.readLine(timeout), "done");
     }
-    // Runs the commands, then waits for the queue to hold `expected`.
-    bool queues(ChildProcess& painter, const std::string& commands, const MessageQueue& queue,
-                const std::string& expected) {
-        run(painter, commands);
-        runLoop.runUntil([&] { return queue.contents() == expected; }, 3.0);
-        return queue.contents() == expected;
-    }
     // Both clicks of the Calibrate button, against what the server shows.
     void calibrate(ScanGeometry& geometry, bool followEvents = true) {
         X11ScreenSource source(server.display(), followEvents);
-        Silence quiet;
+        SilentSound sound;
+        SilentSpeech speech;
         MemoryDefaults defaults;
-        Calibration calibration(source, geometry, runLoop, quiet, quiet, defaults, log,
+        Calibration calibration(source, geometry, runLoop, sound, speech, defaults, log,
                                 [] { return false; });
         calibration.calibrateScreen();
         calibration.calibrateScreen();
@@ -78,12 +76,12 @@ TEST_F(X11Fixture, TheCalibratedStripCarriesTextWithItsPrefixes) {
         X11ScreenSource source(server.display());
         ScreenReader reader(source, geometry, queue, runLoop, log);
         reader.start();
+        run(*painter, "hold 250\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
+                      "send Q\ncolor blue\nsend \\x00\nclear");
         // Action-bar frames go ahead of the text, among themselves in the order they came.
-        EXPECT_TRUE(queues(*painter,
-                           "hold 250\ncolor red\nsend 7\ncolor white\nsend Hi\ncolor magenta\n"
-                           "send Q\ncolor blue\nsend \\x00\nclear",
-                           queue, std::string("`7{QHi") + '\0'))
-            << queue.contents();
+        const std::string expected = std::string("`7{QHi") + '\0';
+        runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
+        EXPECT_EQ(queue.contents(), expected);
     }
     EXPECT_EQ(log.countStartingWith("recordColors"), 0);
 }
@@ -98,7 +96,9 @@ TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
     ScreenReader reader(source, geometry, queue, runLoop, log);
     auto painter = strip(8);
     reader.start();
-    ASSERT_TRUE(queues(*painter, "send A", queue, "A")) << queue.contents();
+    run(*painter, "send A");
+    runLoop.runUntil([&] { return queue.contents() == "A"; }, 2.0);
+    ASSERT_EQ(queue.contents(), "A");
 
     ASSERT_TRUE(painter->write("sleep 60000\n"));
     server.stop();
@@ -110,7 +110,9 @@ TEST_F(X11Fixture, ReportsALostServerOnceAndResumesWhenItIsBack) {
 
     ASSERT_TRUE(server.restart());
     painter = strip(8);
-    EXPECT_TRUE(queues(*painter, "send B", queue, "AB")) << queue.contents();
+    run(*painter, "send B");
+    runLoop.runUntil([&] { return queue.contents() == "AB"; }, 3.0);
+    EXPECT_EQ(queue.contents(), "AB");
     EXPECT_EQ(log.count(line), 1);
 }
 
@@ -267,6 +269,13 @@ TEST_F(X11Fixture, TheGameWindowIsCalibratedReadAndFoundAgain) {
     };
     ScanGeometry geometry;
     MessageQueue queue;
+    // Frames held long enough that a busy machine does not make the capture miss one.
+    const auto queued = [&](ChildProcess& painter, const std::string& text,
+                            const std::string& expected) {
+        run(painter, "hold 250\nsend " + text);
+        runLoop.runUntil([&] { return queue.contents() == expected; }, 2.0);
+        return queue.contents() == expected;
+    };
 
     // The desktop's corner is white: only the window's own pixels hold a strip.
     auto painter = strip(7, "400x200+200+150");
@@ -281,8 +290,7 @@ TEST_F(X11Fixture, TheGameWindowIsCalibratedReadAndFoundAgain) {
     ScreenReader reader(source, geometry, queue, runLoop, log);
     reader.start();
     waitForLine(gameLine, 1);
-    // Frames held long enough that a busy machine does not make the capture miss one.
-    EXPECT_TRUE(queues(*painter, "hold 250\nsend Hi", queue, "Hi"));
+    EXPECT_TRUE(queued(*painter, "Hi", "Hi"));
     EXPECT_EQ(log.countStartingWith("Screen link:"), 1);
 
     // The game quits: the screen's corner is read, and a new game window elsewhere is
@@ -292,7 +300,7 @@ TEST_F(X11Fixture, TheGameWindowIsCalibratedReadAndFoundAgain) {
     waitForLine(screenLine, 1);
     painter = strip(7, "500x300+40+60");
     waitForLine(gameLine, 2);
-    EXPECT_TRUE(queues(*painter, "hold 250\nsend B", queue, "HiB")) << queue.contents();
+    EXPECT_TRUE(queued(*painter, "B", "HiB")) << queue.contents();
 }
 
 } // namespace
