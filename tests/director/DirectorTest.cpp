@@ -28,6 +28,8 @@ std::vector<LightingCall> red(int periodMs) {
 // What one message sends after the messages before it; "warn" turns the chat warning in
 // combat on, "chat" the chat profile.
 TEST(DirectorCodes, EachMessageSendsItsLighting) {
+    const LightingCall stopEnter{"stopEffectsOnKey", {0x1C}, {}},
+        flashEnter{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}};
     const struct {
         const char* before;
         const char* message;
@@ -46,18 +48,13 @@ TEST(DirectorCodes, EachMessageSendsItsLighting) {
         {"x C", "E", {}},
         {"chat D", "E", {}}, // dead or in shadow form the chat changes nothing
         {"warn chat C j", "E", {}},
-        {"", "I", {{"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        {"", "I", {flashEnter}},
         {"I", "I", {}}, // a second whisper does not restart the flash
         // Combat's pulse on Enter would paint over the flash.
-        {"C",
-         "I",
-         {{"stopEffectsOnKey", {0x1C}, {}}, {"flashSingleKey", {0x1C, 100, 0, 100, 0, 500}, {}}}},
+        {"C", "I", {stopEnter, flashEnter}},
         // "#end": the next message needs the keyboard; Enter gets back the pulse that is due.
-        {"I", "#end", {{"stopEffectsOnKey", {0x1C}, {}}}},
-        {"x C I",
-         "#end",
-         {{"stopEffectsOnKey", {0x1C}, {}},
-          {"pulseSingleKey", {0x1C, 100, 0, 0, 25, 0, 0, 300, 1}, {}}}},
+        {"I", "#end", {stopEnter}},
+        {"x C I", "#end", {stopEnter, {"pulseSingleKey", {0x1C, 100, 0, 0, 25, 0, 0, 300, 1}, {}}}},
         {"", "#end", {}},
     };
     for (const auto& row : rows) {
@@ -211,7 +208,7 @@ TEST_F(DirectorTest, LeavingTheGameShowsProfileTwoOnceWithoutSelectingIt) {
     EXPECT_EQ(state().EmberisInTheForeground, 0);
 }
 
-TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatReturn) {
+TEST_F(DirectorTest, ResetReturnsToProfileOneStopsEveryKeyTwiceKeepsSpeedAndChatReturn) {
     for (const char* m : {"C", "D", "l", "7", "I", "z"})
         h.send(m);
     sendAfresh("R");
@@ -228,19 +225,9 @@ TEST_F(DirectorTest, ResetReturnsToProfileOneClearsWhisperKeepsSpeedAndChatRetur
     EXPECT_EQ(h.frames.keyboardColorSet[kColorA], (Color{0.1, 0.5, 0.25, 1.0}));
     EXPECT_TRUE(showed(1));
     EXPECT_GE(h.calibrationConfirms, 1);
-    h.log.clear();
-    h.send("-");
-    EXPECT_TRUE(h.log.lines().empty());
-    h.director.resetClicked(); // the button empties the queue
-    EXPECT_EQ(h.queueResets, 1);
-}
-
-// Each key the director may have lit gets two stops, the second for a flash that ended first;
-// the profile is shown again once the pulses have restored their keys, then after the whisper's.
-TEST_F(DirectorTest, ResetStopsEveryKeyTwiceAndRepaintsAfterTheRestores) {
-    for (const char* m : {"C", "D", "l", "I"})
-        h.send(m);
-    sendAfresh("R");
+    // Each key the director may have lit got two stops, the second for a flash that ended
+    // first; the profile is shown again once the pulses have restored their keys, then after
+    // the whisper's.
     std::map<int64_t, int> stops;
     for (const auto& c : h.lighting.named("stopEffectsOnKey"))
         ++stops[c.args[0]];
@@ -252,6 +239,11 @@ TEST_F(DirectorTest, ResetStopsEveryKeyTwiceAndRepaintsAfterTheRestores) {
         h.clock.runFor(settle);
         EXPECT_TRUE(showed(1)) << settle;
     }
+    h.log.clear();
+    h.send("-");
+    EXPECT_TRUE(h.log.lines().empty());
+    h.director.resetClicked(); // the button empties the queue
+    EXPECT_EQ(h.queueResets, 1);
 }
 
 // In debug mode every message is logged with its bytes, and a code with no meaning (a profile

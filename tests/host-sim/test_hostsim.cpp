@@ -41,9 +41,7 @@ hostsim::Message message(uint32_t command, std::initializer_list<int32_t> fields
 
 TEST(StreamDecoder, CutsMessagesSplitAtAnyByteAndRefusesMalformedHeaders) {
     std::vector<uint8_t> stream;
-    auto exclude = message(corvwire::kExcludeKeysFromBitmap);
-    corvwire::putI32(exclude.bytes.data() + 8, 1);
-    corvwire::putI32(exclude.bytes.data() + 12, 59);
+    auto exclude = message(corvwire::kExcludeKeysFromBitmap, {1, 59});
     corvwire::putI32(exclude.bytes.data() + 2024, 2);
     for (const auto& m : {message(corvwire::kInit), message(corvwire::kSetLighting, {1, 2, 3}),
                           message(corvwire::kSetKeyByKeyName, {0xFFFF1, 100, 0, 50}), exclude})
@@ -240,27 +238,21 @@ TEST(KeyboardRender, PngReadsBackToTheSamePixelsAndFailuresSayWhy) {
 // Outputs start only once the socket is the host's, each adds its figures to "stats", and a
 // host that finds the socket taken starts none of them.
 TEST(Host, StartsItsOutputsOnceListeningAndReportsTheirFigures) {
+    static std::vector<std::string> events;
     struct Recorder : hostsim::Output {
-        std::vector<std::string>* events;
+        explicit Recorder(std::string m) : member(std::move(m)) {}
         std::string member;
-        void start() override { events->push_back("start " + member); }
-        void stop() override { events->push_back("stop " + member); }
+        void start() override { events.push_back("start " + member); }
+        void stop() override { events.push_back("stop " + member); }
         std::string statsMember() const override { return member; }
     };
     const auto dir =
         std::filesystem::temp_directory_path() / ("et-host-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    std::vector<std::string> events;
-    auto recorder = [&](std::string member) {
-        auto r = std::make_unique<Recorder>();
-        r->events = &events;
-        r->member = std::move(member);
-        return r;
-    };
     hostsim::Host first((dir / "sock").string(), {}), second((dir / "sock").string(), {});
-    first.addOutput(recorder("\"a\":1"));
-    first.addOutput(recorder(""));
-    second.addOutput(recorder("\"b\":2"));
+    first.addOutput(std::make_unique<Recorder>("\"a\":1"));
+    first.addOutput(std::make_unique<Recorder>(""));
+    second.addOutput(std::make_unique<Recorder>("\"b\":2"));
     ASSERT_TRUE(first.start());
     // Read before the second host probes the socket: its probe counts as a connection served.
     EXPECT_EQ(first.statsJson(), "{\"connections\":0,\"a\":1}");

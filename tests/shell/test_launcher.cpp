@@ -2,6 +2,7 @@
 #include "HelperLauncher.h"
 #include "LauncherControl.h"
 #include "QtRunLoop.h"
+#include "RecordingLog.h"
 #include "ShellHarness.h"
 
 #include <gtest/gtest.h>
@@ -43,10 +44,7 @@ struct LauncherTest : ::testing::Test {
     RecordingLauncher launcher;
     MemoryDefaults defaults;
     ScriptedLauncherUi ui;
-    struct : Log {
-        std::vector<std::string> lines;
-        void appendLine(const std::string& l) override { lines.push_back(l); }
-    } log;
+    RecordingLog log;
     LauncherControl control{launcher, defaults, log, ui};
 };
 
@@ -59,7 +57,7 @@ TEST_F(LauncherTest, LaunchesByStoredNameUnlessAltOpensTheNamesWindowAndAutorunK
     control.launchRPort();
     EXPECT_EQ(launcher.activated,
               (std::vector<std::string>{"Emberfall", "Emberfall Classic", "Raven Launcher"}));
-    EXPECT_TRUE(log.lines.empty()) << "launching reports nothing";
+    EXPECT_TRUE(log.lines().empty()) << "launching reports nothing";
     EXPECT_TRUE(ui.checked[AutorunItem::Ember] && !ui.checked[AutorunItem::None]);
 
     ui.alt = true;
@@ -72,7 +70,7 @@ TEST_F(LauncherTest, LaunchesByStoredNameUnlessAltOpensTheNamesWindowAndAutorunK
     // At start-up a name launches without consulting Alt, and says so.
     control.autorunAtStartup();
     EXPECT_EQ(launcher.activated.back(), "Emberfall");
-    EXPECT_EQ(log.lines, std::vector<std::string>{"Launching Emberfall"});
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Launching Emberfall"});
     EXPECT_EQ(ui.optionRuns, 1);
     ui.alt = false;
     control.launchRPort();
@@ -110,21 +108,21 @@ TEST_F(LauncherTest, ALaunchThatFailsIsLoggedWithTheHelpersReason) {
     for (const Case& c : cases) {
         HelperLauncher helper(c.helper);
         LauncherControl real{helper, defaults, log, ui};
-        log.lines.clear();
+        log.clear();
         defaults.setString("AutorunName", "No Such Game");
         real.autorunAtStartup();
-        for (int i = 0; i < 500 && log.lines.size() < 2; ++i)
+        for (int i = 0; i < 500 && log.lines().size() < 2; ++i)
             runLoop.runFor(0.02);
-        ASSERT_EQ(log.lines.size(), 2u) << c.helper;
-        EXPECT_EQ(log.lines[0], "Launching No Such Game");
-        EXPECT_EQ(log.lines[1].substr(0, c.expected.size()), c.expected) << c.helper;
+        ASSERT_EQ(log.lines().size(), 2u) << c.helper;
+        EXPECT_EQ(log.lines()[0], "Launching No Such Game");
+        EXPECT_EQ(log.lines()[1].substr(0, c.expected.size()), c.expected) << c.helper;
     }
 
     auto gone = std::make_unique<LauncherControl>(launcher, defaults, log, ui);
     gone->launchEmber();
     gone.reset();
     launcher.failures.back()("too late");
-    EXPECT_EQ(log.lines.size(), 2u);
+    EXPECT_EQ(log.lines().size(), 2u);
 }
 
 // Through the real windows: the autorun menu, its sheet and the launch options window.
