@@ -278,7 +278,33 @@ int SdkClient::readPacket(Header& header, std::vector<uint8_t>& payload, Clock::
     payload.assign(header.size, 0);
     if (header.size && !readExact(payload.data(), header.size, rest, &why, &timedOut))
         return fail(error, "packet cut short: " + why), -1;
-    return 0;
+    return header.id == kDeviceListUpdated || skipNotices(payload, rest, error) ? 0 : -1;
+}
+
+// OpenRGB 0.9 writes a reply's header and body in two sends, unlocked: a device-list notice
+// that another of its threads sends can fall between them. No reply body starts with the
+// notice's bytes (not even its first four: no count, version or description size is
+// "ORGB"), so one found there is taken out and the body read on.
+bool SdkClient::skipNotices(std::vector<uint8_t>& body, Clock::time_point rest,
+                            std::string* error) {
+    static const std::vector<uint8_t> notice = packet(0, kDeviceListUpdated);
+    for (int skipped = 0; !body.empty() && skipped < kDrainPackets; ++skipped) {
+        const size_t head = std::min(body.size(), notice.size());
+        if (!std::equal(body.begin(), body.begin() + long(head), notice.begin())) return true;
+        std::array<uint8_t, kHeaderSize> tail{};
+        std::string why;
+        bool timedOut = false;
+        if (!readExact(tail.data(), notice.size() - head, rest, &why, &timedOut))
+            return fail(error, "packet cut short: " + why);
+        if (!std::equal(notice.begin() + long(head), notice.end(), tail.begin()))
+            return fail(error, "malformed packet inside a reply");
+        listChanged_ = true;
+        body.erase(body.begin(), body.begin() + long(head));
+        body.resize(body.size() + head);
+        if (!readExact(body.data() + body.size() - head, head, rest, &why, &timedOut))
+            return fail(error, "packet cut short: " + why);
+    }
+    return true;
 }
 
 // `why` is always given; false with *timedOut when nothing more came by `deadline`.
