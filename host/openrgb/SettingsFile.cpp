@@ -57,7 +57,8 @@ std::string applyLine(std::string_view line, DeviceSettings& device) {
     const bool remap = start == "remap " || start == "remap\t";
     // The key of a remap may be "=" itself: the "=" that ends it comes after its first letter.
     const size_t keyAt = remap ? line.find_first_not_of(" \t", 5) : std::string_view::npos;
-    const size_t equals = keyAt == std::string_view::npos ? line.find('=') : line.find('=', keyAt + 1);
+    const size_t equals =
+        keyAt == std::string_view::npos ? line.find('=') : line.find('=', keyAt + 1);
     if (equals == std::string_view::npos) return "no \"=\" (settings are NAME = VALUE)";
     const std::string_view name = trimmed(line.substr(0, equals));
     const std::string_view value = trimmed(line.substr(equals + 1));
@@ -149,9 +150,9 @@ DeviceSettingsTable readSettingsFile(const std::string& path, const SettingsLog&
     // Not blocking: a FIFO put there must not hold the host's start.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        log(errno == ENOENT ? "no settings file " + shown + defaults
-                            : "cannot read " + shown + " (" + std::strerror(errno) + ")" +
-                                  defaults);
+        log(errno == ENOENT
+                ? "no settings file " + shown + defaults
+                : "cannot read " + shown + " (" + std::strerror(errno) + ")" + defaults);
         return {};
     }
     struct stat info {};
