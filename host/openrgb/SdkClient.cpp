@@ -192,10 +192,26 @@ std::optional<uint32_t> SdkClient::controllerCount(std::string* error) {
 }
 
 std::optional<Device> SdkClient::controllerData(uint32_t index, std::string* error) {
-    const auto reply = request(index, kRequestControllerData, u32Payload(version_), error);
+    auto reply = request(index, kRequestControllerData, u32Payload(version_), error);
     if (!reply) return std::nullopt;
     std::string why;
     auto device = parseDevice(*reply, version_, &why);
+    // 0.9 can also put a notice inside a long body it is still writing: a description that
+    // does not parse is tried again without it and with the 16 bytes that follow.
+    static const std::vector<uint8_t> notice = packet(0, kDeviceListUpdated);
+    for (int skipped = 0; !device && connected() && skipped < kDrainPackets; ++skipped) {
+        const auto at = std::search(reply->begin(), reply->end(), notice.begin(), notice.end());
+        if (at == reply->end()) break;
+        const size_t kept = reply->size() - notice.size();
+        reply->erase(at, at + long(notice.size()));
+        reply->resize(kept + notice.size());
+        bool timedOut = false;
+        if (!readExact(reply->data() + kept, notice.size(), Clock::now() + replyTimeout, &why,
+                       &timedOut))
+            break;
+        listChanged_ = true;
+        device = parseDevice(*reply, version_, &why);
+    }
     if (!device) fail(error, "device " + std::to_string(index) + ": " + why);
     return device;
 }

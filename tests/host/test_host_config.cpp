@@ -80,7 +80,7 @@ TEST(SettingsFile, NamesEachBadLineAndKeepsTheRest) {
 TEST(SettingsFile, AFileItCannotUseIsOneLineAndTheDefaults) {
     const std::filesystem::path dir = ::testing::TempDir() + "/et-settings-files";
     std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "folder");
+    std::filesystem::create_directories(dir);
     ::mkfifo((dir / "fifo").c_str(), 0600);
     const std::string fits = "[x]\nmax-frame-rate = 5\n", max(orgb::kMaxSettingsBytes, '\n');
     const struct {
@@ -89,8 +89,7 @@ TEST(SettingsFile, AFileItCannotUseIsOneLineAndTheDefaults) {
         int rate = 60;
     } rows[] = {
         {"missing", "", "no settings file \"" + (dir / "missing").string() + "\"; every"},
-        {"folder", "", "is not a file; every OpenRGB device gets the defaults"},
-        {"fifo", "", "is not a file"},
+        {"fifo", "", "is not a file; every OpenRGB device gets the defaults"},
         {"binary", fits + '\0', "is not text"},
         {"binary/below", "", "(Not a directory); every"},
         {"huge", fits + max, "is larger than 1 MiB, so no settings file"},
@@ -107,8 +106,8 @@ TEST(SettingsFile, AFileItCannotUseIsOneLineAndTheDefaults) {
     std::filesystem::remove_all(dir);
 }
 
-// OpenRGB 0.9 can put a device-list notice between a reply's header and its body: the client
-// takes it out and reads the reply whole; anything else there is a broken stream.
+// OpenRGB 0.9 can put a device-list notice between a reply's header and its body, or inside
+// the body: the client takes it out and reads the reply whole; anything else is a broken stream.
 TEST(SdkClient, ReadsARepliesWholeAroundNoticesInsideThem) {
     const auto notice = orgb::packet(0, orgb::kDeviceListUpdated),
                other = orgb::packet(0, orgb::kDeviceListUpdated + 1);
@@ -120,17 +119,17 @@ TEST(SdkClient, ReadsARepliesWholeAroundNoticesInsideThem) {
         ::getsockname(listener, (sockaddr*)&a, &size);
         std::thread server([&] {
             const int c = ::accept(listener, nullptr, nullptr);
-            std::vector<uint8_t> in(orgb::kHeaderSize), body(30);
+            std::vector<uint8_t> in(64), body(30);
             body[0] = 30; // a protocol-0 device of no modes, zones or LEDs
             while (::recv(c, in.data(), 16, MSG_WAITALL) == 16) {
                 const auto h = *orgb::parseHeader(std::span(in).first<16>());
-                std::vector<uint8_t> skip(h.size);
-                if (h.size) ::recv(c, skip.data(), h.size, MSG_WAITALL);
+                if (h.size) ::recv(c, in.data() + 16, h.size, MSG_WAITALL);
                 if (h.id == orgb::kSetClientName) continue;
                 auto reply =
                     orgb::packet(0, h.id, h.id == 1 ? body : std::vector<uint8_t>{!h.id, 0, 0, 0});
-                for (int n = 0; n <= (h.id == 0); ++n) // two before the count
-                    reply.insert(reply.begin() + 16, inside.begin(), inside.end());
+                for (int n = 0; n <= (h.id == 0); ++n) // two before the count, one in the device
+                    reply.insert(reply.begin() + (h.id == 1 ? 30 : 16), inside.begin(),
+                                 inside.end());
                 ::send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
             }
             ::close(c);
