@@ -34,6 +34,7 @@ TEST(SettingsFile, NamesEachBadLineAndKeepsTheRest) {
         {"max-frame-rate=0", "max-frame-rate is a whole number from 1 to 60, not \"0\""},
         {"\tMAX-FRAME-RATE = 024 \r", nullptr},
         {"allow-saving-mode = maybe", "allow-saving-mode is yes or no, not \"maybe\""},
+        {"allow-saving-mode = No", nullptr},
         {"allow-saving-mode = On", nullptr},
         {"remap Nowhere = Key: A", "no key is named \"Nowhere\""},
         {"remap Escape =", "remap Escape names no LED"},
