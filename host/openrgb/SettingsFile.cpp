@@ -107,6 +107,8 @@ DeviceSettingsTable parseSettings(std::string_view text, const std::string& show
     DeviceSettings* device = nullptr;
     std::string outside = "comes before any [DEVICE NAME] section";
     int lineNumber = 0, bad = 0;
+    // Editors on other systems start a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     while (!text.empty()) {
         const size_t end = std::min(text.find('\n'), text.size());
         std::string_view raw = text.substr(0, end);

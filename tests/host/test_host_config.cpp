@@ -27,7 +27,7 @@ auto into(Log& log) {
 // Each bad line is named with its number and why, and skipped; the lines around it count.
 TEST(SettingsFile, NamesEachBadLineAndKeepsTheRest) {
     const std::pair<std::string, const char*> rows[] = {
-        {"# Which boards get what; [not a section]", nullptr},
+        {"\xEF\xBB\xBF# Which boards get what; [not a section]", nullptr},
         {"max-frame-rate = 9", "comes before any [DEVICE NAME] section"},
         {"[ debug KEYBOARD ]", nullptr},
         {"max-frame-rate = 61", "max-frame-rate is a whole number from 1 to 60, not \"61\""},
