@@ -39,6 +39,7 @@ TEST(SettingsFile, NamesEachBadLineAndKeepsTheRest) {
         {"remap Nowhere = Key: A", "no key is named \"Nowhere\""},
         {"remap Escape =", "remap Escape names no LED"},
         {"remap = = Key: Equals", nullptr},
+        {"remap G2 = M2", nullptr},
         {"Remap key: number pad enter = Mystery # 7", nullptr},
         {"speed 3", "no \"=\" (settings are NAME = VALUE)"},
         {"colour = red",
@@ -66,7 +67,8 @@ TEST(SettingsFile, NamesEachBadLineAndKeepsTheRest) {
     EXPECT_EQ(board.maxFrameRate, 30);
     EXPECT_TRUE(board.allowSavingMode);
     EXPECT_EQ(board.keyRemaps, (std::map<int32_t, std::string>{{CLK_EqualsAndPlus, "Key: Equals"},
-                                                               {CLK_KeypadEnter, "Mystery # 7"}}));
+                                                               {CLK_KeypadEnter, "Mystery # 7"},
+                                                               {CLK_P2, "M2"}}));
     // A file of nothing but bad lines costs the log 21 lines.
     for (int i = 0; i < 25; ++i)
         text += "x\n";
