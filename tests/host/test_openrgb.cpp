@@ -5,8 +5,8 @@
 #include "Host.h"
 #include "KeyList.h"
 #include "KeyMap.h"
-#include "OpenRgbPeer.h"
 #include "OpenRgbOutput.h"
+#include "OpenRgbPeer.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
