@@ -113,7 +113,8 @@ TEST(SettingsFile, AFileItCannotUseIsOneLineAndTheDefaults) {
 // the body: the client takes it out and reads the reply whole; anything else is a broken stream.
 TEST(SdkClient, ReadsARepliesWholeAroundNoticesInsideThem) {
     const auto notice = orgb::packet(0, orgb::kDeviceListUpdated),
-               other = orgb::packet(0, orgb::kDeviceListUpdated + 1);
+               other = orgb::packet(0, orgb::kDeviceListUpdated + 1),
+               unasked = orgb::packet(0, 9999);
     for (const auto& inside : {notice, other}) {
         const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
@@ -131,8 +132,10 @@ TEST(SdkClient, ReadsARepliesWholeAroundNoticesInsideThem) {
                 auto reply =
                     orgb::packet(0, h.id, h.id == 1 ? body : std::vector<uint8_t>{!h.id, 0, 0, 0});
                 for (int n = 0; n <= (h.id == 0); ++n) // two before the count, one in the device
-                    reply.insert(reply.begin() + (h.id == 1 ? 30 : 16), inside.begin(),
+                    reply.insert(reply.begin() + (h.id == 1 ? 24 : 16), inside.begin(),
                                  inside.end());
+                if (h.id == 0) // and an empty packet nobody asked for ahead of it
+                    reply.insert(reply.begin(), unasked.begin(), unasked.end());
                 ::send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
             }
             ::close(c);
