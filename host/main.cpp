@@ -5,7 +5,9 @@
 #include "Host.h"
 #include "KeyboardRender.h"
 #include "SocketPath.h"
+#include "logind/SleepWatcher.h"
 #include "openrgb/OpenRgbOutput.h"
+#include "openrgb/SettingsFile.h"
 #ifdef HOSTSIM_WINDOW
 #include "KeyboardWindow.h"
 #endif
@@ -37,7 +39,7 @@ constexpr const char* kProgram = "corvane-host";
 void usage() {
     std::cout << "usage: " << kProgram
               << " [--socket PATH] [--output virtual|openrgb]... [--openrgb HOST:PORT]\n"
-                 "       [--device NAME] [--all-devices] [--window]\n"
+                 "       [--device NAME] [--all-devices] [--config FILE] [--window]\n"
                  "Listens where the Corvane host software listens (default: "
                  "$XDG_DATA_HOME/Corvane/CHS_LED_SDK,\n"
                  "folder 0700, socket 0600) and shows what its clients light.\n"
@@ -50,6 +52,8 @@ void usage() {
                  "  --device NAME      light only the OpenRGB device of that name\n"
                  "  --all-devices      whole-keyboard colors sent to every device light every\n"
                  "                     OpenRGB device (mice, strips...), not only keyboards\n"
+                 "  --config FILE      per-device OpenRGB settings (default:\n"
+                 "                     $XDG_CONFIG_HOME/corvane-host/corvane-host.conf)\n"
                  "  --window           show the virtual keyboard live in a window on $DISPLAY\n"
                  "Commands on stdin, one a line:\n"
                  "  render FILE   draw the virtual keyboard into the PNG file FILE; answers\n"
@@ -128,6 +132,7 @@ struct Options {
     std::string socketPath = corvwire::corvaneSocketPath();
     bool live = false, wantVirtual = false, wantOpenRgb = false;
     orgb::OpenRgbOptions openrgb;
+    std::string settingsPath = orgb::settingsFilePath();
 };
 
 // The command line into `options`; -1 to go on, else the exit status.
@@ -158,6 +163,8 @@ int parseArguments(int argc, char** argv, Options& options) {
             addressGiven = true;
         } else if (!std::strcmp(argv[i], "--device") && hasValue) {
             options.openrgb.deviceName = argv[++i];
+        } else if (!std::strcmp(argv[i], "--config") && hasValue) {
+            options.settingsPath = argv[++i];
         } else if (!std::strcmp(argv[i], "--all-devices")) {
             options.openrgb.allDevices = true;
         } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
@@ -216,9 +223,15 @@ int main(int argc, char** argv) {
             std::cout << line << '\n' << std::flush;
         }));
     }
+    std::unique_ptr<hostsim::SleepWatcher> sleep;
     if (options.wantOpenRgb) {
-        host.addOutput(std::make_unique<orgb::OpenRgbOutput>(
-            options.openrgb, [&server] { return server.state(); }, log));
+        if (!options.settingsPath.empty())
+            options.openrgb.devices = orgb::readSettingsFile(options.settingsPath, log);
+        auto output = std::make_unique<orgb::OpenRgbOutput>(
+            options.openrgb, [&server] { return server.state(); }, log);
+        // After a resume OpenRGB may have loaded a profile: the keyboard is taken back now.
+        sleep = std::make_unique<hostsim::SleepWatcher>([o = output.get()] { o->recheck(); });
+        host.addOutput(std::move(output));
     }
     std::string error;
     if (!host.start(&error)) {
@@ -242,6 +255,7 @@ int main(int argc, char** argv) {
     stop = true;
     commands.join();
     if (window.joinable()) window.join();
+    sleep.reset(); // before the output it calls goes
     host.stop();
     return 0;
 }

@@ -26,6 +26,13 @@ class DeviceSettingsTable {
         const std::string key = folded(settings.name);
         devices_.insert_or_assign(key, std::move(settings));
     }
+    // The settings of that device, made with the defaults when it has none yet.
+    DeviceSettings& entry(std::string_view deviceName) {
+        const auto [it, added] = devices_.try_emplace(folded(deviceName));
+        if (added) it->second.name = std::string(deviceName);
+        return it->second;
+    }
+    size_t size() const { return devices_.size(); }
     const DeviceSettings& lookup(std::string_view deviceName) const {
         const auto it = devices_.find(folded(deviceName));
         return it == devices_.end() ? defaults_ : it->second;

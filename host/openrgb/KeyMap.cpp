@@ -32,6 +32,15 @@ std::string withoutLedNumber(std::string name) {
     return name;
 }
 
+// What the log calls a key: its usual LED name, for the keys without one the application's.
+std::string usualName(const KeyLeds& key) {
+    if (key.keyName >= CLK_P1 && key.keyName <= CLK_P9)
+        return "P" + std::to_string(key.keyName - CLK_P1 + 1);
+    if (key.keyName == CLK_CrestLogo) return "crest logo";
+    if (key.keyName == CLK_TalonBadge) return "Talon Badge";
+    return std::string(key.names.front());
+}
+
 } // namespace
 
 std::span<const KeyLeds> keyLedNames() {
@@ -86,18 +95,21 @@ KeyResolution resolveKeys(const std::vector<std::string>& ledNames,
         for (size_t rank = 0; rank < et::LedNames{}.size(); ++rank)
             for (const KeyLeds& key : table())
                 if (rank < key.names.size()) take(key.keyName, *names, key.names[rank]);
-    for (const KeyLeds& key : table()) {
-        if (result.ledsForKey.count(key.keyName)) continue;
-        if (key.keyName >= CLK_P1 && key.keyName <= CLK_P9)
-            result.missing.push_back("P" + std::to_string(key.keyName - CLK_P1 + 1));
-        else if (key.keyName == CLK_CrestLogo)
-            result.missing.emplace_back("crest logo");
-        else if (key.keyName == CLK_TalonBadge)
-            result.missing.emplace_back("Talon Badge");
-        else
-            result.missing.emplace_back(key.names.front());
-    }
+    for (const KeyLeds& key : table())
+        if (!result.ledsForKey.count(key.keyName)) result.missing.push_back(usualName(key));
     return result;
+}
+
+std::optional<int32_t> keyNamed(std::string_view name) {
+    const std::string wanted = normalizedLedName(name);
+    for (const KeyLeds& key : table())
+        if (normalizedLedName(usualName(key)) == wanted) return key.keyName;
+    // Aliases in rank order, as keys are resolved: "-/_" is the minus key's before the slash's.
+    for (size_t rank = 0; rank < et::LedNames{}.size(); ++rank)
+        for (const KeyLeds& key : table())
+            if (rank < key.names.size() && normalizedLedName(key.names[rank]) == wanted)
+                return key.keyName;
+    return std::nullopt;
 }
 
 } // namespace orgb

@@ -5,6 +5,7 @@
 // are a column of the keyboard's key table).
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,5 +34,9 @@ struct KeyResolution {
 // of several LEDs ("Key: Space LED 2"), all of whose LEDs light. An LED shows one key only.
 KeyResolution resolveKeys(const std::vector<std::string>& ledNames,
                           const std::map<int32_t, std::string>& remaps = {});
+
+// The key a player means by `name` (normalised): the name the log gives a missing key
+// ("Escape", "Number Pad Enter", "P1", "crest logo"), else any name drivers give its LED.
+std::optional<int32_t> keyNamed(std::string_view name);
 
 } // namespace orgb

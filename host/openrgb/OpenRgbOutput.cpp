@@ -145,6 +145,14 @@ void OpenRgbOutput::clientsChanged(int connected) {
     wake_.notify_one();
 }
 
+void OpenRgbOutput::recheck() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        recheck_ = true;
+    }
+    wake_.notify_one();
+}
+
 void OpenRgbOutput::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -187,8 +195,9 @@ void OpenRgbOutput::run() {
             taken_ = false;
             if (waitFirst) {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait_for(lock, retry, [&] { return stopping_; });
-                retry = std::min(retry * 2, kLongestRetry);
+                wake_.wait_for(lock, retry, [&] { return stopping_ || recheck_; });
+                retry = recheck_ ? kFirstRetry : std::min(retry * 2, kLongestRetry);
+                recheck_ = false;
             }
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -219,7 +228,8 @@ void OpenRgbOutput::run() {
             std::unique_lock<std::mutex> lock(mutex_);
             auto until = Clock::now() + kIdlePoll;
             if (driving_ && taken_) until = std::min(until, nextSend);
-            wake_.wait_until(lock, until, [&] { return stopping_ || dirty_; });
+            wake_.wait_until(lock, until, [&] { return stopping_ || dirty_ || recheck_; });
+            if (std::exchange(recheck_, false)) nextCheck = Clock::now();
             // A change right after a frame waits for the next frame's time, then the latest
             // state goes out whole.
             if (dirty_) wake_.wait_until(lock, nextFrame, [&] { return stopping_; });
@@ -240,7 +250,7 @@ void OpenRgbOutput::run() {
         if (ok && want && taken_ && Clock::now() >= nextCheck) {
             bool changed = false;
             ok = checkDevices(changed, &error);
-            nextCheck = Clock::now() + kCheckEvery;
+            nextCheck = Clock::now() + options_.checkEvery;
             if (ok && changed) {
                 trouble("OpenRGB devices changed; finding the keyboards again");
                 continue;
@@ -252,7 +262,7 @@ void OpenRgbOutput::run() {
         } else if (ok && want && (due || !taken_ || Clock::now() >= nextSend)) {
             if (!taken_) {
                 ok = takeDevices(&error);
-                nextCheck = Clock::now() + kCheckEvery;
+                nextCheck = Clock::now() + options_.checkEvery;
             }
             if (ok) ok = sendFrames(state_(), nextSend, &error);
             if (due) nextFrame = Clock::now() + options_.minInterval;

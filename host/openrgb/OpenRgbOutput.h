@@ -21,6 +21,9 @@
 
 namespace orgb {
 
+// How often the devices are read again for a mode switched behind the host's back.
+inline constexpr auto kCheckEvery = std::chrono::seconds(3);
+
 struct OpenRgbOptions {
     std::string host = "127.0.0.1";
     int port = 6742;
@@ -28,12 +31,11 @@ struct OpenRgbOptions {
     bool allDevices = false; // whole-keyboard colors also light the other devices
     std::chrono::microseconds minInterval{1000000 / 60 + 1};
     DeviceSettingsTable devices; // per device, by name
+    std::chrono::milliseconds checkEvery = kCheckEvery;
 };
 
 // Boards that fall back to their own effect after some seconds without frames keep the frame.
 inline constexpr auto kRepeat = std::chrono::milliseconds(1200);
-// How often the devices are read again for a mode switched behind the host's back.
-inline constexpr auto kCheckEvery = std::chrono::seconds(3);
 // A flash-writing board gets no more than one frame in this time.
 inline constexpr auto kSavingInterval = std::chrono::seconds(1);
 
@@ -59,6 +61,10 @@ class OpenRgbOutput : public hostsim::Output {
     void stop() override;
     // "openrgb":{"connected":…,"updates":N}
     std::string statsMember() const override;
+    // From any thread: the devices are read again now rather than at the next check, and a
+    // server that is away is tried again now (the system woke from sleep, where OpenRGB may
+    // have loaded a profile or restarted).
+    void recheck();
 
     // For the benchmark and the tests: LED updates sent, and whether devices are driven.
     uint64_t updatesSent() const { return updates_.load(); }
@@ -116,6 +122,7 @@ class OpenRgbOutput : public hostsim::Output {
     bool driving_ = false;
     std::optional<std::chrono::steady_clock::time_point> graceEnds_;
     bool stopping_ = false;
+    bool recheck_ = false;
     std::atomic<uint64_t> updates_{0};
     std::atomic<bool> connected_{false};
 };

@@ -192,10 +192,26 @@ std::optional<uint32_t> SdkClient::controllerCount(std::string* error) {
 }
 
 std::optional<Device> SdkClient::controllerData(uint32_t index, std::string* error) {
-    const auto reply = request(index, kRequestControllerData, u32Payload(version_), error);
+    auto reply = request(index, kRequestControllerData, u32Payload(version_), error);
     if (!reply) return std::nullopt;
     std::string why;
     auto device = parseDevice(*reply, version_, &why);
+    // 0.9 can also put a notice inside a long body it is still writing: a description that
+    // does not parse is tried again without it and with the 16 bytes that follow.
+    static const std::vector<uint8_t> notice = packet(0, kDeviceListUpdated);
+    for (int skipped = 0; !device && connected() && skipped < kDrainPackets; ++skipped) {
+        const auto at = std::search(reply->begin(), reply->end(), notice.begin(), notice.end());
+        if (at == reply->end()) break;
+        const size_t kept = reply->size() - notice.size();
+        reply->erase(at, at + long(notice.size()));
+        reply->resize(kept + notice.size());
+        bool timedOut = false;
+        if (!readExact(reply->data() + kept, notice.size(), Clock::now() + replyTimeout, &why,
+                       &timedOut))
+            break;
+        listChanged_ = true;
+        device = parseDevice(*reply, version_, &why);
+    }
     if (!device) fail(error, "device " + std::to_string(index) + ": " + why);
     return device;
 }
@@ -278,7 +294,33 @@ int SdkClient::readPacket(Header& header, std::vector<uint8_t>& payload, Clock::
     payload.assign(header.size, 0);
     if (header.size && !readExact(payload.data(), header.size, rest, &why, &timedOut))
         return fail(error, "packet cut short: " + why), -1;
-    return 0;
+    return header.id == kDeviceListUpdated || skipNotices(payload, rest, error) ? 0 : -1;
+}
+
+// OpenRGB 0.9 writes a reply's header and body in two sends, unlocked: a device-list notice
+// that another of its threads sends can fall between them. No reply body starts with the
+// notice's bytes (not even its first four: no count, version or description size is
+// "ORGB"), so one found there is taken out and the body read on.
+bool SdkClient::skipNotices(std::vector<uint8_t>& body, Clock::time_point rest,
+                            std::string* error) {
+    static const std::vector<uint8_t> notice = packet(0, kDeviceListUpdated);
+    for (int skipped = 0; !body.empty() && skipped < kDrainPackets; ++skipped) {
+        const size_t head = std::min(body.size(), notice.size());
+        if (!std::equal(body.begin(), body.begin() + long(head), notice.begin())) return true;
+        std::array<uint8_t, kHeaderSize> tail{};
+        std::string why;
+        bool timedOut = false;
+        if (!readExact(tail.data(), notice.size() - head, rest, &why, &timedOut))
+            return fail(error, "packet cut short: " + why);
+        if (!std::equal(notice.begin() + long(head), notice.end(), tail.begin()))
+            return fail(error, "malformed packet inside a reply");
+        listChanged_ = true;
+        body.erase(body.begin(), body.begin() + long(head));
+        body.resize(body.size() + head);
+        if (!readExact(body.data() + body.size() - head, head, rest, &why, &timedOut))
+            return fail(error, "packet cut short: " + why);
+    }
+    return true;
 }
 
 // `why` is always given; false with *timedOut when nothing more came by `deadline`.

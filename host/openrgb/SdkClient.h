@@ -70,6 +70,9 @@ class SdkClient {
     // 0 = got one, 1 = nothing came, -1 = failed (and closed).
     int readPacket(Header& header, std::vector<uint8_t>& payload, Clock::time_point first,
                    Clock::time_point rest, std::string* error);
+    // Takes device-list notices out of the front of a reply's body; false (and closed) when
+    // what is there is neither.
+    bool skipNotices(std::vector<uint8_t>& body, Clock::time_point rest, std::string* error);
     bool readExact(uint8_t* out, size_t size, Clock::time_point deadline, std::string* why,
                    bool* timedOut);
     bool fail(std::string* error, const std::string& why);
