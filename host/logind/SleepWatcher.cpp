@@ -2,7 +2,10 @@
 
 #include <gio/gio.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace hostsim {
 
@@ -17,6 +20,7 @@ namespace {
 constexpr const char* kPath = "/org/freedesktop/login1";
 constexpr const char* kManager = "org.freedesktop.login1.Manager";
 constexpr const char* kMember = "PrepareForSleep";
+constexpr std::chrono::milliseconds kConnectTimeout{2000};
 
 // Runs on GDBus's worker thread for every message that arrives.
 GDBusMessage* filter(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer self) {
@@ -41,11 +45,29 @@ SleepWatcher::SleepWatcher(std::function<void()> wokeUp) {
     // the process when the bus goes away.
     gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, nullptr, nullptr);
     if (!address) return;
+    // A bus that accepts but never answers must not hold the host's start: the connection
+    // is given up after a while, and the host goes on without wake-ups.
+    GCancellable* cancel = g_cancellable_new();
+    std::mutex mutex;
+    std::condition_variable connected;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (!connected.wait_for(lock, kConnectTimeout, [&] { return done; }))
+            g_cancellable_cancel(cancel);
+    });
     bus_ = g_dbus_connection_new_for_address_sync(
         address,
         GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
+        nullptr, cancel, nullptr);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    connected.notify_one();
+    watchdog.join();
+    g_object_unref(cancel);
     g_free(address);
     if (!bus_) return;
     hook_ = new Hook{{}, std::move(wokeUp)};
@@ -57,7 +79,8 @@ SleepWatcher::SleepWatcher(std::function<void()> wokeUp) {
                         "interface='org.freedesktop.login1.Manager',member='PrepareForSleep'";
     GVariant* reply = g_dbus_connection_call_sync(
         bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "AddMatch",
-        g_variant_new("(s)", rule), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+        g_variant_new("(s)", rule), nullptr, G_DBUS_CALL_FLAGS_NONE,
+        int(kConnectTimeout.count()), nullptr, nullptr);
     if (reply) {
         g_variant_unref(reply);
         return;

@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
 #include <filesystem>
 #include <fstream>
@@ -232,6 +233,14 @@ TEST_P(HostChain, TheBoardOfTheFileIsLitWhereverItComesBack) {
 TEST_P(HostChain, WakingUpTakesTheKeyboardBackAtOnce) {
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
     EXPECT_FALSE(hostsim::SleepWatcher([] {}).watching());
+    // A bus that takes the connection and never answers is given up, not waited for.
+    const int stalled = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un at{AF_UNIX, {}};
+    std::snprintf(at.sun_path, sizeof at.sun_path, "%s/stalled-bus", dir_.c_str());
+    ASSERT_EQ(::bind(stalled, (sockaddr*)&at, sizeof at) | ::listen(stalled, 4), 0);
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + dir_ + "/stalled-bus").c_str(), 1);
+    EXPECT_FALSE(hostsim::SleepWatcher([] {}).watching());
+    ::close(stalled);
     ChildProcess bus({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, true);
     const std::string address = bus.readLine(10).value_or("");
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
