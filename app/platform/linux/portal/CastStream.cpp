@@ -65,8 +65,10 @@ const spa_pod* videoFormat(spa_pod_builder& b, int maxFps, bool linearDmabuf) {
 struct CastStream::Hooks {
     spa_hook stream{};
     spa_hook core{};
+    spa_hook registry{};
     pw_stream_events streamEvents{};
     pw_core_events coreEvents{};
+    pw_registry_events registryEvents{};
 };
 
 CastStream::CastStream(int pipewireFd, uint32_t node, int maxFps, Sink& sink)
@@ -78,6 +80,7 @@ CastStream::CastStream(int pipewireFd, uint32_t node, int maxFps, Sink& sink)
 CastStream::~CastStream() {
     if (loop_) pw_thread_loop_stop(loop_);
     if (stream_) pw_stream_destroy(stream_);
+    if (registry_) pw_proxy_destroy(reinterpret_cast<pw_proxy*>(registry_));
     if (core_) pw_core_disconnect(core_);
     if (context_) pw_context_destroy(context_);
     if (loop_) pw_thread_loop_destroy(loop_);
@@ -110,6 +113,15 @@ bool CastStream::start(std::string& error) {
         static_cast<CastStream*>(self)->onCoreError(id, res, message);
     };
     pw_core_add_listener(core_, &hooks_->core, &hooks_->coreEvents, this);
+    // A cast whose source goes (the compositor or the portal's backend ended) only pauses
+    // the stream; the source's node leaving the registry says it will not come back.
+    registry_ = pw_core_get_registry(core_, PW_VERSION_REGISTRY, 0);
+    hooks_->registryEvents.version = PW_VERSION_REGISTRY_EVENTS;
+    hooks_->registryEvents.global_remove = [](void* self, uint32_t id) {
+        static_cast<CastStream*>(self)->onGlobalRemoved(id);
+    };
+    if (registry_)
+        pw_registry_add_listener(registry_, &hooks_->registry, &hooks_->registryEvents, this);
 
     stream_ = pw_stream_new(core_, "Ember Talon strip",
                             pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
@@ -232,6 +244,10 @@ void CastStream::onStateChanged(int state, const char* error) {
         end(std::string("the stream failed: ") + (error ? error : "unknown error"));
     else if (state == PW_STREAM_STATE_UNCONNECTED)
         end("the stream was disconnected");
+}
+
+void CastStream::onGlobalRemoved(uint32_t id) {
+    if (id == node_) end("the screen's source went away");
 }
 
 void CastStream::onCoreError(uint32_t id, int res, const char* message) {

@@ -13,6 +13,7 @@ struct pw_thread_loop;
 struct pw_context;
 struct pw_core;
 struct pw_stream;
+struct pw_registry;
 struct pw_buffer;
 struct spa_pod;
 
@@ -46,6 +47,7 @@ class CastStream {
     void onRemoveBuffer(pw_buffer* buffer);
     void onProcess();
     void onCoreError(uint32_t id, int res, const char* message);
+    void onGlobalRemoved(uint32_t id);
 
   private:
     void end(const std::string& why);
@@ -58,6 +60,7 @@ class CastStream {
     pw_context* context_ = nullptr;
     pw_core* core_ = nullptr;
     pw_stream* stream_ = nullptr;
+    pw_registry* registry_ = nullptr;
     struct Hooks;
     Hooks* hooks_ = nullptr;
     PixelLayout layout_ = PixelLayout::BGRx;

@@ -122,7 +122,8 @@ void PortalCast::run(std::string token) {
     }
     if (token.empty()) say(kAskingLine);
     Ending ending;
-    {
+    for (bool again = true; again;) {
+        again = false;
         PortalConversation talk(context, stopping_, options_.busAddress);
         CastGrant grant;
         std::string detail;
@@ -131,6 +132,13 @@ void PortalCast::run(std::string token) {
             // Every start gets a new token and spends the old one.
             tokens_.keepRestoreToken(grant.restoreToken);
             ending = stream(talk, grant);
+        } else if (outcome == Outcome::Invalid && !token.empty()) {
+            // A kept token the portal cannot read (edited by hand, from another desktop):
+            // ask afresh at once, or every later try would fail the same way.
+            tokens_.keepRestoreToken({});
+            token.clear();
+            say(kAskingLine);
+            again = true;
         } else {
             ending = refusal(outcome, detail, !token.empty());
         }
@@ -183,7 +191,8 @@ PortalCast::Ending PortalCast::refusal(Outcome outcome, const std::string& detai
     case Outcome::Denied:
         if (hadToken) tokens_.keepRestoreToken({});
         return {State::Refused,
-                "Screen link: the desktop refused to share the screen (" + detail +
+                "Screen link: the desktop refused to share the screen (" +
+                    (detail.empty() ? std::string("its portal answered no") : detail) +
                     "), so the strip cannot be read. Allow screen sharing for Ember Talon in the "
                     "desktop's privacy settings, then click Calibrate to be asked again."};
     case Outcome::NoPortal:
@@ -193,6 +202,7 @@ PortalCast::Ending PortalCast::refusal(Outcome outcome, const std::string& detai
                     "(xdg-desktop-portal-gnome, -kde or -wlr)."};
     case Outcome::Stopped:
         return {State::Idle, {}};
+    case Outcome::Invalid:
     case Outcome::Failed:
     case Outcome::Granted:
         break;

@@ -122,6 +122,8 @@ Outcome PortalConversation::fromError(GError* error, std::string& detail) {
         else if (name == "org.freedesktop.DBus.Error.AccessDenied" ||
                  name == "org.freedesktop.portal.Error.NotAllowed")
             outcome = Outcome::Denied;
+        else if (name == "org.freedesktop.portal.Error.InvalidArgument")
+            outcome = Outcome::Invalid;
     }
     detail = takeMessage(error);
     return outcome;

@@ -16,6 +16,7 @@ enum class Outcome {
     Cancelled, // the player closed the dialog
     Denied,    // the portal or the player said no
     NoPortal,  // nobody offers the portal on the session bus
+    Invalid,   // the portal would not take what we asked (a damaged restore token)
     Failed,    // a call failed on the way
     Stopped,   // we gave up ourselves
 };
