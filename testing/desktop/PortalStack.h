@@ -41,6 +41,8 @@ class PortalStack {
     // The portal and its backend go away, as when they crash; startPortal brings them back.
     void stopPortal();
     bool startPortal();
+    // The portal's backend, -1 while it is stopped.
+    pid_t backendPid() const { return backend_ ? backend_->pid() : -1; }
     // What the portal's backend printed.
     std::string backendLog() const;
 
