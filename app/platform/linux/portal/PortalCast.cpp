@@ -71,7 +71,12 @@ void PortalCast::askAgain() {
     std::lock_guard lock(control_);
     retryAt_ = {};
     backoff_ = {};
-    if (state_ == State::Refused) state_ = State::Idle;
+    const State state = state_;
+    if (state == State::Asking || state == State::Streaming) return;
+    // The player asked: what happens next is told again. No worker runs now (its last
+    // act was under this lock).
+    outage_ = false;
+    if (state == State::Refused) state_ = State::Idle;
 }
 
 bool PortalCast::read(const Rect& rect, std::vector<Color>& row, Clock::time_point* arrived) {
@@ -120,7 +125,8 @@ void PortalCast::run(std::string token) {
         std::lock_guard lock(contextMutex_);
         context_ = context;
     }
-    if (token.empty()) say(kAskingLine);
+    // Said once, not at every try of an outage.
+    if (token.empty() && !outage_) say(kAskingLine);
     Ending ending;
     for (bool again = true; again;) {
         again = false;
@@ -137,7 +143,7 @@ void PortalCast::run(std::string token) {
             // ask afresh at once, or every later try would fail the same way.
             tokens_.keepRestoreToken({});
             token.clear();
-            say(kAskingLine);
+            if (!outage_) say(kAskingLine);
             again = true;
         } else {
             ending = refusal(outcome, detail, !token.empty());
