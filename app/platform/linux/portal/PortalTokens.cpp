@@ -21,12 +21,13 @@ void SettingsPortalTokens::keepRestoreToken(const std::string& token) {
         if (token == token_) return;
         token_ = token;
     }
-    mainThread_.post([this, token] {
+    // The settings outlive this object; a write still queued when it goes must not reach it.
+    mainThread_.post([&defaults = defaults_, token] {
         if (token.empty())
-            defaults_.remove(settings::kPortalRestoreToken);
+            defaults.remove(settings::kPortalRestoreToken);
         else
-            defaults_.setString(settings::kPortalRestoreToken, token);
-        defaults_.sync();
+            defaults.setString(settings::kPortalRestoreToken, token);
+        defaults.sync();
     });
 }
 
