@@ -231,8 +231,8 @@ void PortalCast::finish(const Ending& ending) {
         if (!outage_) say(ending.line + "; it is asked for again in " + waitText(backoff_) + ".");
         outage_ = true;
     } else if (ending.state == State::Refused) {
+        // Only the player's askAgain() leads to another try, and each answer is told.
         say(ending.line);
-        outage_ = true;
     }
     state_ = ending.state;
 }
