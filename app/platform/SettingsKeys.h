@@ -11,5 +11,7 @@ inline constexpr const char* kAutoToggleProfile = "autoToggleProfile";
 inline constexpr const char* kCombatChatWarning = "combatChatWarning";
 inline constexpr const char* kScanOffset = "scanOffset";
 inline constexpr const char* kScanWidth = "scanWidth";
+// The desktop portal's permission to read the screen without asking the player again.
+inline constexpr const char* kPortalRestoreToken = "portalRestoreToken";
 
 } // namespace et::settings

@@ -6,7 +6,8 @@
 namespace et::e2e {
 
 AppSession::AppSession(const SettingsFile& settings, const SessionOptions& options)
-    : desktop_(options.weston ? std::make_unique<Desktop>(Desktop::OnWeston{})
+    : desktop_(options.sway     ? std::make_unique<Desktop>(*options.sway)
+               : options.weston ? std::make_unique<Desktop>(Desktop::OnWeston{})
                : options.display.empty()
                    ? std::make_unique<Desktop>()
                    : std::make_unique<Desktop>(Desktop::OnDisplay{options.display})),

@@ -7,6 +7,7 @@
 #include "SettingsFile.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct SessionOptions {
     // game shows it; empty: a borderless strip at the screen's corner.
     std::string gameGeometry = "640x400+200+150";
     bool weston = false; // a private headless weston with XWayland instead of Xvfb
+    // A private headless sway (an output of that size) with Xwayland instead of Xvfb.
+    std::optional<Desktop::OnSway> sway;
 
     static SessionOptions withCellWidth(double pixels) {
         SessionOptions options;

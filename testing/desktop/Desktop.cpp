@@ -40,6 +40,25 @@ Desktop::Desktop(const OnWeston&) {
     startDesktop();
 }
 
+Desktop::Desktop(const OnSway& size) {
+    if (!prepareFolders() || !startSway(size)) return;
+    startDesktop();
+}
+
+bool Desktop::startSway(const OnSway& size) {
+    test::SwayDesktop::Options options;
+    options.width = size.width;
+    options.height = size.height;
+    sway_ = std::make_unique<test::SwayDesktop>(options);
+    if (!sway_->running()) {
+        error_ = sway_->error();
+        return false;
+    }
+    display_ = sway_->display();
+    setEnv("WAYLAND_DISPLAY", sway_->waylandDisplay());
+    return true;
+}
+
 bool Desktop::startWeston() {
     // XWayland's listening socket goes where every X server puts it.
     fs::create_directories("/tmp/.X11-unix");
@@ -111,6 +130,7 @@ Desktop::~Desktop() {
     xvfb_.reset();
     if (weston_) weston_->stop(10.0);
     weston_.reset();
+    sway_.reset();
     for (const auto& [name, value] : savedEnv_) {
         if (value)
             ::setenv(name.c_str(), value->c_str(), 1);

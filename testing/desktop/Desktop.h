@@ -5,6 +5,7 @@
 // them while the object lives, so every program started meanwhile sees only this desktop.
 #include "ChildProcess.h"
 #include "LineCollector.h"
+#include "SwayDesktop.h"
 #include "WindowStage.h"
 #include "XvfbServer.h"
 
@@ -28,6 +29,13 @@ class Desktop {
     // Plasma or a Steam Deck do. It has no seat, so nothing gets focus on its own.
     struct OnWeston {};
     explicit Desktop(const OnWeston&);
+    // A wlroots desktop: headless sway (screencopy, foreign toplevels) with Xwayland, its
+    // socket in WAYLAND_DISPLAY as on a Wayland session.
+    struct OnSway {
+        int width = 1280;
+        int height = 800;
+    };
+    explicit Desktop(const OnSway& size);
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
@@ -50,6 +58,9 @@ class Desktop {
     void writeSettings(const std::string& text) const;
     std::string readSettings() const;
 
+    // The sway behind a desktop made OnSway, else null.
+    test::SwayDesktop* sway() { return sway_.get(); }
+
     WindowStage& windows() { return *windows_; }
     // Writes what the screen shows as a PNG; false when it cannot.
     bool screenshot(const std::string& path) const;
@@ -58,6 +69,7 @@ class Desktop {
     bool prepareFolders();
     bool startDesktop();
     bool startWeston();
+    bool startSway(const OnSway& size);
     bool startBus(std::unique_ptr<test::ChildProcess>& bus, const std::string& name,
                   const char* variable);
     void setEnv(const char* name, const std::string& value);
@@ -69,6 +81,7 @@ class Desktop {
     std::map<std::string, std::optional<std::string>> savedEnv_;
     std::unique_ptr<test::XvfbServer> xvfb_;
     std::unique_ptr<LineCollector> weston_;
+    std::unique_ptr<test::SwayDesktop> sway_;
     std::unique_ptr<test::ChildProcess> sessionBus_;
     std::unique_ptr<test::ChildProcess> systemBus_;
     std::unique_ptr<WindowStage> windows_;
