@@ -204,7 +204,10 @@ void HostServer::run() {
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client >= 0) {
                 connections_++;
-                clients.push_back({client, StreamDecoder{}});
+                ucred peer{};
+                socklen_t size = sizeof peer;
+                ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size);
+                clients.push_back({client, StreamDecoder{}, false, peer.pid});
                 if (clients.size() >= kMaxClients && !namedFull) {
                     namedFull = true;
                     log(std::to_string(kMaxClients) +
@@ -218,7 +221,14 @@ void HostServer::run() {
                 namedShortage = true;
             }
         }
-        if (clients.size() != before && onClients_) onClients_(static_cast<int>(clients.size()));
+        if (clients.size() == before) continue;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            clientPids_.clear();
+            for (const Client& c : clients)
+                clientPids_.push_back(c.pid);
+        }
+        if (onClients_) onClients_(static_cast<int>(clients.size()));
     }
     for (const Client& c : clients)
         ::close(c.fd);
@@ -289,6 +299,11 @@ bool HostServer::waitForMessages(size_t count, double timeoutSeconds) const {
     std::unique_lock<std::mutex> lock(mutex_);
     return arrived_.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
                              [&] { return messages_.size() >= count; });
+}
+
+std::vector<pid_t> HostServer::clientPids() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clientPids_;
 }
 
 KeyboardState HostServer::state() const {

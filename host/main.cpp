@@ -5,6 +5,7 @@
 #include "Host.h"
 #include "KeyboardRender.h"
 #include "SocketPath.h"
+#include "StatusText.h"
 #include "openrgb/OpenRgbOutput.h"
 #ifdef HOSTSIM_WINDOW
 #include "KeyboardWindow.h"
@@ -38,6 +39,7 @@ void usage() {
     std::cout << "usage: " << kProgram
               << " [--socket PATH] [--output virtual|openrgb]... [--openrgb HOST:PORT]\n"
                  "       [--device NAME] [--all-devices] [--window]\n"
+                 "       " << kProgram << " --status [--socket PATH]\n"
                  "Listens where the Corvane host software listens (default: "
                  "$XDG_DATA_HOME/Corvane/CHS_LED_SDK,\n"
                  "folder 0700, socket 0600) and shows what its clients light.\n"
@@ -51,6 +53,8 @@ void usage() {
                  "  --all-devices      whole-keyboard colors sent to every device light every\n"
                  "                     OpenRGB device (mice, strips...), not only keyboards\n"
                  "  --window           show the virtual keyboard live in a window on $DISPLAY\n"
+                 "  --status           ask the running host what it serves and lights, and\n"
+                 "                     print it (status channel: the socket's path + \".status\")\n"
                  "Commands on stdin, one a line:\n"
                  "  render FILE   draw the virtual keyboard into the PNG file FILE; answers\n"
                  "                {\"rendered\":\"FILE\"} or {\"error\":\"…\"} on stdout\n"
@@ -59,7 +63,8 @@ void usage() {
                  "                clients served and LED updates sent to OpenRGB so far\n"
                  "Exit status: 0 after SIGTERM/SIGINT/SIGHUP, 1 when it cannot listen (another\n"
                  "host is already running, the folder or socket is another user's or writable\n"
-                 "by others), 2 for bad arguments.\n";
+                 "by others), 2 for bad arguments. With --status: 0 when the host answered,\n"
+                 "1 when no host is running, 3 when a host does not answer.\n";
 }
 
 // Reads commands until standard input ends or `stop` is set.
@@ -126,7 +131,7 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
 
 struct Options {
     std::string socketPath = corvwire::corvaneSocketPath();
-    bool live = false, wantVirtual = false, wantOpenRgb = false;
+    bool live = false, wantVirtual = false, wantOpenRgb = false, status = false;
     orgb::OpenRgbOptions openrgb;
 };
 
@@ -142,6 +147,8 @@ int parseArguments(int argc, char** argv, Options& options) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--socket") && hasValue) {
             options.socketPath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--status")) {
+            options.status = true;
         } else if (!std::strcmp(argv[i], "--window")) {
             options.live = true;
         } else if (!std::strcmp(argv[i], "--output") && hasValue) {
@@ -183,6 +190,7 @@ int parseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (const int status = parseArguments(argc, argv, options); status >= 0) return status;
+    if (options.status) return hoststatus::printStatus(options.socketPath, std::cout, std::cerr);
     // The library refuses such a path, so a host listening there would serve nobody.
     if (!corvwire::fitsSocketAddress(options.socketPath)) {
         std::cerr << kProgram << ": cannot listen on \"" << options.socketPath
