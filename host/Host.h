@@ -38,6 +38,7 @@ class Host {
     std::string statsJson() const;
     // The status channel's reply: the socket, the clients connected, and each output's part.
     std::string statusJson() const;
+    const hoststatus::StatusServer& status() const { return status_; }
     const std::string& statusPath() const { return status_.path(); }
 
   private:

@@ -7,6 +7,7 @@
 #include "WireFormat.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -333,7 +334,7 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
                               : std::chrono::microseconds(1000000 / rate + 1);
         Seen::Lit lit{shown, printableName(device->modes[size_t(t.mode)].name),
-                      int(1000000 / std::max(t.interval, options_.minInterval).count()),
+                      int(std::lround(1e6 / double(std::max(t.interval, options_.minInterval).count()))),
                       t.saving,
                       {}};
         if (klass == 4) {
