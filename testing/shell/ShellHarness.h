@@ -51,6 +51,12 @@ class RecordingLauncher : public Launcher {
     }
 };
 
+// What the host software says, as a test sets it.
+struct FakeHostStatus : HostStatus {
+    HostReport report;
+    HostReport latest() override { return report; }
+};
+
 class Silence : public Speech, public Sound {
     void speak(const std::string&) override {}
     void play(const std::string&) override {}
@@ -79,7 +85,8 @@ struct ShellHarness {
                    launcher, silence, silence, activity, screen ? *screen : captureSource,
                    calibrationSource, std::string("1.2.0"),
                    [this](const std::string& url) { openedUrls.push_back(url); },
-                   [this] { ++exits; }, /*logToStandardError=*/false, std::nullopt} {}
+                   [this] { ++exits; }, /*logToStandardError=*/false, std::nullopt,
+                   &hostStatus} {}
 
     RecordingLighting lighting;
     SyncedDefaults defaults;
@@ -89,6 +96,7 @@ struct ShellHarness {
     RecordingLauncher launcher;
     Silence silence;
     FakeActivity activity;
+    FakeHostStatus hostStatus;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;

@@ -2,6 +2,9 @@
 // host that keeps serving its clients and its user whatever hostile status peers do.
 #include "ChildProcess.h"
 #include "Host.h"
+#include "LightingLine.h"
+#include "OpenRgbOutput.h"
+#include "PolledHostStatus.h"
 #include "StatusClient.h"
 #include "StatusText.h"
 
@@ -12,6 +15,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -123,6 +128,40 @@ TEST(StatusChannel, ServesTheUserAndTheClientsWhateverHostilePeersDo) {
         ::close(fd);
     host.stop();
     EXPECT_FALSE(std::filesystem::exists(host.statusPath()));
+}
+
+// The application's view of the host, asked off its main thread through the real channel:
+// each state of the host as the main window puts it.
+TEST(PolledHostStatus, FollowsTheHostThroughEachOfItsStates) {
+    Folder folder;
+    const std::string socket = folder.path + "/Corvane/CHS_LED_SDK";
+    std::filesystem::create_directories(folder.path + "/Corvane");
+    et::PolledHostStatus polled(socket, std::chrono::milliseconds(50));
+    auto says = [&](const std::string& line) {
+        for (int i = 0; i < 250 && et::lightingLine(polled.latest()) != line; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return et::lightingLine(polled.latest()) == line ? "" : et::lightingLine(polled.latest());
+    };
+    EXPECT_EQ(says("Lighting: the host software is not running"), "");
+    const int older = socketAt(socket, true);
+    EXPECT_EQ(says("Lighting: through the host software (it is too old to tell more)"), "");
+    const int stalled = socketAt(socket + ".status", true);
+    EXPECT_EQ(says("Lighting: the host software does not answer"), "");
+    for (int fd : {older, stalled})
+        ::close(fd);
+    for (const char* end : {"", ".status"})
+        std::filesystem::remove(socket + end);
+
+    hostsim::Host host(socket, [](const std::string&) {});
+    host.addOutput(std::make_unique<hostsim::VirtualOutput>([](const std::string&) {}));
+    orgb::OpenRgbOptions nobody;
+    nobody.port = 1;
+    host.addOutput(std::make_unique<orgb::OpenRgbOutput>(
+        nobody, [] { return hostsim::KeyboardState{}; }, [](const std::string&) {}));
+    ASSERT_TRUE(host.start());
+    EXPECT_EQ(says("Lighting: OpenRGB is not running"), "");
+    host.stop();
+    EXPECT_EQ(says("Lighting: the host software is not running"), "");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "KeyList.h"
 #include "KeyMap.h"
 #include "OpenRgbOutput.h"
+#include "LightingLine.h"
+#include "PolledHostStatus.h"
 #include "StatusClient.h"
 #include "StatusText.h"
 
@@ -423,6 +425,12 @@ TEST_P(Chain, StatusTellsTheServerTheBoardsLitOrLeftAloneAndTheClients) {
                                       " alone: its per-LED modes write its flash"))
             << shown();
         if (direct) {
+            // The application's line names the board as the host does, without edge blanks.
+            const std::string name = GetParam().keyboard;
+            const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
+            EXPECT_EQ(et::lightingLine(et::parseHostReport(answer.text)),
+                      "Lighting: " + name.substr(0, name.find_last_not_of(' ') + 1) + " through " +
+                          line);
             const std::string at = "127.0.0.1:" + std::to_string(peer_->port());
             peer_.reset();
             EXPECT_TRUE(says("OpenRGB at " + at + ": not connected (")) << shown();
