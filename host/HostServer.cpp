@@ -199,7 +199,9 @@ void HostServer::run() {
             ::close(clients[i].fd);
             clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
         }
-        if (clients.size() < before) retryAt = 0.0; // its descriptor is free again
+        const bool left = clients.size() < before;
+        if (left) retryAt = 0.0; // its descriptor is free again
+        bool joined = false;
         if (fds[1].revents & POLLIN) {
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client >= 0) {
@@ -208,6 +210,7 @@ void HostServer::run() {
                 socklen_t size = sizeof peer;
                 ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size);
                 clients.push_back({client, StreamDecoder{}, false, peer.pid});
+                joined = true;
                 if (clients.size() >= kMaxClients && !namedFull) {
                     namedFull = true;
                     log(std::to_string(kMaxClients) +
@@ -221,14 +224,14 @@ void HostServer::run() {
                 namedShortage = true;
             }
         }
-        if (clients.size() == before) continue;
+        if (!left && !joined) continue;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             clientPids_.clear();
             for (const Client& c : clients)
                 clientPids_.push_back(c.pid);
         }
-        if (onClients_) onClients_(static_cast<int>(clients.size()));
+        if (clients.size() != before && onClients_) onClients_(static_cast<int>(clients.size()));
     }
     for (const Client& c : clients)
         ::close(c.fd);

@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <thread>
 #include <vector>
 

@@ -9,48 +9,33 @@
 namespace et::test {
 namespace {
 
+HostReport report(HostReport::Reach reach, bool openrgb = false, bool connected = false,
+                  std::vector<std::string> lit = {}, std::vector<std::string> alone = {}) {
+    return {reach, true, openrgb, connected, "OpenRGB 0.9", std::move(lit), std::move(alone)};
+}
+
 TEST(LightingLineTest, SaysWhereTheLightingGoesAndFollowsTheHost) {
-    using Reach = HostReport::Reach;
-    auto reached = [](Reach reach) {
-        HostReport r;
-        r.reach = reach;
-        return r;
-    };
-    HostReport openrgb = reached(Reach::Answered);
-    openrgb.openrgb = openrgb.openrgbConnected = true;
-    openrgb.openrgbLine = "OpenRGB 0.9";
-    openrgb.lit = {"Debug Keyboard ISO"};
-    HostReport two = openrgb, none = openrgb, alone = openrgb, down = openrgb, both = openrgb,
-               virtualOnly = reached(Reach::Answered);
-    two.lit = {"Full 104 key ", "Keypad", "K2"};
-    none.lit = {};
-    alone.lit = {}, alone.leftAlone = {"EVision"};
-    down.openrgbConnected = false;
-    both.virtualKeyboard = virtualOnly.virtualKeyboard = true;
-    const struct {
-        HostReport report;
-        const char* line;
-    } rows[] = {
-        {openrgb, "Lighting: Debug Keyboard ISO through OpenRGB 0.9"},
-        {reached(Reach::NoHost), "Lighting: the host software is not running"},
-        {down, "Lighting: OpenRGB is not running"},
-        {two, "Lighting: Full 104 key, Keypad and K2 through OpenRGB 0.9"},
-        {both, "Lighting: Debug Keyboard ISO through OpenRGB 0.9"},
-        {none, "Lighting: OpenRGB 0.9 has no keyboard to light"},
-        {alone, "Lighting: OpenRGB 0.9 has no keyboard to light (EVision left alone)"},
-        {virtualOnly, "Lighting: the host software's virtual keyboard only"},
-        {reached(Reach::NoStatus), "Lighting: through the host software (it is too old to tell more)"},
-        {reached(Reach::NotAnswering), "Lighting: the host software does not answer"},
+    using enum HostReport::Reach;
+    const std::pair<HostReport, std::string> rows[] = {
+        {report(Answered, true, true, {"Debug Keyboard ISO"}), "Debug Keyboard ISO through OpenRGB 0.9"},
+        {report(NoHost), "the host software is not running"},
+        {report(Answered, true, false, {"K2"}), "OpenRGB is not running"},
+        {report(Answered, true, true, {"Full 104 key ", "Pad", "K2"}),
+         "Full 104 key, Pad and K2 through OpenRGB 0.9"},
+        {report(Answered, true, true), "OpenRGB 0.9 has no keyboard to light"},
+        {report(Answered, true, true, {}, {"EVision"}),
+         "OpenRGB 0.9 has no keyboard to light (EVision left alone)"},
+        {report(Answered), "the host software's virtual keyboard only"},
+        {report(NoStatus), "through the host software (it is too old to tell more)"},
+        {report(NotAnswering), "the host software does not answer"},
     };
     ShellHarness h;
     h.start();
-    EXPECT_EQ(h.app->mainWindow.lightingLine->text().toStdString(),
-              "Lighting: asking the host software");
-    for (const auto& row : rows) {
-        h.hostStatus.report = row.report;
-        EXPECT_TRUE(h.waitFor(
-            [&] { return h.app->mainWindow.lightingLine->text().toStdString() == row.line; }, 3))
-            << row.line << " <> " << h.app->mainWindow.lightingLine->text().toStdString();
+    auto shown = [&] { return h.app->mainWindow.lightingLine->text().toStdString(); };
+    EXPECT_EQ(shown(), "Lighting: asking the host software");
+    for (const auto& [answer, line] : rows) {
+        h.hostStatus.report = answer;
+        EXPECT_TRUE(h.waitFor([&] { return shown() == "Lighting: " + line; }, 3)) << shown();
     }
 }
 
