@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
 
     // 3. The cost of one question to the host, back to back.
     {
-        constexpr int kQuestions = 500;
+        constexpr int kQuestions = 5000;
         const double cpu0 = et::bench::cpuSeconds(host.pid()).value_or(0);
         const auto wall0 = Clock::now();
         int answered = 0;

@@ -424,13 +424,15 @@ TEST_P(Chain, StatusTellsTheServerTheBoardsLitOrLeftAloneAndTheClients) {
                                 : "  no device lit\n  leaves " + board +
                                       " alone: its per-LED modes write its flash"))
             << shown();
+        // The application's line names the board as the host does, without edge blanks.
+        std::string name = GetParam().keyboard;
+        name.erase(name.find_last_not_of(' ') + 1);
+        const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
+        EXPECT_EQ(et::lightingLine(et::parseHostReport(answer.text)),
+                  "Lighting: " + (direct ? name + " through " + line
+                                         : line + " has no keyboard to light (" + name +
+                                               " left alone)"));
         if (direct) {
-            // The application's line names the board as the host does, without edge blanks.
-            const std::string name = GetParam().keyboard;
-            const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
-            EXPECT_EQ(et::lightingLine(et::parseHostReport(answer.text)),
-                      "Lighting: " + name.substr(0, name.find_last_not_of(' ') + 1) + " through " +
-                          line);
             const std::string at = "127.0.0.1:" + std::to_string(peer_->port());
             peer_.reset();
             EXPECT_TRUE(says("OpenRGB at " + at + ": not connected (")) << shown();
