@@ -26,8 +26,8 @@ class Host {
     // Before start(): every message, change and client count reaches the output.
     void addOutput(std::unique_ptr<Output> output);
     // Listens, opens the status channel beside the socket (the host goes on without it,
-    // saying why in the log), then starts every output. False, with the reason in *error, when the socket
-    // cannot be had (another host listens there, the folder or socket is not the user's);
+    // saying why in the log), then starts every output. False, with the reason in *error, when the
+    // socket cannot be had (another host listens there, the folder or socket is not the user's);
     // nothing is started then.
     bool start(std::string* error = nullptr);
     // Safe to repeat, and after a start that failed.

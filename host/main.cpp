@@ -39,7 +39,9 @@ void usage() {
     std::cout << "usage: " << kProgram
               << " [--socket PATH] [--output virtual|openrgb]... [--openrgb HOST:PORT]\n"
                  "       [--device NAME] [--all-devices] [--window]\n"
-                 "       " << kProgram << " --status [--socket PATH]\n"
+                 "       "
+              << kProgram
+              << " --status [--socket PATH]\n"
                  "Listens where the Corvane host software listens (default: "
                  "$XDG_DATA_HOME/Corvane/CHS_LED_SDK,\n"
                  "folder 0700, socket 0600) and shows what its clients light.\n"

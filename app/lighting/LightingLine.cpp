@@ -33,7 +33,8 @@ std::string lightingLine(const HostReport& r) {
         break;
     }
     if (r.openrgb && !r.openrgbConnected) return "Lighting: OpenRGB is not running";
-    if (r.openrgb && !r.lit.empty()) return "Lighting: " + listed(r.lit) + " through " + r.openrgbLine;
+    if (r.openrgb && !r.lit.empty())
+        return "Lighting: " + listed(r.lit) + " through " + r.openrgbLine;
     if (r.openrgb)
         return "Lighting: " + r.openrgbLine + " has no keyboard to light" +
                (r.leftAlone.empty() ? "" : " (" + listed(r.leftAlone) + " left alone)");

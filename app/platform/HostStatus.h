@@ -18,8 +18,8 @@ struct HostReport {
     bool virtualKeyboard = false; // the host's virtual output is on
     bool openrgb = false;         // its OpenRGB output is on
     bool openrgbConnected = false;
-    std::string openrgbLine;       // "OpenRGB 0.9", as the host names the server
-    std::vector<std::string> lit;  // the devices it lights
+    std::string openrgbLine;      // "OpenRGB 0.9", as the host names the server
+    std::vector<std::string> lit; // the devices it lights
     std::vector<std::string> leftAlone;
 
     bool operator==(const HostReport&) const = default;

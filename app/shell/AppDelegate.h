@@ -127,7 +127,8 @@ class AppDelegate : private ProgrammerSurroundings {
     MessageRelay relay;
     QTimer myTimer;  // readMsgQueue, 0.2 s
     QTimer myTimer2; // handleMessageQueue, 0.1 s
-    QTimer hostStatusTimer; // the main window's lighting line, every second
+    // The main window's lighting line, every second.
+    QTimer hostStatusTimer;
 
     // Controllers of the windows.
     LauncherWindows launcherWindows;

@@ -70,8 +70,8 @@ int main(int argc, char** argv) {
     const std::string line = argc > 3 ? argv[3] : "0.9";
     const std::string program = line == "1.0rc3" ? ET_OPENRGB10_PEER : ET_OPENRGB_PEER;
     if (program.empty() || !std::filesystem::exists(program)) {
-        std::fprintf(stderr, "the OpenRGB %s SDK server test peer is not built: %s\n",
-                     line.c_str(), program.c_str());
+        std::fprintf(stderr, "the OpenRGB %s SDK server test peer is not built: %s\n", line.c_str(),
+                     program.c_str());
         return 1;
     }
     std::printf("OpenRGB %s test peer\n", line.c_str());
@@ -91,9 +91,9 @@ int main(int argc, char** argv) {
     const std::string socket = dir + "/Corvane/CHS_LED_SDK";
     // ET_BENCH_HOST: another build of the host, to compare before and after a change.
     const char* hostProgram = std::getenv("ET_BENCH_HOST");
-    ChildProcess host(
-        {hostProgram ? hostProgram : ET_CORVANE_HOST, "--socket", socket, "--openrgb", "127.0.0.1:" + std::to_string(port)},
-        true);
+    ChildProcess host({hostProgram ? hostProgram : ET_CORVANE_HOST, "--socket", socket, "--openrgb",
+                       "127.0.0.1:" + std::to_string(port)},
+                      true);
     for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     orgb::SdkClient reader;

@@ -333,10 +333,12 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         const int rate = std::max(1, settings.maxFrameRate);
         t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
                               : std::chrono::microseconds(1000000 / rate + 1);
-        Seen::Lit lit{shown, printableName(device->modes[size_t(t.mode)].name),
-                      int(std::lround(1e6 / double(std::max(t.interval, options_.minInterval).count()))),
-                      t.saving,
-                      {}};
+        Seen::Lit lit{
+            shown,
+            printableName(device->modes[size_t(t.mode)].name),
+            int(std::lround(1e6 / double(std::max(t.interval, options_.minInterval).count()))),
+            t.saving,
+            {}};
         if (klass == 4) {
             KeyResolution keys = resolveKeys(device->leds, settings.keyRemaps);
             t.ledsForKey = std::move(keys.ledsForKey);

@@ -80,7 +80,7 @@ bool StatusServer::start(std::string* error) {
     sockaddr_un address{};
     if (path_.empty() || path_.size() >= sizeof address.sun_path)
         return fail("the path " + path_ + " does not fit a socket address");
-    if (struct stat existing {}; ::lstat(path_.c_str(), &existing) == 0) {
+    if (struct stat existing{}; ::lstat(path_.c_str(), &existing) == 0) {
         if (!S_ISSOCK(existing.st_mode)) return fail(path_ + " exists and is not a socket");
         if (existing.st_uid != ::geteuid())
             return fail(path_ + " is a socket of uid " + std::to_string(existing.st_uid));

@@ -48,8 +48,8 @@ void describeOpenRgb(const JSONValue& o, std::ostream& out) {
         const JSONValue* whole = d->Child(L"wholeColorsOnly");
         out << "  lights \"" << text(d->Child(L"name")) << "\" in mode \""
             << text(d->Child(L"mode")) << "\", at most " << (rate ? int(rate->AsNumber()) : 0)
-            << " frames a second" << (whole && whole->AsBool() ? ", whole-keyboard colors only" : "")
-            << '\n';
+            << " frames a second"
+            << (whole && whole->AsBool() ? ", whole-keyboard colors only" : "") << '\n';
         if (const JSONArray& missing = list(d->Child(L"missingKeys")); !missing.empty())
             out << "    keys it has no LED for: " << joined(missing) << '\n';
     }
@@ -67,10 +67,10 @@ std::optional<std::string> describeStatus(const std::string& json) {
     std::string outputs;
     for (const JSONValue* o : list(doc->Child(L"outputs"))) {
         const std::string name = text(o);
-        outputs += (outputs.empty() ? "" : ", ") +
-                   (name == "virtual" ? std::string("the virtual keyboard")
-                    : name == "openrgb" ? std::string("OpenRGB")
-                                        : name);
+        outputs +=
+            (outputs.empty() ? "" : ", ") + (name == "virtual" ? std::string("the virtual keyboard")
+                                             : name == "openrgb" ? std::string("OpenRGB")
+                                                                 : name);
     }
     out << "Outputs: " << (outputs.empty() ? "none" : outputs) << '\n';
     const JSONArray& clients = list(doc->Child(L"clients"));

@@ -9,8 +9,8 @@
 namespace hoststatus {
 
 // Exit statuses of --status besides 0 (answered) and 2 (bad arguments).
-inline constexpr int kNoHost = 1;        // nothing listens: no socket, or a crashed host's
-inline constexpr int kHostSilent = 3;    // a host that does not answer (stalled, too old)
+inline constexpr int kNoHost = 1;     // nothing listens: no socket, or a crashed host's
+inline constexpr int kHostSilent = 3; // a host that does not answer (stalled, too old)
 
 // The status document as lines for a person; nullopt when the text is no status document.
 // Control characters in names are shown as '?', so a name cannot drive the terminal.

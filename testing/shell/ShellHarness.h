@@ -15,12 +15,12 @@
 #include "Speech.h"
 #include "Workspace.h"
 
-#include <QPlainTextEdit>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -81,11 +81,22 @@ struct SyncedDefaults : MemoryDefaults {
 struct ShellHarness {
     // Another framework (the real library) or screen (a slow one) may stand in.
     explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
-        : platform{framework ? *framework : lighting, defaults, runLoop, mainThread, workspace,
-                   launcher, silence, silence, activity, screen ? *screen : captureSource,
-                   calibrationSource, std::string("1.2.0"),
+        : platform{framework ? *framework : lighting,
+                   defaults,
+                   runLoop,
+                   mainThread,
+                   workspace,
+                   launcher,
+                   silence,
+                   silence,
+                   activity,
+                   screen ? *screen : captureSource,
+                   calibrationSource,
+                   std::string("1.2.0"),
                    [this](const std::string& url) { openedUrls.push_back(url); },
-                   [this] { ++exits; }, /*logToStandardError=*/false, std::nullopt,
+                   [this] { ++exits; },
+                   /*logToStandardError=*/false,
+                   std::nullopt,
                    &hostStatus} {}
 
     RecordingLighting lighting;

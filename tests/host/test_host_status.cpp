@@ -63,7 +63,8 @@ TEST(StatusCommand, SaysInOneLineWhyNoHostAnswers) {
     const Row rows[] = {{"nothing", 1, "no host is running"},
                         {"crashed", 1, "no host is running"},
                         {"stalled", 3, "does not answer"},
-                        {"older", 3, "no status channel"}};
+                        {"older", 3, "no status channel"},
+                        {"flooding", 3, "longer than 1048576 bytes"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         Folder folder;
@@ -72,7 +73,18 @@ TEST(StatusCommand, SaysInOneLineWhyNoHostAnswers) {
         if (what == "crashed") ::close(socketAt(socket + ".status", true));
         if (what == "stalled") fd = socketAt(socket + ".status", true);
         if (what == "older") fd = socketAt(socket, true);
+        std::thread flood;
+        if (what == "flooding") {
+            fd = socketAt(socket + ".status", true);
+            flood = std::thread([fd] {
+                const int peer = ::accept(fd, nullptr, nullptr);
+                const std::string endless(hoststatus::kMaxReplyBytes * 2, '{');
+                ::send(peer, endless.data(), endless.size(), MSG_NOSIGNAL);
+                ::close(peer);
+            });
+        }
         const auto [exit, lines] = status(socket);
+        if (flood.joinable()) flood.join();
         EXPECT_EQ(exit, row.exit);
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_NE(lines[0].find(row.says), std::string::npos) << lines[0];
@@ -106,7 +118,8 @@ TEST(StatusChannel, ServesTheUserAndTheClientsWhateverHostilePeersDo) {
     const std::string flood(100000, 's');
     ::send(huge, flood.data(), flood.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     ::send(garbled, "stats\n", 6, MSG_NOSIGNAL);
-    const hoststatus::Answer answer = hoststatus::askStatus(host.statusPath(), std::chrono::seconds(8));
+    const hoststatus::Answer answer =
+        hoststatus::askStatus(host.statusPath(), std::chrono::seconds(8));
     ASSERT_EQ(answer.reached, hoststatus::Reached::Answered) << answer.error;
     char reply[256] = {};
     EXPECT_LE(::recv(huge, reply, sizeof reply, 0), 0) << "an oversized request was answered";

@@ -5,8 +5,8 @@
 #include "Host.h"
 #include "KeyList.h"
 #include "KeyMap.h"
-#include "OpenRgbOutput.h"
 #include "LightingLine.h"
+#include "OpenRgbOutput.h"
 #include "PolledHostStatus.h"
 #include "StatusClient.h"
 #include "StatusText.h"
@@ -412,7 +412,8 @@ TEST_P(Chain, StatusTellsTheServerTheBoardsLitOrLeftAloneAndTheClients) {
                       board = '"' + std::string(GetParam().keyboard) + '"';
     for (const bool direct : {true, false}) {
         SCOPED_TRACE(direct ? "direct" : "no direct mode");
-        peer_ = makePeer(direct ? std::vector<std::string>{} : std::vector<std::string>{"--no-direct"});
+        peer_ =
+            makePeer(direct ? std::vector<std::string>{} : std::vector<std::string>{"--no-direct"});
         startHost(peer_->port());
         EXPECT_TRUE(says("Clients connected: 1 (")) << shown();
         EXPECT_TRUE(says("connected, " + line + " (SDK protocol " +
@@ -429,9 +430,9 @@ TEST_P(Chain, StatusTellsTheServerTheBoardsLitOrLeftAloneAndTheClients) {
         name.erase(name.find_last_not_of(' ') + 1);
         const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
         EXPECT_EQ(et::lightingLine(et::parseHostReport(answer.text)),
-                  "Lighting: " + (direct ? name + " through " + line
-                                         : line + " has no keyboard to light (" + name +
-                                               " left alone)"));
+                  "Lighting: " +
+                      (direct ? name + " through " + line
+                              : line + " has no keyboard to light (" + name + " left alone)"));
         if (direct) {
             const std::string at = "127.0.0.1:" + std::to_string(peer_->port());
             peer_.reset();

@@ -17,7 +17,8 @@ HostReport report(HostReport::Reach reach, bool openrgb = false, bool connected 
 TEST(LightingLineTest, SaysWhereTheLightingGoesAndFollowsTheHost) {
     using enum HostReport::Reach;
     const std::pair<HostReport, std::string> rows[] = {
-        {report(Answered, true, true, {"Debug Keyboard ISO"}), "Debug Keyboard ISO through OpenRGB 0.9"},
+        {report(Answered, true, true, {"Debug Keyboard ISO"}),
+         "Debug Keyboard ISO through OpenRGB 0.9"},
         {report(NoHost), "the host software is not running"},
         {report(Answered, true, false, {"K2"}), "OpenRGB is not running"},
         {report(Answered, true, true, {"Full 104 key ", "Pad", "K2"}),

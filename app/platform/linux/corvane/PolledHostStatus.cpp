@@ -77,14 +77,15 @@ HostReport PolledHostStatus::latest() {
 void PolledHostStatus::run() {
     using Reached = hoststatus::Reached;
     for (;;) {
-        const auto answer = hoststatus::askStatus(hoststatus::statusPathFor(socketPath_), kPatience);
+        const auto answer =
+            hoststatus::askStatus(hoststatus::statusPathFor(socketPath_), kPatience);
         HostReport report;
         if (answer.reached == Reached::Answered)
             report = parseHostReport(answer.text);
         else if (answer.reached == Reached::NoSocket || answer.reached == Reached::Refused)
             // Asked without connecting: a connection would reach the host as a client.
-            report.reach = listening(socketPath_) ? HostReport::Reach::NoStatus
-                                                  : HostReport::Reach::NoHost;
+            report.reach =
+                listening(socketPath_) ? HostReport::Reach::NoStatus : HostReport::Reach::NoHost;
         else
             report.reach = HostReport::Reach::NotAnswering;
         std::unique_lock<std::mutex> lock(mutex_);
