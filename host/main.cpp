@@ -3,6 +3,7 @@
 // the clients light on its outputs: the virtual keyboard (every message as one JSON line,
 // PNG pictures on request, a live window) and the keyboards of a running OpenRGB server.
 #include "Host.h"
+#include "JSONValue.h"
 #include "KeyboardRender.h"
 #include "SocketPath.h"
 #include "StatusText.h"
@@ -131,6 +132,14 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
 }
 #endif
 
+// The live window draws from the server's state on a thread of its own; as an output it only
+// tells the status that it is shown.
+class WindowOutput : public hostsim::Output {
+    void status(JSONValue& document) const override {
+        if (JSONValue* outputs = document.Child(L"outputs")) outputs->Append(JSONValue(L"window"));
+    }
+};
+
 struct Options {
     std::string socketPath = corvwire::corvaneSocketPath();
     bool live = false, wantVirtual = false, wantOpenRgb = false, status = false;
@@ -226,6 +235,9 @@ int main(int argc, char** argv) {
             std::cout << line << '\n' << std::flush;
         }));
     }
+#ifdef HOSTSIM_WINDOW
+    if (options.live) host.addOutput(std::make_unique<WindowOutput>());
+#endif
     if (options.wantOpenRgb) {
         host.addOutput(std::make_unique<orgb::OpenRgbOutput>(
             options.openrgb, [&server] { return server.state(); }, log));

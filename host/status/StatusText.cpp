@@ -69,6 +69,7 @@ std::optional<std::string> describeStatus(const std::string& json) {
         const std::string name = text(o);
         outputs +=
             (outputs.empty() ? "" : ", ") + (name == "virtual" ? std::string("the virtual keyboard")
+                                             : name == "window"  ? std::string("its live window")
                                              : name == "openrgb" ? std::string("OpenRGB")
                                                                  : name);
     }
