@@ -199,12 +199,18 @@ void HostServer::run() {
             ::close(clients[i].fd);
             clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
         }
-        if (clients.size() < before) retryAt = 0.0; // its descriptor is free again
+        const bool left = clients.size() < before;
+        if (left) retryAt = 0.0; // its descriptor is free again
+        bool joined = false;
         if (fds[1].revents & POLLIN) {
             const int client = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client >= 0) {
                 connections_++;
-                clients.push_back({client, StreamDecoder{}});
+                ucred peer{};
+                socklen_t size = sizeof peer;
+                ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size);
+                clients.push_back({client, StreamDecoder{}, false, peer.pid});
+                joined = true;
                 if (clients.size() >= kMaxClients && !namedFull) {
                     namedFull = true;
                     log(std::to_string(kMaxClients) +
@@ -217,6 +223,13 @@ void HostServer::run() {
                         "): new clients wait until one leaves");
                 namedShortage = true;
             }
+        }
+        if (!left && !joined) continue;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            clientPids_.clear();
+            for (const Client& c : clients)
+                clientPids_.push_back(c.pid);
         }
         if (clients.size() != before && onClients_) onClients_(static_cast<int>(clients.size()));
     }
@@ -289,6 +302,11 @@ bool HostServer::waitForMessages(size_t count, double timeoutSeconds) const {
     std::unique_lock<std::mutex> lock(mutex_);
     return arrived_.wait_for(lock, std::chrono::duration<double>(timeoutSeconds),
                              [&] { return messages_.size() >= count; });
+}
+
+std::vector<pid_t> HostServer::clientPids() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return clientPids_;
 }
 
 KeyboardState HostServer::state() const {

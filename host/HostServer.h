@@ -60,6 +60,8 @@ class HostServer {
     KeyboardState state() const;
     int connectionsServed() const { return connections_.load(); }
     int connectionsDropped() const { return dropped_.load(); }
+    // The process ids of the clients connected now, as the kernel told them at connection.
+    std::vector<pid_t> clientPids() const;
     const std::string& path() const { return path_; }
 
   private:
@@ -67,6 +69,7 @@ class HostServer {
         int fd;
         StreamDecoder decoder;
         bool namedIgnoredKey = false;
+        pid_t pid = 0;
     };
     bool prepareFolder(std::string& why) const;
     bool takeLock(std::string& why);
@@ -95,6 +98,7 @@ class HostServer {
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::vector<Message> messages_;
+    std::vector<pid_t> clientPids_;
     // The server thread applies messages to `working_` unlocked and publishes a copy: readers
     // and the mutex never wait for a copy of the state.
     KeyboardState working_;

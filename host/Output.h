@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+class JSONValue;
+
 namespace hostsim {
 
 class Output {
@@ -26,6 +28,9 @@ class Output {
     virtual void stop() {}
     // What the output reports on "stats": one JSON member ("name":value), or empty.
     virtual std::string statsMember() const { return {}; }
+    // What `corvane-host --status` tells of this output: its name appended to the document's
+    // "outputs" and any member of its own. Called on the status channel's thread.
+    virtual void status(JSONValue& /*document*/) const {}
 };
 
 // The virtual keyboard's record: each lighting message as one JSON line.
@@ -34,6 +39,7 @@ class VirtualOutput : public Output {
     explicit VirtualOutput(std::function<void(const std::string&)> writeLine)
         : writeLine_(std::move(writeLine)) {}
     void message(const Message& m) override { writeLine_(m.toJson()); }
+    void status(JSONValue& document) const override;
 
   private:
     std::function<void(const std::string&)> writeLine_;

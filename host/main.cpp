@@ -3,9 +3,11 @@
 // the clients light on its outputs: the virtual keyboard (every message as one JSON line,
 // PNG pictures on request, a live window) and the keyboards of a running OpenRGB server.
 #include "Host.h"
+#include "JSONValue.h"
 #include "KeyboardRender.h"
 #include "SocketPath.h"
 #include "logind/SleepWatcher.h"
+#include "StatusText.h"
 #include "openrgb/OpenRgbOutput.h"
 #include "openrgb/SettingsFile.h"
 #ifdef HOSTSIM_WINDOW
@@ -40,6 +42,9 @@ void usage() {
     std::cout << "usage: " << kProgram
               << " [--socket PATH] [--output virtual|openrgb]... [--openrgb HOST:PORT]\n"
                  "       [--device NAME] [--all-devices] [--config FILE] [--window]\n"
+                 "       "
+              << kProgram
+              << " --status [--socket PATH]\n"
                  "Listens where the Corvane host software listens (default: "
                  "$XDG_DATA_HOME/Corvane/CHS_LED_SDK,\n"
                  "folder 0700, socket 0600) and shows what its clients light.\n"
@@ -55,6 +60,8 @@ void usage() {
                  "  --config FILE      per-device OpenRGB settings (default:\n"
                  "                     $XDG_CONFIG_HOME/corvane-host/corvane-host.conf)\n"
                  "  --window           show the virtual keyboard live in a window on $DISPLAY\n"
+                 "  --status           ask the running host what it serves and lights, and\n"
+                 "                     print it (status channel: the socket's path + \".status\")\n"
                  "Commands on stdin, one a line:\n"
                  "  render FILE   draw the virtual keyboard into the PNG file FILE; answers\n"
                  "                {\"rendered\":\"FILE\"} or {\"error\":\"…\"} on stdout\n"
@@ -63,7 +70,8 @@ void usage() {
                  "                clients served and LED updates sent to OpenRGB so far\n"
                  "Exit status: 0 after SIGTERM/SIGINT/SIGHUP, 1 when it cannot listen (another\n"
                  "host is already running, the folder or socket is another user's or writable\n"
-                 "by others), 2 for bad arguments.\n";
+                 "by others), 2 for bad arguments. With --status: 0 when the host answered,\n"
+                 "1 when no host is running, 3 when a host does not answer.\n";
 }
 
 // Reads commands until standard input ends or `stop` is set.
@@ -128,9 +136,17 @@ void showLive(hostsim::HostServer& server, const std::atomic<bool>& stop) {
 }
 #endif
 
+// The live window draws from the server's state on a thread of its own; as an output it only
+// tells the status that it is shown.
+class WindowOutput : public hostsim::Output {
+    void status(JSONValue& document) const override {
+        if (JSONValue* outputs = document.Child(L"outputs")) outputs->Append(JSONValue(L"window"));
+    }
+};
+
 struct Options {
     std::string socketPath = corvwire::corvaneSocketPath();
-    bool live = false, wantVirtual = false, wantOpenRgb = false;
+    bool live = false, wantVirtual = false, wantOpenRgb = false, status = false;
     orgb::OpenRgbOptions openrgb;
     std::string settingsPath = orgb::settingsFilePath();
 };
@@ -147,6 +163,8 @@ int parseArguments(int argc, char** argv, Options& options) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--socket") && hasValue) {
             options.socketPath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--status")) {
+            options.status = true;
         } else if (!std::strcmp(argv[i], "--window")) {
             options.live = true;
         } else if (!std::strcmp(argv[i], "--output") && hasValue) {
@@ -190,6 +208,7 @@ int parseArguments(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (const int status = parseArguments(argc, argv, options); status >= 0) return status;
+    if (options.status) return hoststatus::printStatus(options.socketPath, std::cout, std::cerr);
     // The library refuses such a path, so a host listening there would serve nobody.
     if (!corvwire::fitsSocketAddress(options.socketPath)) {
         std::cerr << kProgram << ": cannot listen on \"" << options.socketPath
@@ -224,6 +243,9 @@ int main(int argc, char** argv) {
         }));
     }
     std::unique_ptr<hostsim::SleepWatcher> sleep;
+#ifdef HOSTSIM_WINDOW
+    if (options.live) host.addOutput(std::make_unique<WindowOutput>());
+#endif
     if (options.wantOpenRgb) {
         if (!options.settingsPath.empty())
             options.openrgb.devices = orgb::readSettingsFile(options.settingsPath, log);

@@ -127,6 +127,8 @@ class AppDelegate : private ProgrammerSurroundings {
     MessageRelay relay;
     QTimer myTimer;  // readMsgQueue, 0.2 s
     QTimer myTimer2; // handleMessageQueue, 0.1 s
+    // The main window's lighting line, every second.
+    QTimer hostStatusTimer;
 
     // Controllers of the windows.
     LauncherWindows launcherWindows;
@@ -154,6 +156,7 @@ class AppDelegate : private ProgrammerSurroundings {
     void reloadAfterImport();
     // Sleep before the capture thread exists is remembered for it.
     void suspendScreenReads(bool suspend);
+    void showLightingLine();
 
     bool terminating_ = false;
     bool terminated_ = false;

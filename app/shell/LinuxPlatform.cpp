@@ -45,7 +45,8 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         },
                                         [this] { exitApplication(); },
                                         true,
-                                        std::nullopt} {}
+                                        std::nullopt,
+                                        &hostStatus_} {}
 
 void LinuxPlatform::reportScreenReadingTo(Log& log) {
     captureSource_.setReport([this, &log](const std::string& line) {

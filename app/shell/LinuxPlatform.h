@@ -8,6 +8,7 @@
 #include "HostFollowingLighting.h"
 #include "HostSocketProbe.h"
 #include "IdleInhibitor.h"
+#include "PolledHostStatus.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
 #include "ShellPlatform.h"
@@ -46,6 +47,7 @@ class LinuxPlatform {
     X11ScreenSource captureSource_;
     // Used only while calibrating: it follows no events, which would pile up unread.
     X11ScreenSource calibrationSource_{{}, false};
+    PolledHostStatus hostStatus_{hostSocketPath()};
     ShellPlatform platform_;
 };
 

@@ -28,8 +28,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     imageView->setPixmap(QIcon(":/icons/ember-talon.svg").pixmap(56, 56));
     auto* title = new QLabel("<b style='font-size:17pt'>Ember Talon</b><br>"
                              "<span>Your Corvane Talon keyboard, lit by Emberfall.</span>");
+    lightingLine = new QLabel;
+    lightingLine->setObjectName("lightingLine");
+    auto* titles = new QVBoxLayout;
+    titles->addWidget(title);
+    titles->addWidget(lightingLine);
     header->addWidget(imageView);
-    header->addWidget(title, 1);
+    header->addLayout(titles, 1);
     outer->addLayout(header);
 
     auto* middle = new QHBoxLayout;

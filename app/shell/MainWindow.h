@@ -44,6 +44,8 @@ class MainWindow : public QMainWindow {
     MenuActions menu;
 
     QLabel* imageView = nullptr;
+    // Where the lighting goes, as the host software last said.
+    QLabel* lightingLine = nullptr;
     QPlainTextEdit* myTextScroll = nullptr;
     QCheckBox* controlAllLightsCheckbox = nullptr;
     QCheckBox* singleColorModeBtn = nullptr;

@@ -3,6 +3,7 @@
 // construction: production fills it with the Linux implementations, tests with fakes.
 #include "Activity.h"
 #include "Defaults.h"
+#include "HostStatus.h"
 #include "Launcher.h"
 #include "Lighting.h"
 #include "MainThread.h"
@@ -44,6 +45,8 @@ struct ShellPlatform {
     // The file panels and the import warning of the profile file menu items; empty: Qt's
     // dialogs on the main window.
     std::optional<ProfileFilePanels> profileFilePanels;
+    // What the host software says of the lighting; none: the main window's line stays empty.
+    HostStatus* hostStatus = nullptr;
 };
 
 } // namespace et

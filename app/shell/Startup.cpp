@@ -5,10 +5,12 @@
 #include "SettingsKeys.h"
 
 #include "AppInfo.h"
+#include "LightingLine.h"
 #include "WindowFrame.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 
 #include <string>
 
@@ -105,6 +107,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     QObject::connect(&myTimer2, &QTimer::timeout, [this] { relay.handleMessageQueue(); });
     myTimer.start(kReadMsgQueueMs);
     myTimer2.start(kHandleMessageQueueMs);
+    if (platform_.hostStatus) {
+        showLightingLine();
+        QObject::connect(&hostStatusTimer, &QTimer::timeout, [this] { showLightingLine(); });
+        hostStatusTimer.start(1000);
+    }
 
     // 22: the capture thread, last, once the strip is known and the timers run.
     activeScreenReader = std::make_unique<ScreenReader>(platform_.captureSource, geometry,
@@ -117,6 +124,11 @@ void AppDelegate::applicationDidFinishLaunching() {
         debugMode = false;
         debugMenuItem();
     }
+}
+
+void AppDelegate::showLightingLine() {
+    const QString line = QString::fromStdString(lightingLine(platform_.hostStatus->latest()));
+    if (mainWindow.lightingLine->text() != line) mainWindow.lightingLine->setText(line);
 }
 
 } // namespace et

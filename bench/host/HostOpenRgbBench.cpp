@@ -1,18 +1,25 @@
 // The real chain, measured: the CorvaneLED library in this process → corvane-host → the
-// OpenRGB SDK server test peer. Prints (1) the latency from a key command to the color
-// stored in the server, read back over the SDK, p50/p95; (2) the host's CPU and the LED
-// updates per second it sends while 18 combat pulses and a dead animation run, and whether
-// the last frame arrives exactly. Not a pass/fail test.
+// OpenRGB SDK server test peer of either line (0.9 or 1.0rc3, the third argument). Prints
+// (1) the latency from a key command to the color stored in the server, read back over the
+// SDK, p50/p95; (2) the host's CPU and the LED updates per second it sends while 18 combat
+// pulses and a dead animation run, alone, with a status query every second (as a person
+// running --status in a loop) and with the application's status poller, and whether the
+// last frame arrives exactly; (3) the host's CPU per status query, back to back. Not a
+// pass/fail test.
 #include "ChildProcess.h"
 #include "CorvaneLED.h"
+#include "PolledHostStatus.h"
 #include "ProcessStats.h"
 #include "SdkClient.h"
+#include "StatusClient.h"
 
 #include <glib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -60,17 +67,20 @@ int ledIndex(const orgb::Device& d, const std::string& name) {
 int main(int argc, char** argv) {
     const int samples = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
     const double loadSeconds = argc > 2 ? std::max(1.0, std::atof(argv[2])) : 10.0;
-    if (!std::filesystem::exists(ET_OPENRGB_PEER)) {
-        std::fprintf(stderr, "the OpenRGB SDK server test peer is not built: %s\n",
-                     ET_OPENRGB_PEER);
+    const std::string line = argc > 3 ? argv[3] : "0.9";
+    const std::string program = line == "1.0rc3" ? ET_OPENRGB10_PEER : ET_OPENRGB_PEER;
+    if (program.empty() || !std::filesystem::exists(program)) {
+        std::fprintf(stderr, "the OpenRGB %s SDK server test peer is not built: %s\n", line.c_str(),
+                     program.c_str());
         return 1;
     }
+    std::printf("OpenRGB %s test peer\n", line.c_str());
     char pattern[] = "/tmp/et-bench-host-XXXXXX";
     if (!::mkdtemp(pattern)) return 1;
     const std::string dir = pattern;
     ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
 
-    ChildProcess peer({ET_OPENRGB_PEER, "--port", "0", "--ignore-sigpipe"}, true);
+    ChildProcess peer({program, "--port", "0", "--ignore-sigpipe"}, true);
     int port = 0;
     while (auto line = peer.readLine(30)) {
         if (line->rfind("listening on ", 0) == 0) {
@@ -79,9 +89,11 @@ int main(int argc, char** argv) {
         }
     }
     const std::string socket = dir + "/Corvane/CHS_LED_SDK";
-    ChildProcess host(
-        {ET_CORVANE_HOST, "--socket", socket, "--openrgb", "127.0.0.1:" + std::to_string(port)},
-        true);
+    // ET_BENCH_HOST: another build of the host, to compare before and after a change.
+    const char* hostProgram = std::getenv("ET_BENCH_HOST");
+    ChildProcess host({hostProgram ? hostProgram : ET_CORVANE_HOST, "--socket", socket, "--openrgb",
+                       "127.0.0.1:" + std::to_string(port)},
+                      true);
     for (int i = 0; i < 200 && !std::filesystem::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     orgb::SdkClient reader;
@@ -129,26 +141,69 @@ int main(int argc, char** argv) {
                               CLK_S,         CLK_D,        CLK_F};
     for (KeyName k : combat)
         CorvLedPulseSingleKey(k, 100, 0, 0, 30, 0, 0, 600, true);
-    const uint64_t updates0 = updatesSent(host);
-    const double cpu0 = et::bench::cpuSeconds(host.pid()).value_or(0);
-    const auto wall0 = Clock::now();
-    unsigned char bitmap[504];
-    for (int frame = 0; since(wall0) < loadSeconds * 1000; ++frame) {
-        for (int c = 0; c < 126; ++c) {
-            bitmap[4 * c] = 0;
-            bitmap[4 * c + 1] = 0;
-            bitmap[4 * c + 2] = static_cast<unsigned char>(255 - (frame * 25) % 256);
-            bitmap[4 * c + 3] = 255;
+    const std::string statusPath = hoststatus::statusPathFor(socket);
+    for (const char* asking : {"no status query", "--status every second", "the app's poller"}) {
+        const std::string how = asking;
+        std::atomic<bool> done{false};
+        std::atomic<int> answered{0};
+        // A person's loop of --status: one question a second, each on a fresh connection.
+        std::thread person;
+        if (how == "--status every second")
+            person = std::thread([&] {
+                for (auto next = Clock::now(); !done; next += std::chrono::seconds(1)) {
+                    if (hoststatus::askStatus(statusPath, std::chrono::seconds(3)).reached ==
+                        hoststatus::Reached::Answered)
+                        answered++;
+                    while (!done && Clock::now() < next + std::chrono::seconds(1))
+                        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+            });
+        std::unique_ptr<et::PolledHostStatus> poller;
+        if (how == "the app's poller") poller = std::make_unique<et::PolledHostStatus>(socket);
+        const uint64_t updates0 = updatesSent(host);
+        const double cpu0 = et::bench::cpuSeconds(host.pid()).value_or(0);
+        const auto wall0 = Clock::now();
+        unsigned char bitmap[504];
+        for (int frame = 0; since(wall0) < loadSeconds * 1000; ++frame) {
+            for (int c = 0; c < 126; ++c) {
+                bitmap[4 * c] = 0;
+                bitmap[4 * c + 1] = 0;
+                bitmap[4 * c + 2] = static_cast<unsigned char>(255 - (frame * 25) % 256);
+                bitmap[4 * c + 3] = 255;
+            }
+            CorvLedSetLightingFromBitmap(bitmap);
+            pump(0.1);
         }
-        CorvLedSetLightingFromBitmap(bitmap);
-        pump(0.1);
+        const double wall = since(wall0) / 1000;
+        const double cpu = et::bench::cpuSeconds(host.pid()).value_or(0) - cpu0;
+        const uint64_t updates = updatesSent(host) - updates0;
+        done = true;
+        if (person.joinable()) person.join();
+        const bool polled = poller && poller->latest().reach == et::HostReport::Reach::Answered;
+        poller.reset();
+        std::printf("under combat pulse (18 keys) + dead animation for %.1f s, %s: host CPU "
+                    "%.2f %% of one core, %.1f OpenRGB updates/s%s\n",
+                    wall, asking, 100 * cpu / wall, updates / wall,
+                    how == "--status every second"
+                        ? (", " + std::to_string(answered.load()) + " answered").c_str()
+                    : polled ? ", the poller's last answer whole"
+                             : "");
     }
-    const double wall = since(wall0) / 1000;
-    const double cpu = et::bench::cpuSeconds(host.pid()).value_or(0) - cpu0;
-    const uint64_t updates = updatesSent(host) - updates0;
-    std::printf("under combat pulse (18 keys) + dead animation for %.1f s: host CPU %.2f %% of one "
-                "core, %.1f OpenRGB updates/s\n",
-                wall, 100 * cpu / wall, updates / wall);
+
+    // 3. The cost of one question to the host, back to back.
+    {
+        constexpr int kQuestions = 5000;
+        const double cpu0 = et::bench::cpuSeconds(host.pid()).value_or(0);
+        const auto wall0 = Clock::now();
+        int answered = 0;
+        for (int i = 0; i < kQuestions; ++i)
+            answered += hoststatus::askStatus(statusPath, std::chrono::seconds(3)).reached ==
+                        hoststatus::Reached::Answered;
+        const double cpu = et::bench::cpuSeconds(host.pid()).value_or(0) - cpu0;
+        std::printf("%d status questions back to back (%d answered): %.1f us of host CPU each, "
+                    "%.2f ms each end to end\n",
+                    kQuestions, answered, 1e6 * cpu / kQuestions, since(wall0) / kQuestions);
+    }
 
     // The end of it: every pulse stopped, one exact last frame.
     for (KeyName k : combat)

@@ -1,10 +1,13 @@
 #include "OpenRgbOutput.h"
 
+#include "Host.h"
+#include "JSONValue.h"
 #include "KeyGrid.h"
 #include "KeyMap.h"
 #include "WireFormat.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -187,6 +190,9 @@ void OpenRgbOutput::run() {
         }
         // A stop interrupts what the thread was doing: that is no trouble of the server's.
         if (!stopping && !std::exchange(outage, true)) log_(line);
+        Seen lost;
+        lost.trouble = line;
+        publish(std::move(lost));
     };
     for (;;) {
         std::string error;
@@ -275,6 +281,7 @@ void OpenRgbOutput::run() {
     if (client_.connected() && taken_) giveBack(&error);
     client_.close();
     connected_ = false;
+    publish({});
 }
 
 bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines) {
@@ -289,6 +296,9 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         return false;
     }
     std::vector<std::string> found;
+    Seen seen;
+    seen.connected = true;
+    seen.protocol = client_.version();
     for (uint32_t i = 0; i < *count; ++i) {
         auto device = client_.controllerData(i, error);
         if (!device) return false;
@@ -300,7 +310,12 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         const bool wanted = options_.deviceName.empty()
                                 ? (klass == 4 || options_.allDevices)
                                 : (named || (klass != 4 && options_.allDevices));
-        if (!wanted) continue;
+        if (!wanted) {
+            seen.leftAlone.emplace_back(shown, !options_.deviceName.empty()
+                                                   ? "not the device named by --device"
+                                                   : "not a keyboard (--all-devices lights it)");
+            continue;
+        }
         const DeviceSettings& settings = options_.devices.lookup(device->name);
         Target t;
         t.mode = device->directMode();
@@ -309,6 +324,10 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
             t.saving = t.mode >= 0;
         }
         if (t.mode < 0) {
+            seen.leftAlone.emplace_back(shown, device->savingMode() < 0
+                                                   ? "no per-LED mode"
+                                                   : "its per-LED modes write its flash at "
+                                                     "every change (its settings may allow it)");
             if (namedAlone_.insert(device->name).second)
                 lines.push_back(
                     "OpenRGB device \"" + shown + "\" " +
@@ -324,9 +343,16 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         const int rate = std::max(1, settings.maxFrameRate);
         t.interval = t.saving ? std::chrono::microseconds(kSavingInterval)
                               : std::chrono::microseconds(1000000 / rate + 1);
+        Seen::Lit lit{
+            shown,
+            printableName(device->modes[size_t(t.mode)].name),
+            int(std::lround(1e6 / double(std::max(t.interval, options_.minInterval).count()))),
+            t.saving,
+            {}};
         if (klass == 4) {
             KeyResolution keys = resolveKeys(device->leds, settings.keyRemaps);
             t.ledsForKey = std::move(keys.ledsForKey);
+            lit.missingKeys = keys.missing;
             // Named once a run, not at every reconnection.
             if (!keys.missing.empty() && namedMissing_.insert(device->name).second) {
                 std::string names;
@@ -338,7 +364,9 @@ bool OpenRgbOutput::discover(std::string* error, std::vector<std::string>& lines
         original_.try_emplace(device->identity(), device->activeMode, device->colors);
         t.device = std::move(*device);
         targets_.push_back(std::move(t));
+        seen.lit.push_back(std::move(lit));
     }
+    publish(std::move(seen));
     if (targets_.empty()) {
         std::string names;
         for (const auto& n : found)
@@ -469,6 +497,54 @@ std::vector<uint32_t> OpenRgbOutput::frameFor(const Target& t,
                 colors[static_cast<size_t>(led)] = *color;
     }
     return colors;
+}
+
+void OpenRgbOutput::publish(Seen seen) {
+    std::lock_guard<std::mutex> lock(seenMutex_);
+    seen_ = std::move(seen);
+}
+
+std::string openRgbLine(uint32_t protocol) {
+    if (protocol == 4) return "OpenRGB 0.9";
+    if (protocol >= 5) return "OpenRGB 1.0";
+    return "OpenRGB before 0.9 (SDK protocol " + std::to_string(protocol) + ")";
+}
+
+void OpenRgbOutput::status(JSONValue& document) const {
+    using hostsim::wideText;
+    Seen seen;
+    {
+        std::lock_guard<std::mutex> lock(seenMutex_);
+        seen = seen_;
+    }
+    if (JSONValue* outputs = document.Child(L"outputs")) outputs->Append(JSONValue(L"openrgb"));
+    JSONValue* mine = document.SetMember(L"openrgb", JSONValue(JSONObject{}));
+    mine->SetMember(L"address",
+                    JSONValue(wideText(options_.host + ":" + std::to_string(options_.port))));
+    mine->SetMember(L"connected", JSONValue(seen.connected));
+    if (seen.connected) {
+        mine->SetMember(L"protocol", JSONValue(double(seen.protocol)));
+        mine->SetMember(L"line", JSONValue(wideText(openRgbLine(seen.protocol))));
+    } else if (!seen.trouble.empty()) {
+        mine->SetMember(L"trouble", JSONValue(wideText(seen.trouble)));
+    }
+    JSONValue* lit = mine->SetMember(L"lit", JSONValue(JSONArray{}));
+    for (const auto& device : seen.lit) {
+        JSONValue* d = lit->Append(JSONValue(JSONObject{}));
+        d->SetMember(L"name", JSONValue(wideText(device.name)));
+        d->SetMember(L"mode", JSONValue(wideText(device.mode)));
+        d->SetMember(L"frameRate", JSONValue(double(device.frameRate)));
+        d->SetMember(L"wholeColorsOnly", JSONValue(device.saving));
+        JSONValue* missing = d->SetMember(L"missingKeys", JSONValue(JSONArray{}));
+        for (const auto& key : device.missingKeys)
+            missing->Append(JSONValue(wideText(key)));
+    }
+    JSONValue* alone = mine->SetMember(L"leftAlone", JSONValue(JSONArray{}));
+    for (const auto& [name, why] : seen.leftAlone) {
+        JSONValue* d = alone->Append(JSONValue(JSONObject{}));
+        d->SetMember(L"name", JSONValue(wideText(name)));
+        d->SetMember(L"why", JSONValue(wideText(why)));
+    }
 }
 
 std::string OpenRgbOutput::statsMember() const {

@@ -46,6 +46,9 @@ bool parseAddress(const std::string& text, std::string& host, int& port);
 // and backslashes escaped.
 std::string printableName(std::string_view name);
 
+// The OpenRGB release a negotiated SDK protocol version belongs to, for a person.
+std::string openRgbLine(uint32_t protocol);
+
 // More controllers than anyone has: a server claiming more is not believed.
 inline constexpr uint32_t kMaxControllers = 64;
 
@@ -65,6 +68,8 @@ class OpenRgbOutput : public hostsim::Output {
     // server that is away is tried again now (the system woke from sleep, where OpenRGB may
     // have loaded a profile or restarted).
     void recheck();
+    // "openrgb":{address, connected, protocol, line, lit devices, devices left alone}
+    void status(JSONValue& document) const override;
 
     // For the benchmark and the tests: LED updates sent, and whether devices are driven.
     uint64_t updatesSent() const { return updates_.load(); }
@@ -98,6 +103,22 @@ class OpenRgbOutput : public hostsim::Output {
                     std::string* error);
     std::vector<uint32_t> frameFor(const Target& target, const hostsim::KeyboardState& state);
 
+    // What the status tells: written by the output's thread, read by the status channel's.
+    struct Seen {
+        struct Lit {
+            std::string name, mode;
+            int frameRate = 0;
+            bool saving = false;
+            std::vector<std::string> missingKeys;
+        };
+        bool connected = false;
+        uint32_t protocol = 0;
+        std::string trouble; // why not connected
+        std::vector<Lit> lit;
+        std::vector<std::pair<std::string, std::string>> leftAlone; // name, why
+    };
+    void publish(Seen seen);
+
     OpenRgbOptions options_;
     hostsim::StateSource state_;
     hostsim::LogSink log_;
@@ -125,6 +146,8 @@ class OpenRgbOutput : public hostsim::Output {
     bool recheck_ = false;
     std::atomic<uint64_t> updates_{0};
     std::atomic<bool> connected_{false};
+    mutable std::mutex seenMutex_;
+    Seen seen_;
 };
 
 } // namespace orgb

@@ -15,12 +15,12 @@
 #include "Speech.h"
 #include "Workspace.h"
 
-#include <QPlainTextEdit>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -51,6 +51,12 @@ class RecordingLauncher : public Launcher {
     }
 };
 
+// What the host software says, as a test sets it.
+struct FakeHostStatus : HostStatus {
+    HostReport report;
+    HostReport latest() override { return report; }
+};
+
 class Silence : public Speech, public Sound {
     void speak(const std::string&) override {}
     void play(const std::string&) override {}
@@ -75,11 +81,23 @@ struct SyncedDefaults : MemoryDefaults {
 struct ShellHarness {
     // Another framework (the real library) or screen (a slow one) may stand in.
     explicit ShellHarness(Lighting* framework = nullptr, ScreenSource* screen = nullptr)
-        : platform{framework ? *framework : lighting, defaults, runLoop, mainThread, workspace,
-                   launcher, silence, silence, activity, screen ? *screen : captureSource,
-                   calibrationSource, std::string("1.2.0"),
+        : platform{framework ? *framework : lighting,
+                   defaults,
+                   runLoop,
+                   mainThread,
+                   workspace,
+                   launcher,
+                   silence,
+                   silence,
+                   activity,
+                   screen ? *screen : captureSource,
+                   calibrationSource,
+                   std::string("1.2.0"),
                    [this](const std::string& url) { openedUrls.push_back(url); },
-                   [this] { ++exits; }, /*logToStandardError=*/false, std::nullopt} {}
+                   [this] { ++exits; },
+                   /*logToStandardError=*/false,
+                   std::nullopt,
+                   &hostStatus} {}
 
     RecordingLighting lighting;
     SyncedDefaults defaults;
@@ -89,6 +107,7 @@ struct ShellHarness {
     RecordingLauncher launcher;
     Silence silence;
     FakeActivity activity;
+    FakeHostStatus hostStatus;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;

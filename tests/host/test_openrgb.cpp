@@ -5,8 +5,12 @@
 #include "Host.h"
 #include "KeyList.h"
 #include "KeyMap.h"
+#include "LightingLine.h"
 #include "OpenRgbOutput.h"
 #include "OpenRgbPeer.h"
+#include "PolledHostStatus.h"
+#include "StatusClient.h"
+#include "StatusText.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -319,6 +323,51 @@ TEST_P(Chain, NeverStreamsIntoAModeThatWritesTheFlashUnlessAllowed) {
         EXPECT_EQ(count("saves"), allowed ? 2 : 0); // blue, then the last shade a second later
         EXPECT_EQ(peer_->mode(), "Custom");
         EXPECT_EQ(logged("write its flash"), allowed ? 0u : 1u);
+        CorvLedShutdown();
+        host_->stop();
+    }
+}
+
+// What --status tells through the chain: the server's line, the board lit with its mode, rate
+// and the keys it lacks, or left alone and why; the client; a server gone.
+TEST_P(Chain, StatusTellsTheServerTheBoardsLitOrLeftAloneAndTheClients) {
+    auto shown = [&] {
+        const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
+        return hoststatus::describeStatus(answer.text).value_or("no status: " + answer.error);
+    };
+    auto says = [&](const std::string& part) {
+        return within(5, [&] { return shown().find(part) != std::string::npos; });
+    };
+    const std::string line = GetParam().version == 4 ? "OpenRGB 0.9" : "OpenRGB 1.0",
+                      board = '"' + std::string(GetParam().keyboard) + '"';
+    for (const bool direct : {true, false}) {
+        SCOPED_TRACE(direct ? "direct" : "no direct mode");
+        peer_ =
+            makePeer(direct ? std::vector<std::string>{} : std::vector<std::string>{"--no-direct"});
+        startHost(peer_->port());
+        EXPECT_TRUE(says("Clients connected: 1 (")) << shown();
+        EXPECT_TRUE(says("connected, " + line + " (SDK protocol " +
+                         std::to_string(GetParam().version) + ")\n"))
+            << shown();
+        EXPECT_TRUE(says(direct ? "lights " + board +
+                                      " in mode \"Direct\", at most 60 frames a second\n"
+                                      "    keys it has no LED for: P1, "
+                                : "  no device lit\n  leaves " + board +
+                                      " alone: its per-LED modes write its flash"))
+            << shown();
+        // The application's line names the board as the host does, without edge blanks.
+        std::string name = GetParam().keyboard;
+        name.erase(name.find_last_not_of(' ') + 1);
+        const auto answer = hoststatus::askStatus(host_->statusPath(), std::chrono::seconds(3));
+        EXPECT_EQ(et::lightingLine(et::parseHostReport(answer.text)),
+                  "Lighting: " +
+                      (direct ? name + " through " + line
+                              : line + " has no keyboard to light (" + name + " left alone)"));
+        if (direct) {
+            const std::string at = "127.0.0.1:" + std::to_string(peer_->port());
+            peer_.reset();
+            EXPECT_TRUE(says("OpenRGB at " + at + ": not connected (")) << shown();
+        }
         CorvLedShutdown();
         host_->stop();
     }
