@@ -41,13 +41,13 @@ const std::vector<Color> kCells = {
     {1, 1, 1, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1},
     {0, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}};
 
-// The cells the source reads at 8 pixels a cell, or why not.
-std::string readCells(WlrScreencopySource& source) {
+// The cells the source reads at `cell` pixels a cell, or why not.
+std::string readCells(WlrScreencopySource& source, int cell = 8) {
     ScreenImage image;
-    if (!source.capture({0, 0, 88, 1}, image)) return "no capture";
-    if (image.width() != 88) return "width " + std::to_string(image.width());
+    if (!source.capture({0, 0, 11.0 * cell, 1}, image)) return "no capture";
+    if (image.width() != 11 * cell) return "width " + std::to_string(image.width());
     for (size_t i = 0; i < kCells.size(); ++i) {
-        const Color c = *image.colorAt(static_cast<int>(8 * i + 4));
+        const Color c = *image.colorAt(static_cast<int>(cell * i + cell / 2));
         const Color& e = kCells[i];
         if (c.red != e.red || c.green != e.green || c.blue != e.blue)
             return "cell " + std::to_string(i) + " reads " + std::to_string(c.red) + "," +
@@ -57,9 +57,9 @@ std::string readCells(WlrScreencopySource& source) {
 }
 
 // The compositor repaints a resized window on its own time: look until it shows.
-std::string readCellsSoon(WlrScreencopySource& source) {
+std::string readCellsSoon(WlrScreencopySource& source, int cell = 8) {
     std::string result;
-    for (int i = 0; i < 200 && (result = readCells(source)) != "ok"; ++i)
+    for (int i = 0; i < 200 && (result = readCells(source, cell)) != "ok"; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     return result;
 }
@@ -76,21 +76,25 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
 
     struct Shape {
         const char* mode;
-        int logicalWidth;
+        const char* scale;
+        int width; // in pixels
     };
-    for (const Shape& shape : {Shape{"1280x800", 1280}, Shape{"3840x2160", 3840},
-                               Shape{"1024x768", 1024}}) {
-        SCOPED_TRACE(shape.mode);
-        ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "mode", shape.mode}));
-        EXPECT_EQ(readCellsSoon(source), "ok");
+    // At scale 2 the compositor doubles the game's 8-pixel cells; the source counts pixels.
+    for (const Shape& shape : {Shape{"1280x800", "1", 1280}, Shape{"3840x2160", "1", 3840},
+                               Shape{"1024x768", "1", 1024}, Shape{"1280x800", "2", 1280}}) {
+        SCOPED_TRACE(std::string(shape.mode) + " at scale " + shape.scale);
+        ASSERT_TRUE(
+            sway.message({"output", "HEADLESS-1", "mode", shape.mode, "scale", shape.scale}));
+        EXPECT_EQ(readCellsSoon(source, 8 * std::atoi(shape.scale)), "ok");
         EXPECT_EQ(source.activeDisplayCount(), 1);
         // A rectangle past the right edge is cut to it; one wholly past it reads nothing.
         ScreenImage image;
-        ASSERT_TRUE(source.capture({shape.logicalWidth - 3.5, 0, 40, 1}, image));
+        ASSERT_TRUE(source.capture({shape.width - 3.5, 0, 40, 1}, image));
         EXPECT_EQ(image.width(), 4);
-        EXPECT_FALSE(source.capture({static_cast<double>(shape.logicalWidth), 0, 40, 1}, image));
+        EXPECT_FALSE(source.capture({static_cast<double>(shape.width), 0, 40, 1}, image));
         EXPECT_EQ(image.width(), 0);
     }
+    ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "scale", "1"}));
 
     sway.stop();
     EXPECT_EQ(source.activeDisplayCount(), 0);

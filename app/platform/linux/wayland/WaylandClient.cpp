@@ -72,7 +72,10 @@ bool Client::readEvents(int timeoutMs) {
         wl_display_cancel_read(display_);
         return ready == 0 || errno == EINTR;
     }
-    return wl_display_read_events(display_) >= 0 && wl_display_dispatch_pending(display_) >= 0;
+    const bool read =
+        wl_display_read_events(display_) >= 0 && wl_display_dispatch_pending(display_) >= 0;
+    // A compositor that has gone may leave events unread behind it: it is gone all the same.
+    return read && !(fd.revents & (POLLHUP | POLLERR));
 }
 
 bool Client::pump() { return alive() && readEvents(0) && alive(); }

@@ -187,10 +187,7 @@ const WlrScreencopySource::Output* WlrScreencopySource::mainOutput() const {
     return first;
 }
 
-double WlrScreencopySource::mainDisplayScaleFactor() {
-    const Output* main = connected() ? mainOutput() : nullptr;
-    return main ? main->scale : 1.0;
-}
+double WlrScreencopySource::mainDisplayScaleFactor() { return 1.0; }
 
 void WlrScreencopySource::releaseBuffer() {
     if (buffer_.buffer) wl_buffer_destroy(buffer_.buffer);
@@ -244,10 +241,11 @@ void WlrScreencopySource::decodeRow(ScreenImage& image) const {
     if (!layout || !main) return;
     const int w = static_cast<int>(buffer_.width), h = static_cast<int>(buffer_.height);
     const int scale = std::max(1, main->scale);
-    // A region copy holds just the strip's row; a turned output's whole copy holds it in the
-    // output's own orientation, as a column or a row read backwards.
-    const int count = turned_ ? region_.width * scale : w;
-    const int px0 = turned_ ? region_.left * scale : 0, py = turned_ ? region_.top * scale : 0;
+    // A region copy starts at the region's first point; a turned output's whole copy holds
+    // the strip in the output's own orientation, as a column or a row read backwards.
+    const int px0 = pixels_.left - (turned_ ? 0 : region_.left * scale);
+    const int py = pixels_.top - (turned_ ? 0 : region_.top * scale);
+    const int count = pixels_.width;
     auto& out = image.row();
     out.resize(static_cast<size_t>(std::max(0, count)));
     for (int k = 0; k < count; ++k) {
@@ -280,13 +278,19 @@ bool WlrScreencopySource::capture(const Rect& rect, ScreenImage& image) {
     const Output* main = mainOutput();
     if (!main || !std::isfinite(rect.x) || !std::isfinite(rect.y) || !std::isfinite(rect.width))
         return false;
+    const int scale = std::max(1, main->scale);
     const double left = std::max(0.0, std::floor(rect.x));
-    const double right = std::min<double>(main->logicalWidth(), std::ceil(rect.x + rect.width));
+    const double right =
+        std::min<double>(main->logicalWidth() * scale, std::ceil(rect.x + rect.width));
     const double top = std::floor(rect.y);
-    if (right <= left || top < 0.0 || top >= main->logicalHeight()) return false;
+    if (right <= left || top < 0.0 || top >= main->logicalHeight() * scale) return false;
 
     frame_ = Frame{};
-    region_ = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left)};
+    pixels_ = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left)};
+    // The compositor is asked in logical points: the points that hold those pixels.
+    const int logicalLeft = pixels_.left / scale;
+    region_ = {logicalLeft, pixels_.top / scale,
+               (pixels_.left + pixels_.width + scale - 1) / scale - logicalLeft};
     // Regions of a turned output do not come from where they were asked (sway 1.7): there the
     // whole output is copied and the strip picked from it.
     turned_ = main->transform != WL_OUTPUT_TRANSFORM_NORMAL;

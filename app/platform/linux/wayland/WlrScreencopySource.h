@@ -34,9 +34,10 @@ class WlrScreencopySource : public ScreenSource {
     // Whether the compositor is there and offers screencopy (connecting if need be).
     bool offered();
     int activeDisplayCount() override;
-    // `rect` is in the main output's logical coordinates, cut to the output; the row comes
-    // in the output's pixels (more than `rect` is wide on a scaled output).
+    // `rect` is in the main output's pixels, as X11 addresses the screen, cut to the output;
+    // on a scaled output the compositor is asked for the points that hold them.
     bool capture(const Rect& rect, ScreenImage& image) override;
+    // One pixel per point, as on X11: calibration and capture both count pixels.
     double mainDisplayScaleFactor() override;
 
     struct Output {
@@ -81,10 +82,10 @@ class WlrScreencopySource : public ScreenSource {
 
     zwlr_screencopy_frame_v1* frameObject_ = nullptr;
     Frame frame_;
-    // What the current frame copies, in logical pixels.
-    struct Region {
+    // What the current frame copies, in logical points, and the pixels asked for.
+    struct Span {
         int left = 0, top = 0, width = 0;
-    } region_;
+    } region_, pixels_;
     bool turned_ = false;
     struct Buffer {
         int fd = -1;
