@@ -32,7 +32,9 @@ double percentile(std::vector<double> v, double p) {
     return v[i];
 }
 
-double swayCpu(const test::SwayDesktop& sway) { return bench::cpuSeconds(sway.pid()).value_or(0); }
+double swayCpu(const test::SwayDesktop& sway) {
+    return bench::cpuSeconds(sway.pid()).value_or(0);
+}
 
 // Copies at 20 frames a second for `seconds`; the time from asking to having each copy.
 std::vector<double> ages(WlrScreencopySource& source, double seconds) {
@@ -71,7 +73,8 @@ bool measure(int width, int height, double seconds) {
     double s0 = swayCpu(sway);
     auto w0 = Clock::now();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    const double idle = (swayCpu(sway) - s0) / std::chrono::duration<double>(Clock::now() - w0).count();
+    const double idle =
+        (swayCpu(sway) - s0) / std::chrono::duration<double>(Clock::now() - w0).count();
 
     ScanGeometry geometry;
     geometry.scanOffset = 2;

@@ -31,9 +31,8 @@ bool AppSession::restartStrip() {
         strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, Strip::Wayland{},
                                          options_.cellWidth);
     else
-        strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip,
-                                         desktop_->display(), options_.cellWidth,
-                                         options_.gameGeometry);
+        strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_->display(),
+                                         options_.cellWidth, options_.gameGeometry);
     return strip_->ok() && strip_->run("clear");
 }
 

@@ -61,14 +61,10 @@ TEST(ScreenRoutes, TheFirstRouteThatAppliesReadsAndThoseAfterItAreNotAsked) {
         std::optional<Reading> reading;
         int asked; // how many routes, from the first, were asked
     } cases[] = {
-        {{R, R, R, R}, true, Reading::GameWindow, 1},
-        {{H, R, R, R}, false, Reading::GameHidden, 1},
-        {{F, R, R, R}, false, std::nullopt, 1},
-        {{A, R, R, R}, true, Reading::Screencopy, 2},
-        {{A, F, R, R}, false, std::nullopt, 2},
-        {{A, A, R, R}, true, Reading::Portal, 3},
-        {{A, A, A, R}, true, Reading::Screen, 4},
-        {{A, A, A, A}, false, Reading::Nothing, 4},
+        {{R, R, R, R}, true, Reading::GameWindow, 1}, {{H, R, R, R}, false, Reading::GameHidden, 1},
+        {{F, R, R, R}, false, std::nullopt, 1},       {{A, R, R, R}, true, Reading::Screencopy, 2},
+        {{A, F, R, R}, false, std::nullopt, 2},       {{A, A, R, R}, true, Reading::Portal, 3},
+        {{A, A, A, R}, true, Reading::Screen, 4},     {{A, A, A, A}, false, Reading::Nothing, 4},
     };
     for (const Case& c : cases) {
         Chooser t;
@@ -147,10 +143,10 @@ TEST(StripFront, TheGameStaysInFrontTwoSecondsAfterTheLastStripFrame) {
     };
     PixelDecoder::Frame allWhite;
     allWhite.fill(Color::white());
-    const PixelDecoder::Frame noEnd = test::frame({'A', test::Phase::Offer, Color::white(), false,
-                                                   true, false});
-    const PixelDecoder::Frame noStart = test::frame({'A', test::Phase::Offer, Color::white(), false,
-                                                     false, true});
+    const PixelDecoder::Frame noEnd =
+        test::frame({'A', test::Phase::Offer, Color::white(), false, true, false});
+    const PixelDecoder::Frame noStart =
+        test::frame({'A', test::Phase::Offer, Color::white(), false, false, true});
     struct Step {
         ScreenImage image;
         std::chrono::milliseconds later;
@@ -160,8 +156,8 @@ TEST(StripFront, TheGameStaysInFrontTwoSecondsAfterTheLastStripFrame) {
         {row(noStart), 0ms, false},
         {row(allWhite), 0ms, false},
         {row(test::confirm('A'), 70), 0ms, false}, // cut before the end marker
-        {row(test::offer('A')), 2000ms, true},      // still in front at two seconds
-        {row(allWhite), 1ms, false},                // a white desktop does not keep it there
+        {row(test::offer('A')), 2000ms, true},     // still in front at two seconds
+        {row(allWhite), 1ms, false},               // a white desktop does not keep it there
         {row(test::confirm('z')), 0ms, true},
         {row(noEnd), 1999ms, true},
         {row(noEnd), 2ms, false},
@@ -195,11 +191,11 @@ TEST(SessionWorkspace, TheAnswerThatKnowsBestSaysWhetherTheGameIsInFront) {
         bool stripSeen;
         std::optional<std::string> expected;
     } cases[] = {
-        {game, true, other, false, game},      // a game through XWayland
+        {game, true, other, false, game}, // a game through XWayland
         {none, true, "Emberfall.EXE", false, game},
-        {none, true, other, true, other},      // the list knows better than the strip
+        {none, true, other, true, other}, // the list knows better than the strip
         {none, true, none, true, none},
-        {other, false, none, true, game},      // no list: the strip
+        {other, false, none, true, game}, // no list: the strip
         {other, false, none, false, other},
         {none, false, none, false, none},
     };

@@ -37,9 +37,9 @@ class Painter {
 };
 
 const char* kFrame = "frame white black red green blue white black yellow cyan white black";
-const std::vector<Color> kCells = {
-    {1, 1, 1, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}, {1, 1, 1, 1},
-    {0, 0, 0, 1}, {1, 1, 0, 1}, {0, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}};
+const std::vector<Color> kCells = {{1, 1, 1, 1}, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 1, 0, 1},
+                                   {0, 0, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {1, 1, 0, 1},
+                                   {0, 1, 1, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}};
 
 // The cells the source reads at `cell` pixels a cell, or why not.
 std::string readCells(WlrScreencopySource& source, int cell = 8) {

@@ -112,7 +112,9 @@ WaylandStripWindow::~WaylandStripWindow() {
     if (display_) wl_display_disconnect(display_);
 }
 
-bool WaylandStripWindow::alive() const { return display_ && wl_display_get_error(display_) == 0; }
+bool WaylandStripWindow::alive() const {
+    return display_ && wl_display_get_error(display_) == 0;
+}
 
 bool WaylandStripWindow::mapSurface() {
     // A window is shown by giving the surface its role afresh and waiting for its size.

@@ -26,8 +26,7 @@ ScreenRoutes::Reading readingOf(Kind kind, Result result) {
 }
 } // namespace
 
-ScreenRoutes::ScreenRoutes(std::vector<std::unique_ptr<CaptureRoute>> routes,
-                           bool waylandSession)
+ScreenRoutes::ScreenRoutes(std::vector<std::unique_ptr<CaptureRoute>> routes, bool waylandSession)
     : routes_(std::move(routes)), waylandSession_(waylandSession) {}
 
 const char* ScreenRoutes::lineFor(Reading reading) const {

@@ -10,7 +10,9 @@ namespace et::wl {
 
 Client::Client(std::string displayName) : displayName_(std::move(displayName)) {}
 
-Client::~Client() { disconnect(); }
+Client::~Client() {
+    disconnect();
+}
 
 void Client::disconnect() {
     if (registry_) wl_registry_destroy(registry_);
@@ -20,7 +22,9 @@ void Client::disconnect() {
     globals_.clear();
 }
 
-bool Client::alive() const { return display_ && wl_display_get_error(display_) == 0; }
+bool Client::alive() const {
+    return display_ && wl_display_get_error(display_) == 0;
+}
 
 bool Client::connect() {
     disconnect();
@@ -78,7 +82,9 @@ bool Client::readEvents(int timeoutMs) {
     return read && !(fd.revents & (POLLHUP | POLLERR));
 }
 
-bool Client::pump() { return alive() && readEvents(0) && alive(); }
+bool Client::pump() {
+    return alive() && readEvents(0) && alive();
+}
 
 bool Client::waitUntil(const std::function<bool()>& done, int timeoutMs) {
     using Clock = std::chrono::steady_clock;

@@ -62,7 +62,9 @@ struct ToplevelListeners {
 WlrForeignToplevels::WlrForeignToplevels(std::string displayName, Now now)
     : client_(std::move(displayName)), now_(std::move(now)) {}
 
-WlrForeignToplevels::~WlrForeignToplevels() { disconnect(); }
+WlrForeignToplevels::~WlrForeignToplevels() {
+    disconnect();
+}
 
 void WlrForeignToplevels::disconnect() {
     for (const auto& t : toplevels_)
@@ -94,14 +96,17 @@ bool WlrForeignToplevels::connected() {
         client_.bind(*global, &zwlr_foreign_toplevel_manager_v1_interface, 3));
     zwlr_foreign_toplevel_manager_v1_add_listener(manager_, &ToplevelListeners::manager, this);
     // The list as it stands arrives in answer to the bind.
-    if (wl_display_roundtrip(client_.display()) < 0 || wl_display_roundtrip(client_.display()) < 0) {
+    if (wl_display_roundtrip(client_.display()) < 0 ||
+        wl_display_roundtrip(client_.display()) < 0) {
         disconnect();
         return false;
     }
     return manager_ != nullptr;
 }
 
-bool WlrForeignToplevels::offered() { return connected(); }
+bool WlrForeignToplevels::offered() {
+    return connected();
+}
 
 std::optional<std::string> WlrForeignToplevels::activated() {
     if (!connected()) return std::nullopt;

@@ -50,8 +50,8 @@ int WlrScreencopySource::Output::logicalHeight() const {
 }
 
 struct ScreencopyListeners {
-    static void geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t,
-                         int32_t, const char*, const char*, int32_t transform) {
+    static void geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t,
+                         const char*, const char*, int32_t transform) {
         auto* output = static_cast<WlrScreencopySource::Output*>(data);
         output->x = x;
         output->y = y;
@@ -94,8 +94,7 @@ struct ScreencopyListeners {
     static void failed(void* data, zwlr_screencopy_frame_v1*) {
         static_cast<WlrScreencopySource*>(data)->frame_.failed = true;
     }
-    static void damage(void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t,
-                       uint32_t) {}
+    static void damage(void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t, uint32_t) {}
     static void linuxDmabuf(void*, zwlr_screencopy_frame_v1*, uint32_t, uint32_t, uint32_t) {}
     static void bufferDone(void* data, zwlr_screencopy_frame_v1*) {
         auto* self = static_cast<WlrScreencopySource*>(data);
@@ -119,7 +118,9 @@ WlrScreencopySource::WlrScreencopySource(std::string displayName, Now now)
     };
 }
 
-WlrScreencopySource::~WlrScreencopySource() { disconnect(); }
+WlrScreencopySource::~WlrScreencopySource() {
+    disconnect();
+}
 
 void WlrScreencopySource::disconnect() {
     if (frameObject_) zwlr_screencopy_frame_v1_destroy(frameObject_);
@@ -168,7 +169,9 @@ bool WlrScreencopySource::connected() {
     return true;
 }
 
-bool WlrScreencopySource::offered() { return connected() && manager_ && shm_; }
+bool WlrScreencopySource::offered() {
+    return connected() && manager_ && shm_;
+}
 
 int WlrScreencopySource::activeDisplayCount() {
     if (!connected()) return 0;
@@ -187,7 +190,9 @@ const WlrScreencopySource::Output* WlrScreencopySource::mainOutput() const {
     return first;
 }
 
-double WlrScreencopySource::mainDisplayScaleFactor() { return 1.0; }
+double WlrScreencopySource::mainDisplayScaleFactor() {
+    return 1.0;
+}
 
 void WlrScreencopySource::releaseBuffer() {
     if (buffer_.buffer) wl_buffer_destroy(buffer_.buffer);
@@ -218,9 +223,9 @@ bool WlrScreencopySource::shapeBuffer() {
     buffer_.data = static_cast<uint8_t*>(data);
     buffer_.size = size;
     buffer_.pool = wl_shm_create_pool(shm_, buffer_.fd, static_cast<int32_t>(size));
-    buffer_.buffer = wl_shm_pool_create_buffer(
-        buffer_.pool, 0, static_cast<int32_t>(f.width), static_cast<int32_t>(f.height),
-        static_cast<int32_t>(f.stride), f.format);
+    buffer_.buffer = wl_shm_pool_create_buffer(buffer_.pool, 0, static_cast<int32_t>(f.width),
+                                               static_cast<int32_t>(f.height),
+                                               static_cast<int32_t>(f.stride), f.format);
     buffer_.format = f.format;
     buffer_.width = f.width;
     buffer_.height = f.height;
@@ -252,14 +257,29 @@ void WlrScreencopySource::decodeRow(ScreenImage& image) const {
         const int px = px0 + k;
         int x = px, y = py;
         switch (turned_ ? main->transform : WL_OUTPUT_TRANSFORM_NORMAL) {
-        case WL_OUTPUT_TRANSFORM_90: x = py, y = h - 1 - px; break;
-        case WL_OUTPUT_TRANSFORM_180: x = w - 1 - px, y = h - 1 - py; break;
-        case WL_OUTPUT_TRANSFORM_270: x = w - 1 - py, y = px; break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED: x = w - 1 - px; break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_90: x = w - 1 - py, y = h - 1 - px; break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_180: y = h - 1 - py; break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_270: x = py, y = px; break;
-        default: break;
+        case WL_OUTPUT_TRANSFORM_90:
+            x = py, y = h - 1 - px;
+            break;
+        case WL_OUTPUT_TRANSFORM_180:
+            x = w - 1 - px, y = h - 1 - py;
+            break;
+        case WL_OUTPUT_TRANSFORM_270:
+            x = w - 1 - py, y = px;
+            break;
+        case WL_OUTPUT_TRANSFORM_FLIPPED:
+            x = w - 1 - px;
+            break;
+        case WL_OUTPUT_TRANSFORM_FLIPPED_90:
+            x = w - 1 - py, y = h - 1 - px;
+            break;
+        case WL_OUTPUT_TRANSFORM_FLIPPED_180:
+            y = h - 1 - py;
+            break;
+        case WL_OUTPUT_TRANSFORM_FLIPPED_270:
+            x = py, y = px;
+            break;
+        default:
+            break;
         }
         if (frame_.yInvert) y = h - 1 - y;
         if (x < 0 || y < 0 || x >= w || y >= h) {
@@ -294,10 +314,10 @@ bool WlrScreencopySource::capture(const Rect& rect, ScreenImage& image) {
     // Regions of a turned output do not come from where they were asked (sway 1.7): there the
     // whole output is copied and the strip picked from it.
     turned_ = main->transform != WL_OUTPUT_TRANSFORM_NORMAL;
-    frameObject_ = turned_ ? zwlr_screencopy_manager_v1_capture_output(manager_, 0, main->output)
-                           : zwlr_screencopy_manager_v1_capture_output_region(
-                                 manager_, 0, main->output, region_.left, region_.top,
-                                 region_.width, 1);
+    frameObject_ =
+        turned_ ? zwlr_screencopy_manager_v1_capture_output(manager_, 0, main->output)
+                : zwlr_screencopy_manager_v1_capture_output_region(
+                      manager_, 0, main->output, region_.left, region_.top, region_.width, 1);
     zwlr_screencopy_frame_v1_add_listener(frameObject_, &ScreencopyListeners::frame, this);
     const bool finished =
         client_.waitUntil([this] { return frame_.ready || frame_.failed; }, kFrameTimeoutMs);

@@ -49,12 +49,13 @@ const char* readingLine(X11ScreenSource::Reading reading) {
 }
 } // namespace
 
-X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents, Now now,
-                                 Scope scope)
+X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents, Now now, Scope scope)
     : displayName_(std::move(displayName)), followEvents_(followEvents), now_(std::move(now)),
       scope_(scope) {}
 
-const char* X11ScreenSource::lineFor(Reading reading) { return readingLine(reading); }
+const char* X11ScreenSource::lineFor(Reading reading) {
+    return readingLine(reading);
+}
 
 X11ScreenSource::~X11ScreenSource() {
     disconnect();

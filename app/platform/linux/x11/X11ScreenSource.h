@@ -60,7 +60,6 @@ class X11ScreenSource : public ScreenSource {
     static const char* lineFor(Reading reading);
 
   private:
-
     bool connected();
     void disconnect();
     void pollEvents();
