@@ -1,7 +1,7 @@
-// The application on headless sway with the game as a native Wayland window: the strip
+// The application with the game as a native Wayland window: on headless sway the strip
 // calibrated and read through the compositor's screencopy, text and action-bar frames
 // reaching the host, the game in front by the compositor's window list, and the output
-// resized under it.
+// resized under it; on weston, which offers no screencopy, one line saying so.
 //
 // The headless compositor has no seat, so no key reaches the application: the calibration
 // runs in this process through the same routes the application uses.
@@ -12,6 +12,8 @@
 #include "RecordingLog.h"
 
 #include <CorvaneLED.h>
+
+#include <algorithm>
 
 namespace et::e2e {
 namespace {
@@ -86,6 +88,31 @@ TEST_F(E2eTest, OnSwayANativeGameIsCalibratedAndReadThroughScreencopy) {
     before = session.mark();
     ASSERT_TRUE(session.send("\"", "red")); // slot 1 back, slots 2 and 6 on cooldown
     EXPECT_TRUE(keyTurns(session.host(), oracle.cooldownColor(CLK_2), before));
+    EXPECT_TRUE(app.running());
+}
+
+TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
+    SessionOptions options;
+    options.weston = true;
+    options.nativeWaylandGame = true;
+    AppSession& session = prepare(SettingsFile{}, options);
+    ASSERT_TRUE(session.ok());
+    ASSERT_TRUE(session.startApp());
+    App& app = session.app();
+    const std::string outage = "Screen link: nothing can be read";
+    ASSERT_TRUE(app.waitForOutput(outage, 20.0));
+    // The game goes on painting; the capture goes on failing, silently.
+    ASSERT_TRUE(session.send("pq"));
+    const auto output = app.output();
+    const auto lines = std::count_if(output.begin(), output.end(), [&](const std::string& l) {
+        return l.rfind(outage, 0) == 0;
+    });
+    EXPECT_EQ(lines, 1);
+    EXPECT_NE(std::find_if(output.begin(), output.end(),
+                           [](const std::string& l) {
+                               return l.find("neither screencopy") != std::string::npos;
+                           }),
+              output.end());
     EXPECT_TRUE(app.running());
 }
 
