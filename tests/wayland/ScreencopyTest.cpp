@@ -107,12 +107,13 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
     EXPECT_EQ(readCellsSoon(source), "ok");
 }
 
-TEST(ForeignToplevels, TheFocusedNativeGameIsSeenAndLosesTheFocusWhenHidden) {
+TEST(ForeignToplevels, TheFocusedNativeGameIsSeenLosesTheFocusWhenHiddenAndOutlivesSway) {
     test::SwayDesktop::Options options;
     options.xwayland = false;
     test::SwayDesktop sway(options);
     ASSERT_TRUE(sway.running()) << sway.error();
-    WlrForeignToplevels toplevels(sway.waylandDisplay());
+    auto now = Clock::now();
+    WlrForeignToplevels toplevels(sway.waylandDisplay(), [&] { return now; });
     ASSERT_TRUE(toplevels.offered());
     EXPECT_EQ(toplevels.activated(), std::nullopt);
 
@@ -128,6 +129,14 @@ TEST(ForeignToplevels, TheFocusedNativeGameIsSeenAndLosesTheFocusWhenHidden) {
     EXPECT_EQ(focusedSoon(std::nullopt), std::nullopt);
     ASSERT_TRUE(painter.run("show"));
     EXPECT_EQ(focusedSoon("emberfall.exe"), "emberfall.exe");
+
+    sway.stop();
+    EXPECT_FALSE(toplevels.offered());
+    EXPECT_EQ(toplevels.activated(), std::nullopt);
+    ASSERT_TRUE(sway.start()) << sway.error();
+    EXPECT_FALSE(toplevels.offered()) << "looked again before its pause";
+    now += std::chrono::seconds(4);
+    EXPECT_TRUE(toplevels.offered());
 }
 
 } // namespace
