@@ -35,8 +35,8 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         speech_,
                                         sound_,
                                         activity_,
-                                        captureSource_,
-                                        calibrationSource_,
+                                        *captureSource_,
+                                        *calibrationSource_,
                                         loadedFrameworkVersion(),
                                         [](const std::string& address) {
                                             QUrl url(QString::fromStdString(address),
@@ -48,8 +48,20 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         std::nullopt,
                                         &hostStatus_} {}
 
+std::unique_ptr<ScreenRoutes> LinuxPlatform::makeRoutes(bool followEvents) {
+    ScreenRouteOptions options;
+    options.waylandSession = waylandSession_;
+    options.followEvents = followEvents;
+    options.portal = [this]() -> std::unique_ptr<ScreenSource> {
+        return portalFactory_ ? portalFactory_() : nullptr;
+    };
+    auto routes = makeScreenRoutes(options);
+    if (followEvents) routes->setStripFront(&stripFront_);
+    return routes;
+}
+
 void LinuxPlatform::reportScreenReadingTo(Log& log) {
-    captureSource_.setReport([this, &log](const std::string& line) {
+    captureSource_->setReport([this, &log](const std::string& line) {
         mainThread_.post([&log, line] { log.appendLine(line); });
     });
 }

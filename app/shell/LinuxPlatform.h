@@ -2,6 +2,7 @@
 // The production platform: the Linux implementations of every interface the application
 // takes, created on the main thread after QApplication.
 #include "BeepSound.h"
+#include "CaptureRoutes.h"
 #include "CorvaneLighting.h"
 #include "EspeakSpeech.h"
 #include "HelperLauncher.h"
@@ -11,8 +12,10 @@
 #include "PolledHostStatus.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
+#include "SessionWorkspace.h"
 #include "ShellPlatform.h"
-#include "X11ScreenSource.h"
+#include "StripFront.h"
+#include "WlrForeignToplevels.h"
 #include "X11Workspace.h"
 
 #include <memory>
@@ -31,22 +34,33 @@ class LinuxPlatform {
     // What the capture reads from (game window, screen, nothing) goes to `log`, which must
     // outlive the capture thread. Call before the capture starts.
     void reportScreenReadingTo(Log& log);
+    // The desktop portal's screen source, made when that route is first needed. Set before
+    // the capture starts.
+    void setPortalFactory(PortalFactory factory) { portalFactory_ = std::move(factory); }
 
   private:
     void exitApplication();
+    std::unique_ptr<ScreenRoutes> makeRoutes(bool followEvents);
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
     HostFollowingLighting followingLighting_{lighting_, runLoop_, hostSocketListening};
     QtMainThread mainThread_;
-    X11Workspace workspace_;
+    const bool waylandSession_ = inWaylandSession();
+    // Fed by the capture thread with frames read through the compositor.
+    StripFront stripFront_;
+    X11Workspace x11Workspace_;
+    std::unique_ptr<WlrForeignToplevels> toplevels_ =
+        waylandSession_ ? std::make_unique<WlrForeignToplevels>() : nullptr;
+    SessionWorkspace workspace_{x11Workspace_, toplevels_.get(), stripFront_};
+    PortalFactory portalFactory_;
     HelperLauncher launcher_;
     EspeakSpeech speech_;
     BeepSound sound_;
     IdleInhibitor activity_;
-    X11ScreenSource captureSource_;
+    std::unique_ptr<ScreenRoutes> captureSource_ = makeRoutes(true);
     // Used only while calibrating: it follows no events, which would pile up unread.
-    X11ScreenSource calibrationSource_{{}, false};
+    std::unique_ptr<ScreenRoutes> calibrationSource_ = makeRoutes(false);
     PolledHostStatus hostStatus_{hostSocketPath()};
     ShellPlatform platform_;
 };

@@ -11,7 +11,8 @@ AppSession::AppSession(const SettingsFile& settings, const SessionOptions& optio
                : options.display.empty()
                    ? std::make_unique<Desktop>()
                    : std::make_unique<Desktop>(Desktop::OnDisplay{options.display})),
-      host_(std::make_unique<HostSim>(ProgramPaths::fromBuild().hostSim, desktop_->socketPath())) {
+      host_(std::make_unique<HostSim>(ProgramPaths::fromBuild().hostSim, desktop_->socketPath())),
+      options_(options) {
     if (!desktop_->ok()) {
         error_ = desktop_->error();
         return;
@@ -21,9 +22,18 @@ AppSession::AppSession(const SettingsFile& settings, const SessionOptions& optio
         error_ = "corvane-host-sim did not start";
         return;
     }
-    strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_->display(),
-                                     options.cellWidth, options.gameGeometry);
-    if (!strip_->ok() || !strip_->run("clear")) error_ = "talon-strip did not start";
+    if (!restartStrip()) error_ = "talon-strip did not start";
+}
+
+bool AppSession::restartStrip() {
+    strip_.reset();
+    if (options_.nativeWaylandGame)
+        strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, Strip::Wayland{},
+                                         options_.cellWidth);
+    else
+        strip_ = std::make_unique<Strip>(ProgramPaths::fromBuild().talonStrip, desktop_->display(),
+                                         options_.cellWidth, options_.gameGeometry);
+    return strip_->ok() && strip_->run("clear");
 }
 
 AppSession::~AppSession() {

@@ -23,6 +23,9 @@ struct SessionOptions {
     bool weston = false; // a private headless weston with XWayland instead of Xvfb
     // A private headless sway (an output of that size) with Xwayland instead of Xvfb.
     std::optional<Desktop::OnSway> sway;
+    // The strip painted as a native Wayland game shows it (talon-strip --wayland), on the
+    // desktop's compositor, instead of in an X11 window.
+    bool nativeWaylandGame = false;
 
     static SessionOptions withCellWidth(double pixels) {
         SessionOptions options;
@@ -57,6 +60,8 @@ class AppSession {
     // Raw strip commands (see talon-strip).
     bool strip(const std::string& commands) { return strip_->run(commands); }
     Strip& stripPainter() { return *strip_; }
+    // Starts the painter afresh (after its display server went away); false when it fails.
+    bool restartStrip();
 
     // Runs the application's calibrate action as a player would, with its shortcut.
     bool triggerCalibrate();
@@ -74,6 +79,7 @@ class AppSession {
     std::unique_ptr<HostSim> host_;
     std::unique_ptr<Strip> strip_;
     std::unique_ptr<App> app_;
+    SessionOptions options_;
     std::string error_;
 };
 

@@ -55,7 +55,8 @@ bool Desktop::startSway(const OnSway& size) {
         return false;
     }
     display_ = sway_->display();
-    setEnv("WAYLAND_DISPLAY", sway_->waylandDisplay());
+    waylandSocket_ = sway_->waylandDisplay();
+    setEnv("WAYLAND_DISPLAY", waylandSocket_);
     return true;
 }
 
@@ -64,6 +65,7 @@ bool Desktop::startWeston() {
     fs::create_directories("/tmp/.X11-unix");
     ::chmod("/tmp/.X11-unix", 01777);
     const std::string socket = "et-" + fs::path(folder_).filename().string();
+    waylandSocket_ = folder_ + "/runtime/" + socket;
     weston_ = std::make_unique<LineCollector>(
         std::vector<std::string>{"weston", "--backend=headless-backend.so", "--xwayland",
                                  "--no-config", "--idle-time=0", "--socket=" + socket,
@@ -81,6 +83,8 @@ bool Desktop::startWeston() {
     while (!display_.empty() && std::isspace(static_cast<unsigned char>(display_.back())))
         display_.pop_back();
     if (display_.empty()) error_ = "weston named no X display";
+    // A Wayland session, as its programs see it.
+    setEnv("WAYLAND_DISPLAY", waylandSocket_);
     return !display_.empty();
 }
 

@@ -58,6 +58,8 @@ class Desktop {
     void writeSettings(const std::string& text) const;
     std::string readSettings() const;
 
+    // The compositor's socket (a path) on weston or sway; empty on Xvfb.
+    const std::string& waylandSocket() const { return waylandSocket_; }
     // The sway behind a desktop made OnSway, else null.
     test::SwayDesktop* sway() { return sway_.get(); }
 
@@ -78,6 +80,7 @@ class Desktop {
     std::string error_;
     std::string folder_;
     std::string display_;
+    std::string waylandSocket_;
     std::map<std::string, std::optional<std::string>> savedEnv_;
     std::unique_ptr<test::XvfbServer> xvfb_;
     std::unique_ptr<LineCollector> weston_;

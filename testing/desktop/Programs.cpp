@@ -171,6 +171,10 @@ Strip::Strip(const std::string& program, const std::string& display, double cell
              const std::string& gameGeometry)
     : process_(stripArgs(program, display, cellWidth, gameGeometry), /*mergeErrors=*/true) {}
 
+Strip::Strip(const std::string& program, Wayland, double cellWidth)
+    : process_({program, "--wayland", "--width", std::to_string(cellWidth)},
+               /*mergeErrors=*/true) {}
+
 bool Strip::runAsync(const std::string& commands) {
     return process_.write(commands + "\n");
 }

@@ -78,6 +78,9 @@ class Strip {
     // without, in a borderless window at the screen's top-left corner.
     Strip(const std::string& program, const std::string& display, double cellWidth,
           const std::string& gameGeometry = {});
+    // As a native Wayland game, on the compositor of $WAYLAND_DISPLAY.
+    struct Wayland {};
+    Strip(const std::string& program, Wayland, double cellWidth);
     bool ok() const { return process_.started(); }
     // Runs the commands and waits until the painter has carried them all out.
     bool run(const std::string& commands, double timeout = 60.0);

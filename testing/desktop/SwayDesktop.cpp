@@ -30,7 +30,9 @@ Clock::time_point after(double seconds) {
            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 
-void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
+void pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
@@ -119,8 +121,8 @@ std::vector<std::string> SwayDesktop::asUser(const std::vector<std::string>& arg
     std::vector<std::string> wrapped;
     if (asNobody_) {
         // Changing the user clears the parent-death signal: setpriv sets it again.
-        wrapped = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                   "--pdeathsig", "KILL"};
+        wrapped = {"setpriv",        "--reuid=nobody", "--regid=nogroup",
+                   "--clear-groups", "--pdeathsig",    "KILL"};
     }
     wrapped.push_back("env");
     wrapped.push_back("-i");
@@ -270,8 +272,8 @@ bool SwayDesktop::message(const std::vector<std::string>& args, std::string* rep
 }
 
 bool SwayDesktop::resizeOutput(int width, int height) const {
-    return message({"output", "HEADLESS-1", "mode",
-                    std::to_string(width) + "x" + std::to_string(height)});
+    return message(
+        {"output", "HEADLESS-1", "mode", std::to_string(width) + "x" + std::to_string(height)});
 }
 
 void SwayDesktop::stop() {
@@ -281,8 +283,10 @@ void SwayDesktop::stop() {
     const auto until = after(5.0);
     while (swayPid_ > 0 && Clock::now() < until) {
         int status = 0;
-        if (waitpid(swayPid_, &status, WNOHANG) == swayPid_) swayPid_ = -1;
-        else pause();
+        if (waitpid(swayPid_, &status, WNOHANG) == swayPid_)
+            swayPid_ = -1;
+        else
+            pause();
     }
     kill(-pgid_, SIGKILL);
     if (swayPid_ > 0) waitpid(swayPid_, nullptr, 0);
@@ -296,6 +300,8 @@ void SwayDesktop::stop() {
     display_.clear();
 }
 
-std::string SwayDesktop::log() const { return readFile(folder_ + "/sway.log"); }
+std::string SwayDesktop::log() const {
+    return readFile(folder_ + "/sway.log");
+}
 
 } // namespace et::test

@@ -11,7 +11,9 @@
 namespace et::test {
 namespace {
 
-bool alive(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
+bool alive(pid_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
 
 bool xwaylandAnswers(const std::string& display) {
     xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);

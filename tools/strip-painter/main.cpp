@@ -2,11 +2,13 @@
 // from standard input, so the screen link can be tried without the game.
 #include "StripScript.h"
 #include "StripWindow.h"
+#include "WaylandStripWindow.h"
 
 #include <unistd.h>
 
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -14,11 +16,14 @@ namespace {
 
 void usage() {
     std::cerr << "usage: talon-strip [--display NAME] [--width PIXELS] [--hold MS]\n"
-                 "                   [--game [--geometry WxH+X+Y]] [SCRIPT]\n"
+                 "                   [--game [--geometry WxH+X+Y] | --wayland] [SCRIPT]\n"
                  "Reads commands from SCRIPT, or from standard input when it is absent or -.\n"
                  "--game paints inside an ordinary window with the game's WM_CLASS\n"
                  "(emberfall.exe), at its top-left, as the game shows the strip; without it\n"
                  "the strip sits in a borderless window at the screen's top-left corner.\n"
+                 "--wayland paints as a native Wayland game does: a full-screen window with\n"
+                 "the app id emberfall.exe, the strip at its top-left (--display names the\n"
+                 "Wayland socket then).\n"
                  "Commands: width, hold, color, send, calibrate, frame, clear, sleep, echo, "
                  "hide, show, quit.\n";
 }
@@ -29,6 +34,7 @@ struct Options {
     int hold = 150;
     std::string script = "-";
     bool game = false;
+    bool wayland = false;
     std::optional<et::strip::GameGeometry> geometry;
 };
 
@@ -46,6 +52,8 @@ bool parseArgs(int argc, char** argv, Options& options) {
             auto parsed = et::strip::parseLine(std::string("hold ") + argv[++i]);
             if (!parsed.command) return false;
             options.hold = std::get<et::strip::SetHold>(*parsed.command).ms;
+        } else if (arg == "--wayland") {
+            options.wayland = true;
         } else if (arg == "--game") {
             options.game = true;
         } else if (arg == "--geometry" && hasValue) {
@@ -81,22 +89,34 @@ int main(int argc, char** argv) {
     }
     std::istream& in = options.script == "-" ? std::cin : file;
 
-    if (options.geometry && !options.game) {
+    if ((options.geometry && !options.game) || (options.game && options.wayland)) {
         usage();
         return 2;
     }
     std::optional<GameGeometry> game;
     if (options.game) game = options.geometry.value_or(GameGeometry{});
-    StripWindow window(options.display, options.width, game);
-    if (!window.ok()) {
-        std::cerr << "talon-strip: " << window.error() << "\n";
-        return 1;
+    std::unique_ptr<StripCanvas> canvas;
+    if (options.wayland) {
+        auto painter = std::make_unique<WaylandStripWindow>(options.display, options.width);
+        if (!painter->ok()) {
+            std::cerr << "talon-strip: " << painter->error() << "\n";
+            return 1;
+        }
+        canvas = std::move(painter);
+    } else {
+        auto painter = std::make_unique<StripWindow>(options.display, options.width, game);
+        if (!painter->ok()) {
+            std::cerr << "talon-strip: " << painter->error() << "\n";
+            return 1;
+        }
+        canvas = std::move(painter);
     }
+    StripCanvas& window = *canvas;
     int hold = options.hold;
     et::Color data = et::Color::white();
     bool failed = false;
     const auto lost = [] {
-        std::cerr << "talon-strip: lost the X server\n";
+        std::cerr << "talon-strip: lost the display server\n";
         return 1;
     };
 

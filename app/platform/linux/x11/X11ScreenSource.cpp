@@ -49,8 +49,13 @@ const char* readingLine(X11ScreenSource::Reading reading) {
 }
 } // namespace
 
-X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents, Now now)
-    : displayName_(std::move(displayName)), followEvents_(followEvents), now_(std::move(now)) {}
+X11ScreenSource::X11ScreenSource(std::string displayName, bool followEvents, Now now, Scope scope)
+    : displayName_(std::move(displayName)), followEvents_(followEvents), now_(std::move(now)),
+      scope_(scope) {}
+
+const char* X11ScreenSource::lineFor(Reading reading) {
+    return readingLine(reading);
+}
 
 X11ScreenSource::~X11ScreenSource() {
     disconnect();
@@ -79,7 +84,7 @@ bool X11ScreenSource::connected() {
     connection_ = opened.release();
     format_ = *format;
     watchingMonitors_ = x11::selectMonitorChanges(connection_, screen_->root, randrFirstEvent_);
-    if (followEvents_) {
+    if (followEvents_ && scope_ != Scope::ScreenOnly) {
         // Windows appearing, going and being reparented into frames.
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(connection_, screen_->root, XCB_CW_EVENT_MASK, &mask);
@@ -280,9 +285,16 @@ bool X11ScreenSource::capture(const Rect& rect, ScreenImage& image) {
     if (!connected()) return false;
     pollEvents();
     const auto now = now_();
+    if (scope_ == Scope::ScreenOnly) return readRoot(rect, image, now);
     searchGameWindow(now);
     lastCapture_ = now;
-    return game_ ? readGameWindow(rect, image, now) : readRoot(rect, image, now);
+    if (game_) return readGameWindow(rect, image, now);
+    if (scope_ == Scope::GameWindowOnly) {
+        // Without a game window this source has nothing to say; what stands in is another's.
+        reading_ = Reading::Unknown;
+        return false;
+    }
+    return readRoot(rect, image, now);
 }
 
 void X11ScreenSource::setReading(Reading reading) {

@@ -31,11 +31,14 @@ class X11ScreenSource : public ScreenSource {
     using Clock = std::chrono::steady_clock;
     // The time its pauses and back-offs are measured in; tests step through them.
     using Now = std::function<Clock::time_point()>;
+    // What it reads: the game window, else the screen (the X11 desktop's way); or only one
+    // of them, where other routes stand between the two (a Wayland session).
+    enum class Scope { GameWindowThenScreen, GameWindowOnly, ScreenOnly };
     // `displayName` as in $DISPLAY; empty means $DISPLAY. `followEvents` off: no events
     // are selected (for a source used only now and then, whose unread events would pile
     // up); the game window is then searched again after a pause in use or a failed read.
     explicit X11ScreenSource(std::string displayName = {}, bool followEvents = true,
-                             Now now = Clock::now);
+                             Now now = Clock::now, Scope scope = Scope::GameWindowThenScreen);
     ~X11ScreenSource() override;
     X11ScreenSource(const X11ScreenSource&) = delete;
     X11ScreenSource& operator=(const X11ScreenSource&) = delete;
@@ -53,9 +56,10 @@ class X11ScreenSource : public ScreenSource {
     // What the last capture read from.
     enum class Reading { Unknown, GameWindow, GameHidden, Screen, Nothing };
     Reading reading() const { return reading_; }
+    // The log line for a reading; null for Unknown.
+    static const char* lineFor(Reading reading);
 
   private:
-
     bool connected();
     void disconnect();
     void pollEvents();
@@ -71,6 +75,7 @@ class X11ScreenSource : public ScreenSource {
     std::string displayName_;
     bool followEvents_;
     Now now_;
+    Scope scope_;
     Report report_;
     xcb_connection_t* connection_ = nullptr;
     xcb_screen_t* screen_ = nullptr;

@@ -1,0 +1,31 @@
+#pragma once
+// The production routes, in the order the chooser tries them, over the X11, screencopy and
+// portal sources.
+#include "ScreenRoutes.h"
+
+#include <functional>
+#include <memory>
+
+namespace et {
+
+// Makes the portal's source when the portal route is first needed (it may open a dialog).
+using PortalFactory = std::function<std::unique_ptr<ScreenSource>()>;
+
+struct ScreenRouteOptions {
+    // $WAYLAND_DISPLAY is set: the compositor's routes come between the game window and
+    // the X11 screen.
+    bool waylandSession = false;
+    // Off for a chooser used only now and then (calibration): its X11 sources then select
+    // no events, which would pile up unread.
+    bool followEvents = true;
+    // The portal route's source, called at most once per chooser, on the capturing thread;
+    // null: no portal route.
+    PortalFactory portal;
+};
+
+std::unique_ptr<ScreenRoutes> makeScreenRoutes(const ScreenRouteOptions& options);
+
+// Whether this process runs in a Wayland session.
+bool inWaylandSession();
+
+} // namespace et

@@ -1,0 +1,120 @@
+// The application with the game as a native Wayland window: on headless sway the strip
+// calibrated and read through the compositor's screencopy, text and action-bar frames
+// reaching the host, the game in front by the compositor's window list, and the output
+// resized under it; on weston, which offers no screencopy, one line saying so.
+//
+// The headless compositor has no seat, so no key reaches the application: the calibration
+// runs in this process through the same routes the application uses.
+#include "Calibration.h"
+#include "CaptureRoutes.h"
+#include "E2eTest.h"
+#include "RealTimeRunLoop.h"
+#include "RecordingLog.h"
+
+#include <CorvaneLED.h>
+
+#include <algorithm>
+
+namespace et::e2e {
+namespace {
+
+struct Quiet : Sound, Speech {
+    void play(const std::string&) override {}
+    void speak(const std::string&) override {}
+};
+
+// Waits for the key's colour to become `expected`.
+bool keyTurns(const HostSim& host, const KeyColor& expected, size_t from) {
+    return host
+        .waitFor(
+            [&](const HostRecord& r) {
+                return r.isKey(expected.key) && r.r == expected.r && r.g == expected.g &&
+                       r.b == expected.b;
+            },
+            10.0, from)
+        .has_value();
+}
+
+TEST_F(E2eTest, OnSwayANativeGameIsCalibratedAndReadThroughScreencopy) {
+    SessionOptions options;
+    options.sway = Desktop::OnSway{};
+    options.nativeWaylandGame = true;
+    options.cellWidth = 9;
+    AppSession& session = prepare(SettingsFile{}, options);
+    ASSERT_TRUE(session.ok());
+
+    ASSERT_TRUE(session.strip("calibrate"));
+    ScreenRouteOptions routeOptions;
+    routeOptions.waylandSession = true;
+    routeOptions.followEvents = false;
+    auto routes = makeScreenRoutes(routeOptions);
+    ScanGeometry geometry;
+    test::RealTimeRunLoop runLoop;
+    test::RecordingLog log;
+    Quiet quiet;
+    MemoryDefaults defaults;
+    Calibration calibration(*routes, geometry, runLoop, quiet, quiet, defaults, log,
+                            [] { return false; });
+    calibration.calibrateScreen();
+    calibration.calibrateScreen();
+    ASSERT_EQ(geometry.scanOffset, 4) << "the pattern on the output was not measured";
+    EXPECT_EQ(routes->reading(), ScreenRoutes::Reading::Screencopy);
+
+    SettingsFile settings;
+    settings.set("scanOffset", geometry.scanOffset).set("scanWidth", geometry.scanWidth);
+    settings.set("useActionBarCooldowns1", true).set("useActionBarCooldowns2", true);
+    session.desktop().writeSettings(settings.text());
+    ASSERT_TRUE(session.strip("clear"));
+    ASSERT_TRUE(session.startApp());
+    App& app = session.app();
+    EXPECT_TRUE(app.waitForOutput("Screen link: reading the strip through the compositor's "
+                                  "screencopy",
+                                  20.0));
+    // sway gives the focus to the newest window, the application's: hand it back.
+    ASSERT_TRUE(session.desktop().sway()->message({"[app_id=\"emberfall.exe\"]", "focus"}));
+
+    ProfileOracle oracle{settings};
+    size_t before = session.mark();
+    ASSERT_TRUE(session.send("p"));
+    EXPECT_GT(waitForFrame(session.host(), oracle.selected(2), before, 10.0), 0u)
+        << "a message painted by the native game did not arrive";
+    before = session.mark();
+    // Bar A, slot 1 on cooldown ("@" = bit 64 in red: the grave-accent prefix).
+    ASSERT_TRUE(session.send("@", "red"));
+    EXPECT_TRUE(keyTurns(session.host(), oracle.cooldownColor(CLK_1), before));
+
+    // The output grows under the game; the strip stays at its top-left and is read on.
+    ASSERT_TRUE(session.desktop().sway()->resizeOutput(3840, 2160));
+    before = session.mark();
+    ASSERT_TRUE(session.send("\"", "red")); // slot 1 back, slots 2 and 6 on cooldown
+    EXPECT_TRUE(keyTurns(session.host(), oracle.cooldownColor(CLK_2), before));
+    EXPECT_TRUE(app.running());
+}
+
+TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
+    SessionOptions options;
+    options.weston = true;
+    options.nativeWaylandGame = true;
+    AppSession& session = prepare(SettingsFile{}, options);
+    ASSERT_TRUE(session.ok());
+    ASSERT_TRUE(session.startApp());
+    App& app = session.app();
+    const std::string outage = "Screen link: nothing can be read";
+    ASSERT_TRUE(app.waitForOutput(outage, 20.0));
+    // The game goes on painting; the capture goes on failing, silently.
+    ASSERT_TRUE(session.send("pq"));
+    const auto output = app.output();
+    const auto lines = std::count_if(output.begin(), output.end(), [&](const std::string& l) {
+        return l.rfind(outage, 0) == 0;
+    });
+    EXPECT_EQ(lines, 1);
+    EXPECT_NE(std::find_if(output.begin(), output.end(),
+                           [](const std::string& l) {
+                               return l.find("neither screencopy") != std::string::npos;
+                           }),
+              output.end());
+    EXPECT_TRUE(app.running());
+}
+
+} // namespace
+} // namespace et::e2e
