@@ -66,7 +66,7 @@ void AppDelegate::connectActions() {
     click(w.combatChatAlertCheckbox, [this] { combatChatWarningClicked(); });
     click(w.controlAllLightsCheckbox, [this] { colorProgrammer.applyCanvasColors(); });
     click(w.singleColorModeBtn, [this] { colorProgrammer.singleColorModeCheck(); });
-    click(w.calibrateButton, [this] { calibration.calibrateScreen(); });
+    click(w.calibrateButton, [this] { calibrateClicked(); });
     click(w.setColorsBtn, [this] { colorProgrammer.setColorsBtn(); });
     click(w.testButton, [this] { testButton(); });
     click(w.resetButton, [this] { resetClicked(); });
@@ -88,7 +88,7 @@ void AppDelegate::connectMenu() {
     on(m.helpMenuItem, [this] { helpMenuItem(); });
     on(m.ExportPreferencesMI, [this] { profileFile.ExportPreferencesMI(); });
     on(m.ImportPreferencesMI, [this] { profileFile.ImportPreferencesMI(); });
-    on(m.calibrateMI, [this] { calibration.calibrateScreen(); });
+    on(m.calibrateMI, [this] { calibrateClicked(); });
     on(m.resetLightsMI, [this] { resetClicked(); });
     on(m.testLightsMI, [this] { testButton(); });
     on(m.setColorsMI, [this] { colorProgrammer.setColorsBtn(); });
@@ -136,6 +136,11 @@ void AppDelegate::combatChatWarningClicked() {
     director.state.combatChatWarning = mainWindow.combatChatAlertCheckbox->isChecked();
     platform_.defaults.setBool(settings::kCombatChatWarning, director.state.combatChatWarning);
     platform_.defaults.sync();
+}
+
+void AppDelegate::calibrateClicked() {
+    if (platform_.calibrationStarting) platform_.calibrationStarting();
+    calibration.calibrateScreen();
 }
 
 void AppDelegate::resetClicked(bool silently) {

@@ -81,6 +81,7 @@ class AppDelegate : private ProgrammerSurroundings {
     void autoToggleProfileClicked();
     void combatChatWarningClicked();
     void resetClicked(bool silently = false);
+    void calibrateClicked();
     void testButton();
     void helpMenuItem();
     void myBtnClicked();

@@ -1,6 +1,7 @@
 #include "LinuxPlatform.h"
 
 #include "FrameworkVersion.h"
+#include "PortalScreenSource.h"
 #include "SystemBus.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,10 @@ void LinuxPlatform::exitApplication() {
 }
 
 LinuxPlatform::LinuxPlatform(Defaults& defaults)
-    : launcher_(HelperLauncher::findHelper()),
+    : portalTokens_(defaults, mainThread_),
+      portalCast_(std::make_shared<portal::PortalCast>(
+          portalTokens_, [this](const std::string& line) { reportPortal(line); })),
+      launcher_(HelperLauncher::findHelper()),
       activity_(systemBus()), platform_{followingLighting_,
                                         defaults,
                                         runLoop_,
@@ -46,21 +50,32 @@ LinuxPlatform::LinuxPlatform(Defaults& defaults)
                                         [this] { exitApplication(); },
                                         true,
                                         std::nullopt,
-                                        &hostStatus_} {}
+                                        &hostStatus_,
+                                        // A cast the player refused is asked for again.
+                                        [this] { portalCast_->askAgain(); }} {}
 
 std::unique_ptr<ScreenRoutes> LinuxPlatform::makeRoutes(bool followEvents) {
     ScreenRouteOptions options;
     options.waylandSession = waylandSession_;
     options.followEvents = followEvents;
     options.portal = [this]() -> std::unique_ptr<ScreenSource> {
-        return portalFactory_ ? portalFactory_() : nullptr;
+        return std::make_unique<portal::PortalScreenSource>(portalCast_);
     };
     auto routes = makeScreenRoutes(options);
     if (followEvents) routes->setStripFront(&stripFront_);
     return routes;
 }
 
+void LinuxPlatform::reportPortal(const std::string& line) {
+    std::lock_guard<std::mutex> lock(portalLogMutex_);
+    if (Log* log = portalLog_) mainThread_.post([log, line] { log->appendLine(line); });
+}
+
 void LinuxPlatform::reportScreenReadingTo(Log& log) {
+    {
+        std::lock_guard<std::mutex> lock(portalLogMutex_);
+        portalLog_ = &log;
+    }
     captureSource_->setReport([this, &log](const std::string& line) {
         mainThread_.post([&log, line] { log.appendLine(line); });
     });

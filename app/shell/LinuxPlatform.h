@@ -10,6 +10,7 @@
 #include "HostSocketProbe.h"
 #include "IdleInhibitor.h"
 #include "PolledHostStatus.h"
+#include "PortalCast.h"
 #include "QtMainThread.h"
 #include "QtRunLoop.h"
 #include "SessionWorkspace.h"
@@ -34,13 +35,11 @@ class LinuxPlatform {
     // What the capture reads from (game window, screen, nothing) goes to `log`, which must
     // outlive the capture thread. Call before the capture starts.
     void reportScreenReadingTo(Log& log);
-    // The desktop portal's screen source, made when that route is first needed. Set before
-    // the capture starts.
-    void setPortalFactory(PortalFactory factory) { portalFactory_ = std::move(factory); }
 
   private:
     void exitApplication();
     std::unique_ptr<ScreenRoutes> makeRoutes(bool followEvents);
+    void reportPortal(const std::string& line);
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
@@ -53,7 +52,12 @@ class LinuxPlatform {
     std::unique_ptr<WlrForeignToplevels> toplevels_ =
         waylandSession_ ? std::make_unique<WlrForeignToplevels>() : nullptr;
     SessionWorkspace workspace_{x11Workspace_, toplevels_.get(), stripFront_};
-    PortalFactory portalFactory_;
+    // The desktop portal's cast, shared by capture and calibration so that the player is
+    // asked once; its lines reach the log once the log is known.
+    portal::SettingsPortalTokens portalTokens_;
+    std::mutex portalLogMutex_;
+    Log* portalLog_ = nullptr;
+    std::shared_ptr<portal::PortalCast> portalCast_;
     HelperLauncher launcher_;
     EspeakSpeech speech_;
     BeepSound sound_;

@@ -47,6 +47,8 @@ struct ShellPlatform {
     std::optional<ProfileFilePanels> profileFilePanels;
     // What the host software says of the lighting; none: the main window's line stays empty.
     HostStatus* hostStatus = nullptr;
+    // Called when the player starts a calibration, before the first read; may be empty.
+    std::function<void()> calibrationStarting;
 };
 
 } // namespace et

@@ -97,7 +97,8 @@ struct ShellHarness {
                    [this] { ++exits; },
                    /*logToStandardError=*/false,
                    std::nullopt,
-                   &hostStatus} {}
+                   &hostStatus,
+                   [this] { ++calibrationsStarted; }} {}
 
     RecordingLighting lighting;
     SyncedDefaults defaults;
@@ -108,6 +109,7 @@ struct ShellHarness {
     Silence silence;
     FakeActivity activity;
     FakeHostStatus hostStatus;
+    int calibrationsStarted = 0;
     FakeScreenSource captureSource;
     FakeScreenSource calibrationSource;
     std::vector<std::string> openedUrls;

@@ -46,9 +46,11 @@ TEST(InfoWindowsTest, AboutAndHelpShowTheirTextAndHelpResetsTheCalibrationConfir
     EXPECT_EQ(h.openedUrls, std::vector<std::string>{app::kDownloadsPage});
 
     EXPECT_TRUE(app.helpWindow.helpTextView->toPlainText().contains("Troubleshooting"));
-    // Calibrate asks, help in between makes it ask again.
-    app.calibration.calibrateScreen();
+    // Calibrate asks (and lets a refused screen cast be asked for again), help in between
+    // makes it ask again.
+    app.mainWindow.calibrateButton->click();
     EXPECT_FALSE(app.calibration.confirmCalibrate);
+    EXPECT_EQ(h.calibrationsStarted, 1);
     app.mainWindow.helpButton->click();
     EXPECT_TRUE(app.calibration.confirmCalibrate);
     EXPECT_TRUE(h.waitFor([&] { return app.helpWindow.isVisible(); })) << "shown asynchronously";
