@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,7 +31,8 @@ std::string readFile(const std::string& path) {
 
 PortalStack::PortalStack(SwayDesktop& desktop, Options options)
     : desktop_(desktop), options_(options) {
-    if (!desktop_.running()) {
+    // mutter comes up only once the bus it needs is there.
+    if (!options_.gnome && !desktop_.running()) {
         error_ = "no desktop: " + desktop_.error();
         return;
     }
@@ -39,6 +41,17 @@ PortalStack::PortalStack(SwayDesktop& desktop, Options options)
     desktop_.giveToUser(folder_);
     writeConfig();
     if (!startBus()) return;
+    if (options_.gnome) {
+        if (!desktop_.start()) {
+            error_ = "no desktop: " + desktop_.error();
+            return;
+        }
+        // Its screen-cast service is what the backend asks for the monitor.
+        if (!waitForName("org.gnome.Mutter.ScreenCast", 20.0)) {
+            error_ = "mutter offers no screen cast: " + desktop_.log();
+            return;
+        }
+    }
     pipewire_ = run({"pipewire"}, "pipewire.log");
     const std::string socket = desktop_.runtimeDir() + "/pipewire-0";
     for (int i = 0; i < 2000 && !fs::exists(socket); ++i) usleep(10000);
@@ -131,11 +144,18 @@ bool PortalStack::waitForName(const std::string& name, double timeout) {
 
 bool PortalStack::startPortal() {
     if (portal_) return true;
-    std::vector<std::string> backend = {"/usr/libexec/xdg-desktop-portal-wlr", "-l", "DEBUG"};
-    if (options_.dmabufHint) backend.insert(backend.begin(), {"env", "LD_PRELOAD=" ET_DMABUF_HINT});
+    const std::string name = options_.gnome ? "gnome" : "wlr";
+    std::vector<std::string> backend = {"/usr/libexec/xdg-desktop-portal-" + name};
+    if (options_.gnome)
+        // Its dialogs look for the accessibility bus, which this private session lacks.
+        backend.insert(backend.begin(), {"env", "GTK_A11Y=none"});
+    else
+        backend.insert(backend.end(), {"-l", "DEBUG"});
+    if (!options_.gnome && options_.dmabufHint)
+        backend.insert(backend.begin(), {"env", "LD_PRELOAD=" ET_DMABUF_HINT});
     backend_ = run(backend, "backend.log");
-    if (!waitForName("org.freedesktop.impl.portal.desktop.wlr", 20.0)) {
-        error_ = "xdg-desktop-portal-wlr did not start: " + backendLog();
+    if (!waitForName("org.freedesktop.impl.portal.desktop." + name, 20.0)) {
+        error_ = "xdg-desktop-portal-" + name + " did not start: " + backendLog();
         return false;
     }
     portal_ = run({"/usr/libexec/xdg-desktop-portal", "--replace"}, "portal.log");
@@ -169,5 +189,31 @@ void PortalStack::refuseToChoose(bool refuse) {
 }
 
 std::string PortalStack::backendLog() const { return readFile(folder_ + "/backend.log"); }
+
+bool PortalStack::gnomeInstalled() {
+    return ::access("/usr/bin/mutter", X_OK) == 0 &&
+           ::access("/usr/libexec/xdg-desktop-portal-gnome", X_OK) == 0;
+}
+
+std::string PortalStack::seedRestoreToken() {
+    // The portal takes only a UUID; the backend's data gives the streams to share again and
+    // the times it was made and last used (microseconds).
+    const std::string token = readFile("/proc/sys/kernel/random/uuid").substr(0, 36);
+    const std::string now = std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::system_clock::now().time_since_epoch()).count());
+    const std::string data = "<('GNOME', uint32 1, <(int64 " + now + ", int64 " + now +
+                             ", [(uint32 0, uint32 1, <'MetaVendor:MetaVirtualMonitor:0x00'>)])>)>";
+    auto set = desktop_.runAsUser(
+        {"gdbus", "call", "--session", "-d", "org.freedesktop.impl.portal.PermissionStore", "-o",
+         "/org/freedesktop/impl/portal/PermissionStore", "-m",
+         "org.freedesktop.impl.portal.PermissionStore.Set", "screencast", "true", token,
+         "{'': ['yes']}", data});
+    const auto status = set->wait(20.0);
+    if (!status || *status != 0) {
+        error_ = "the permission store took no restore token";
+        return {};
+    }
+    return token;
+}
 
 } // namespace et::test

@@ -7,6 +7,10 @@
 // Debian's xdg-desktop-portal-wlr 0.7 refuses every cast on a compositor without a GPU; a
 // small preloaded library (screencopy-dmabuf-hint.c) makes it go on. Without it the portal
 // answers every cast with a refusal, which a test may want.
+//
+// With `gnome`, beside a SwayDesktop running mutter, the backend is xdg-desktop-portal-gnome
+// instead. Its chooser is a dialog nobody can click here, so a cast goes through only with a
+// restore token seeded in the permission store (seedRestoreToken).
 #include "ChildProcess.h"
 #include "SwayDesktop.h"
 
@@ -22,6 +26,8 @@ class PortalStack {
         // The portal asks "the player" through a chooser program that answers for them and
         // counts the questions (timesAsked); without it the output is shared unasked.
         bool askPlayer = false;
+        // xdg-desktop-portal-gnome on mutter (the desktop's `mutter` option).
+        bool gnome = false;
     };
     PortalStack(SwayDesktop& desktop, Options options);
     explicit PortalStack(SwayDesktop& desktop) : PortalStack(desktop, Options{}) {}
@@ -45,6 +51,13 @@ class PortalStack {
     pid_t backendPid() const { return backend_ ? backend_->pid() : -1; }
     // What the portal's backend printed.
     std::string backendLog() const;
+
+    // A restore token for the GNOME backend, written to the permission store as the portal
+    // keeps the player's answer: sharing mutter's virtual monitor, granted to programs
+    // outside a sandbox. Empty when the store refused it (see error()).
+    std::string seedRestoreToken();
+    // Whether mutter and the GNOME backend are there to run.
+    static bool gnomeInstalled();
 
   private:
     bool startBus();

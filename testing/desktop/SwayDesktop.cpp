@@ -48,7 +48,8 @@ SwayDesktop::SwayDesktop(Options options) : options_(std::move(options)) {
     // Xwayland and swaybg leave sway's process tree; as a subreaper this process still
     // reaps them once they are stopped, instead of leaving zombies behind.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    if (prepareFolder()) start();
+    if (options_.mutter) options_.xwayland = false;
+    if (prepareFolder() && !options_.mutter) start();
 }
 
 SwayDesktop::~SwayDesktop() {
@@ -104,7 +105,8 @@ std::map<std::string, std::string> SwayDesktop::environment() const {
         {"XDG_RUNTIME_DIR", runtimeDir_},
         {"XDG_CONFIG_HOME", folder_ + "/home/.config"},
         {"XDG_SESSION_TYPE", "wayland"},
-        {"XDG_CURRENT_DESKTOP", "sway"},
+        // What the portal picks its backend by.
+        {"XDG_CURRENT_DESKTOP", options_.mutter ? "GNOME" : "sway"},
         {"WLR_BACKENDS", "headless"},
         {"WLR_LIBINPUT_NO_DEVICES", "1"},
         {"WLR_RENDERER", "pixman"},
@@ -143,13 +145,18 @@ bool SwayDesktop::start() {
     waylandDisplay_.clear();
     ipcSocket_.clear();
     display_.clear();
-    // Sockets a killed sway left behind must not be taken for the new one's.
+    // Sockets a killed compositor left behind must not be taken for the new one's; the
+    // session bus and PipeWire living beside them stay.
     std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(runtimeDir_, ignored))
-        fs::remove(entry.path(), ignored);
+    for (const auto& entry : fs::directory_iterator(runtimeDir_, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("wayland-", 0) == 0 || name.rfind("sway-ipc.", 0) == 0)
+            fs::remove(entry.path(), ignored);
+    }
     if (!launch()) return false;
     if (!findSockets(20.0)) {
-        error_ = "sway did not come up (is sway installed?): " + log();
+        error_ = std::string(options_.mutter ? "mutter" : "sway") +
+                 " did not come up (is it installed?): " + log();
         return false;
     }
     if (options_.xwayland && !askDisplay(20.0)) {
@@ -160,7 +167,12 @@ bool SwayDesktop::start() {
 }
 
 bool SwayDesktop::launch() {
-    const auto argv = asUser({"sway", "-c", folder_ + "/config"});
+    const std::string size = std::to_string(options_.width) + "x" + std::to_string(options_.height);
+    const auto argv = asUser(options_.mutter ? std::vector<std::string>{"mutter", "--headless",
+                                                   "--wayland", "--no-x11",
+                                                   "--virtual-monitor", size}
+                                             : std::vector<std::string>{"sway", "-c",
+                                                   folder_ + "/config"});
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -203,7 +215,8 @@ bool SwayDesktop::findSockets(double timeout) {
             if (name.rfind("wayland-", 0) == 0) waylandDisplay_ = entry.path().string();
             if (name.rfind("sway-ipc.", 0) == 0) ipcSocket_ = entry.path().string();
         }
-        if (!waylandDisplay_.empty() && !ipcSocket_.empty()) return true;
+        // mutter has no IPC socket of sway's kind.
+        if (!waylandDisplay_.empty() && (options_.mutter || !ipcSocket_.empty())) return true;
         int status = 0;
         if (waitpid(swayPid_, &status, WNOHANG) == swayPid_) {
             swayPid_ = -1;

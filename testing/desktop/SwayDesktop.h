@@ -4,7 +4,7 @@
 // stack runs as "nobody" in a runtime folder of its own; other programs of the stack (a
 // session bus, PipeWire, a portal) can be run beside it as the same user, in the same
 // environment. Everything it started is stopped with the object, even when it came up only
-// half-way.
+// half-way. It can run GNOME's mutter in sway's place, for the GNOME desktop portal.
 #include "ChildProcess.h"
 
 #include <sys/types.h>
@@ -24,6 +24,10 @@ class SwayDesktop {
         bool xwayland = true;
         // Lines added to sway's configuration (after the output and the white background).
         std::string extraConfig;
+        // GNOME's compositor (mutter, headless, one virtual monitor, no Xwayland) in place of
+        // sway. It needs the session bus from the start, so it waits for start(), which
+        // PortalStack calls once its bus is up.
+        bool mutter = false;
     };
     SwayDesktop() : SwayDesktop(Options{}) {}
     explicit SwayDesktop(Options options);

@@ -1,6 +1,7 @@
 // The screen read through the real desktop portal and PipeWire on a headless sway: the strip
 // that talon-strip paints under Xwayland, calibrated and decoded; the player asked once; a
 // refusal told once and not asked again unbidden; the portal and the compositor going away.
+// On GNOME's mutter, whose chooser nobody can click here, a seeded restore token asks nothing.
 #include "Calibration.h"
 #include "MemoryDefaults.h"
 #include "MessageQueue.h"
@@ -32,8 +33,13 @@ std::string joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-struct PortalFixture : ::testing::Test {
-    test::SwayDesktop desktop;
+template <bool OnMutter>
+struct PortalOn : ::testing::Test {
+    test::SwayDesktop desktop{[] {
+        test::SwayDesktop::Options options;
+        options.mutter = OnMutter;
+        return options;
+    }()};
     test::RealTimeRunLoop runLoop;
     test::RecordingLog log;
     MemoryDefaults settings;
@@ -41,7 +47,8 @@ struct PortalFixture : ::testing::Test {
     std::unique_ptr<SettingsPortalTokens> tokens;
 
     void startStack(test::PortalStack::Options options) {
-        ASSERT_TRUE(desktop.running()) << desktop.error();
+        ASSERT_TRUE(OnMutter || desktop.running()) << desktop.error();
+        options.gnome = OnMutter;
         stack = std::make_unique<test::PortalStack>(desktop, options);
         ASSERT_TRUE(stack->running()) << stack->error();
         tokens = std::make_unique<SettingsPortalTokens>(settings, runLoop);
@@ -54,8 +61,10 @@ struct PortalFixture : ::testing::Test {
     }
     std::unique_ptr<ChildProcess> strip(double cellWidth) {
         // Without --game: a borderless window at the top-left of the output.
-        auto painter = std::make_unique<ChildProcess>(std::vector<std::string>{
-            TALON_STRIP, "--display", desktop.display(), "--width", std::to_string(cellWidth)});
+        std::vector<std::string> argv = {TALON_STRIP, "--width", std::to_string(cellWidth),
+            "--display", OnMutter ? desktop.waylandDisplay() : desktop.display()};
+        if (OnMutter) argv.push_back("--wayland"); // full screen: no Xwayland on mutter
+        auto painter = std::make_unique<ChildProcess>(argv);
         EXPECT_TRUE(painter->started());
         return painter;
     }
@@ -94,6 +103,8 @@ struct PortalFixture : ::testing::Test {
         return false;
     }
 };
+using PortalFixture = PortalOn<false>;
+using GnomePortalFixture = PortalOn<true>;
 
 TEST_F(PortalFixture, TheCalibratedStripIsReadAndTheKeptPermissionAsksNothingNextTime) {
     test::PortalStack::Options options;
@@ -216,6 +227,23 @@ TEST_F(PortalFixture, APortalOrCompositorThatGoesIsNoDisplayAndTheCastComesBack)
     pollUntil(source, [] { return false; }, 3.0);
     EXPECT_EQ(log.countStartingWith(ended), 2);
     EXPECT_EQ(log.countStartingWith("Screen link: asking the desktop to share"), 1);
+}
+
+TEST_F(GnomePortalFixture, ASeededRestoreTokenReadsTheStripOnMutterAskingNothing) {
+    if (!test::PortalStack::gnomeInstalled())
+        GTEST_SKIP() << "mutter or xdg-desktop-portal-gnome is not installed";
+    startStack({});
+    const std::string seeded = stack->seedRestoreToken();
+    ASSERT_FALSE(seeded.empty()) << stack->error();
+    settings.setString(settings::kPortalRestoreToken, seeded);
+    tokens = std::make_unique<SettingsPortalTokens>(settings, runLoop);
+    auto painter = strip(8);
+    PortalScreenSource source(cast());
+    // Without the token the backend's dialog would wait for a click that never comes.
+    ASSERT_TRUE(streams(source, *painter)) << stack->backendLog() << joined(log.lines());
+    EXPECT_EQ(log.countStartingWith("Screen link: asking"), 0);
+    runLoop.runFor(0.1); // the token is written on the main thread
+    EXPECT_EQ(settings.getString(settings::kPortalRestoreToken), seeded) << "a renewed token lost";
 }
 
 } // namespace
