@@ -10,8 +10,6 @@
 
 #include <CorvaneLED.h>
 
-#include <cstdlib>
-
 namespace et::e2e {
 namespace {
 
@@ -46,10 +44,7 @@ TEST_F(E2eTest, OnSwayTheNamedPortalRouteReadsTheGameAndTheKeptPermissionAsksNot
     ASSERT_TRUE(stack.running()) << stack.error();
     // The desktop's own session bus is restored when it goes; the route name is not its.
     ::setenv("DBUS_SESSION_BUS_ADDRESS", stack.busAddress().c_str(), 1);
-    ::setenv("EMBER_TALON_SCREEN_ROUTE", "portal", 1);
-    struct Unset {
-        ~Unset() { ::unsetenv("EMBER_TALON_SCREEN_ROUTE"); }
-    } unset;
+    const ScopedEnv route("EMBER_TALON_SCREEN_ROUTE", "portal");
 
     ASSERT_TRUE(session.startApp());
     ASSERT_TRUE(readsThroughPortal(session, 0)) << stack.backendLog();

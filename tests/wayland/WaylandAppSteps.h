@@ -8,11 +8,20 @@
 #include "RealTimeRunLoop.h"
 #include "RecordingLog.h"
 
+#include <cstdlib>
+
 namespace et::e2e {
 
 struct Quiet : Sound, Speech {
     void play(const std::string&) override {}
     void speak(const std::string&) override {}
+};
+
+// A variable of the environment the application is started with, for the test's span.
+struct ScopedEnv {
+    ScopedEnv(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
+    ~ScopedEnv() { ::unsetenv(name_); }
+    const char* name_;
 };
 
 // Waits for the key's colour to become `expected`.

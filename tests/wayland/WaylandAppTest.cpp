@@ -1,7 +1,8 @@
 // The application with the game as a native Wayland window: on headless sway the strip
 // calibrated and read through the compositor's screencopy, text and action-bar frames
 // reaching the host, the game in front by the compositor's window list, and the output
-// resized under it; on weston, which offers no screencopy, one line saying so.
+// resized under it; on weston, which offers no screencopy, one line saying so, and a route
+// name the application does not know told once.
 #include "WaylandAppSteps.h"
 
 #include <CorvaneLED.h>
@@ -55,6 +56,8 @@ TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
     options.nativeWaylandGame = true;
     AppSession& session = prepare(SettingsFile{}, options);
     ASSERT_TRUE(session.ok());
+    // A route name the application does not know is told and leaves the usual order.
+    const ScopedEnv route("EMBER_TALON_SCREEN_ROUTE", "wlr");
     ASSERT_TRUE(session.startApp());
     App& app = session.app();
     const std::string outage = "Screen link: nothing can be read";
@@ -66,6 +69,10 @@ TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
         return l.rfind(outage, 0) == 0;
     });
     EXPECT_EQ(lines, 1);
+    EXPECT_EQ(std::count(output.begin(), output.end(),
+                         "Screen link: EMBER_TALON_SCREEN_ROUTE=\"wlr\" names no route (portal, "
+                         "screencopy or x11); the routes are tried in their usual order."),
+              1);
     EXPECT_NE(std::find_if(output.begin(), output.end(),
                            [](const std::string& l) {
                                return l.find("neither screencopy") != std::string::npos;
