@@ -58,12 +58,18 @@ std::unique_ptr<ScreenRoutes> LinuxPlatform::makeRoutes(bool followEvents) {
     ScreenRouteOptions options;
     options.waylandSession = waylandSession_;
     options.followEvents = followEvents;
+    options.route = route_.value_or(ScreenRoute::Automatic);
     options.portal = [this]() -> std::unique_ptr<ScreenSource> {
         return std::make_unique<portal::PortalScreenSource>(portalCast_);
     };
     auto routes = makeScreenRoutes(options);
     if (followEvents) routes->setStripFront(&stripFront_);
     return routes;
+}
+
+std::string LinuxPlatform::environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 void LinuxPlatform::reportPortal(const std::string& line) {
@@ -76,6 +82,12 @@ void LinuxPlatform::reportScreenReadingTo(Log& log) {
         std::lock_guard<std::mutex> lock(portalLogMutex_);
         portalLog_ = &log;
     }
+    if (!route_)
+        mainThread_.post([&log, name = routeName_] {
+            log.appendLine("Screen link: EMBER_TALON_SCREEN_ROUTE=\"" + name +
+                           "\" names no route (portal, screencopy or x11); the routes are "
+                           "tried in their usual order.");
+        });
     captureSource_->setReport([this, &log](const std::string& line) {
         mainThread_.post([&log, line] { log.appendLine(line); });
     });

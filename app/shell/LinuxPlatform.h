@@ -20,6 +20,8 @@
 #include "X11Workspace.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace et {
 
@@ -40,12 +42,17 @@ class LinuxPlatform {
     void exitApplication();
     std::unique_ptr<ScreenRoutes> makeRoutes(bool followEvents);
     void reportPortal(const std::string& line);
+    static std::string environment(const char* name);
 
     CorvaneLighting lighting_;
     QtRunLoop runLoop_;
     HostFollowingLighting followingLighting_{lighting_, runLoop_, hostSocketListening};
     QtMainThread mainThread_;
     const bool waylandSession_ = inWaylandSession();
+    // EMBER_TALON_SCREEN_ROUTE, read once: the player's way past a compositor route that
+    // misbehaves. A name that is no route leaves the usual order (and one line in the log).
+    const std::string routeName_ = environment("EMBER_TALON_SCREEN_ROUTE");
+    const std::optional<ScreenRoute> route_ = screenRouteNamed(routeName_);
     // Fed by the capture thread with frames read through the compositor.
     StripFront stripFront_;
     X11Workspace x11Workspace_;

@@ -1,5 +1,6 @@
 // The route chooser's order and its log lines, the game in front by its strip on a virtual
 // clock, and which answer about the front wins on each kind of session.
+#include "CaptureRoutes.h"
 #include "ScreenRoutes.h"
 #include "SessionWorkspace.h"
 #include "StripFrames.h"
@@ -129,6 +130,37 @@ TEST(ScreenRoutes, OnlyFramesReadThroughTheCompositorTellTheGameIsInFront) {
         t.routes[k]->result = Result::Read;
         ASSERT_TRUE(t.capture());
         EXPECT_EQ(front.inFront(), k == Kind::Screencopy || k == Kind::Portal);
+    }
+}
+
+TEST(ScreenRoutes, ARouteThePlayerNamesReplacesTheCompositorsBetweenTheX11Ones) {
+    const Kind G = Kind::GameWindow, S = Kind::Screencopy, P = Kind::Portal, X = Kind::Screen;
+    const auto portal = [] { return std::unique_ptr<ScreenSource>(); };
+    struct Case {
+        const char* name;
+        bool known, wayland, havePortal;
+        std::vector<Kind> order;
+    } cases[] = {
+        {"", true, true, true, {G, S, P, X}},
+        {"", true, false, true, {G, X}},
+        {"", true, true, false, {G, S, X}},
+        {"portal", true, true, true, {G, P, X}},
+        {"portal", true, false, true, {G, P, X}},
+        {"portal", true, true, false, {G, X}},
+        {"screencopy", true, false, true, {G, S, X}},
+        {"x11", true, true, true, {G, X}},
+        {"Portal", false, true, true, {G, S, P, X}},
+        {"portal ", false, true, true, {G, S, P, X}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto route = screenRouteNamed(c.name);
+        EXPECT_EQ(route.has_value(), c.known);
+        ScreenRouteOptions options;
+        options.waylandSession = c.wayland;
+        if (c.havePortal) options.portal = portal;
+        options.route = route.value_or(ScreenRoute::Automatic);
+        EXPECT_EQ(screenRouteOrder(options), c.order);
     }
 }
 

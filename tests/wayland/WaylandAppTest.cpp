@@ -1,15 +1,9 @@
 // The application with the game as a native Wayland window: on headless sway the strip
 // calibrated and read through the compositor's screencopy, text and action-bar frames
 // reaching the host, the game in front by the compositor's window list, and the output
-// resized under it; on weston, which offers no screencopy, one line saying so.
-//
-// The headless compositor has no seat, so no key reaches the application: the calibration
-// runs in this process through the same routes the application uses.
-#include "Calibration.h"
-#include "CaptureRoutes.h"
-#include "E2eTest.h"
-#include "RealTimeRunLoop.h"
-#include "RecordingLog.h"
+// resized under it; on weston, which offers no screencopy, one line saying so, and a route
+// name the application does not know told once.
+#include "WaylandAppSteps.h"
 
 #include <CorvaneLED.h>
 
@@ -17,23 +11,6 @@
 
 namespace et::e2e {
 namespace {
-
-struct Quiet : Sound, Speech {
-    void play(const std::string&) override {}
-    void speak(const std::string&) override {}
-};
-
-// Waits for the key's colour to become `expected`.
-bool keyTurns(const HostSim& host, const KeyColor& expected, size_t from) {
-    return host
-        .waitFor(
-            [&](const HostRecord& r) {
-                return r.isKey(expected.key) && r.r == expected.r && r.g == expected.g &&
-                       r.b == expected.b;
-            },
-            10.0, from)
-        .has_value();
-}
 
 TEST_F(E2eTest, OnSwayANativeGameIsCalibratedAndReadThroughScreencopy) {
     SessionOptions options;
@@ -43,28 +20,10 @@ TEST_F(E2eTest, OnSwayANativeGameIsCalibratedAndReadThroughScreencopy) {
     AppSession& session = prepare(SettingsFile{}, options);
     ASSERT_TRUE(session.ok());
 
-    ASSERT_TRUE(session.strip("calibrate"));
-    ScreenRouteOptions routeOptions;
-    routeOptions.waylandSession = true;
-    routeOptions.followEvents = false;
-    auto routes = makeScreenRoutes(routeOptions);
     ScanGeometry geometry;
-    test::RealTimeRunLoop runLoop;
-    test::RecordingLog log;
-    Quiet quiet;
-    MemoryDefaults defaults;
-    Calibration calibration(*routes, geometry, runLoop, quiet, quiet, defaults, log,
-                            [] { return false; });
-    calibration.calibrateScreen();
-    calibration.calibrateScreen();
+    const SettingsFile settings = calibrateOnSway(session, geometry);
     ASSERT_EQ(geometry.scanOffset, 4) << "the pattern on the output was not measured";
-    EXPECT_EQ(routes->reading(), ScreenRoutes::Reading::Screencopy);
-
-    SettingsFile settings;
-    settings.set("scanOffset", geometry.scanOffset).set("scanWidth", geometry.scanWidth);
-    settings.set("useActionBarCooldowns1", true).set("useActionBarCooldowns2", true);
     session.desktop().writeSettings(settings.text());
-    ASSERT_TRUE(session.strip("clear"));
     ASSERT_TRUE(session.startApp());
     App& app = session.app();
     EXPECT_TRUE(app.waitForOutput("Screen link: reading the strip through the compositor's "
@@ -97,6 +56,8 @@ TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
     options.nativeWaylandGame = true;
     AppSession& session = prepare(SettingsFile{}, options);
     ASSERT_TRUE(session.ok());
+    // A route name the application does not know is told and leaves the usual order.
+    const ScopedEnv route("EMBER_TALON_SCREEN_ROUTE", "wlr");
     ASSERT_TRUE(session.startApp());
     App& app = session.app();
     const std::string outage = "Screen link: nothing can be read";
@@ -108,6 +69,10 @@ TEST_F(E2eTest, OnWestonANativeGameCannotBeReadAndThatIsSaidOnce) {
         return l.rfind(outage, 0) == 0;
     });
     EXPECT_EQ(lines, 1);
+    EXPECT_EQ(std::count(output.begin(), output.end(),
+                         "Screen link: EMBER_TALON_SCREEN_ROUTE=\"wlr\" names no route (portal, "
+                         "screencopy or x11); the routes are tried in their usual order."),
+              1);
     EXPECT_NE(std::find_if(output.begin(), output.end(),
                            [](const std::string& l) {
                                return l.find("neither screencopy") != std::string::npos;

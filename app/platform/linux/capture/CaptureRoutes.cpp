@@ -91,14 +91,59 @@ class PortalRoute : public CaptureRoute {
 };
 } // namespace
 
-std::unique_ptr<ScreenRoutes> makeScreenRoutes(const ScreenRouteOptions& options) {
-    std::vector<std::unique_ptr<CaptureRoute>> routes;
-    routes.push_back(std::make_unique<X11GameRoute>(options.followEvents));
-    if (options.waylandSession) {
-        routes.push_back(std::make_unique<ScreencopyRoute>());
-        if (options.portal) routes.push_back(std::make_unique<PortalRoute>(options.portal));
+std::optional<ScreenRoute> screenRouteNamed(std::string_view name) {
+    if (name.empty()) return ScreenRoute::Automatic;
+    if (name == "portal") return ScreenRoute::Portal;
+    if (name == "screencopy") return ScreenRoute::Screencopy;
+    if (name == "x11") return ScreenRoute::X11;
+    return std::nullopt;
+}
+
+std::vector<CaptureRoute::Kind> screenRouteOrder(const ScreenRouteOptions& options) {
+    using Kind = CaptureRoute::Kind;
+    std::vector<Kind> order = {Kind::GameWindow};
+    const bool portal = static_cast<bool>(options.portal);
+    switch (options.route) {
+    case ScreenRoute::Automatic:
+        if (options.waylandSession) {
+            order.push_back(Kind::Screencopy);
+            if (portal) order.push_back(Kind::Portal);
+        }
+        break;
+    // A named route is taken on any session: a desktop that sets no WAYLAND_DISPLAY may
+    // still offer the portal.
+    case ScreenRoute::Screencopy:
+        order.push_back(Kind::Screencopy);
+        break;
+    case ScreenRoute::Portal:
+        if (portal) order.push_back(Kind::Portal);
+        break;
+    case ScreenRoute::X11:
+        break;
     }
-    routes.push_back(std::make_unique<X11ScreenRoute>(options.followEvents));
+    order.push_back(Kind::Screen);
+    return order;
+}
+
+std::unique_ptr<ScreenRoutes> makeScreenRoutes(const ScreenRouteOptions& options) {
+    using Kind = CaptureRoute::Kind;
+    std::vector<std::unique_ptr<CaptureRoute>> routes;
+    for (Kind kind : screenRouteOrder(options)) {
+        switch (kind) {
+        case Kind::GameWindow:
+            routes.push_back(std::make_unique<X11GameRoute>(options.followEvents));
+            break;
+        case Kind::Screencopy:
+            routes.push_back(std::make_unique<ScreencopyRoute>());
+            break;
+        case Kind::Portal:
+            routes.push_back(std::make_unique<PortalRoute>(options.portal));
+            break;
+        case Kind::Screen:
+            routes.push_back(std::make_unique<X11ScreenRoute>(options.followEvents));
+            break;
+        }
+    }
     return std::make_unique<ScreenRoutes>(std::move(routes), options.waylandSession);
 }
 
