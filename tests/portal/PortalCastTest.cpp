@@ -109,7 +109,7 @@ using GnomePortalFixture = PortalOn<true>;
 TEST_F(PortalFixture, TheCalibratedStripIsReadAndTheKeptPermissionAsksNothingNextTime) {
     test::PortalStack::Options options;
     options.askPlayer = true;
-    startStack(options);
+    ASSERT_NO_FATAL_FAILURE(startStack(options));
     auto painter = strip(8);
     run(*painter, "calibrate");
     {
@@ -173,7 +173,7 @@ TEST_F(PortalFixture, ARefusalIsToldOnceAndAskedAgainOnlyByCalibrate) {
         SCOPED_TRACE(row.what);
         stack.reset();
         log.clear();
-        startStack({row.dmabufHint, row.askPlayer});
+        ASSERT_NO_FATAL_FAILURE(startStack({row.dmabufHint, row.askPlayer}));
         stack->refuseToChoose(true);
         settings.setString(settings::kPortalRestoreToken, row.token);
         tokens = std::make_unique<SettingsPortalTokens>(settings, runLoop);
@@ -201,7 +201,7 @@ TEST_F(PortalFixture, ARefusalIsToldOnceAndAskedAgainOnlyByCalibrate) {
 }
 
 TEST_F(PortalFixture, APortalOrCompositorThatGoesIsNoDisplayAndTheCastComesBack) {
-    startStack({});
+    ASSERT_NO_FATAL_FAILURE(startStack({}));
     auto painter = strip(8);
     run(*painter, "calibrate");
     PortalScreenSource source(cast());
@@ -232,7 +232,7 @@ TEST_F(PortalFixture, APortalOrCompositorThatGoesIsNoDisplayAndTheCastComesBack)
 TEST_F(GnomePortalFixture, ASeededRestoreTokenReadsTheStripOnMutterAskingNothing) {
     if (!test::PortalStack::gnomeInstalled())
         GTEST_SKIP() << "mutter or xdg-desktop-portal-gnome is not installed";
-    startStack({});
+    ASSERT_NO_FATAL_FAILURE(startStack({}));
     const std::string seeded = stack->seedRestoreToken();
     ASSERT_FALSE(seeded.empty()) << stack->error();
     settings.setString(settings::kPortalRestoreToken, seeded);
