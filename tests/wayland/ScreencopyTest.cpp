@@ -1,6 +1,6 @@
 // The screencopy source and the toplevel list against a real headless sway, with the strip
 // painted by talon-strip as a native Wayland game: exact pixels at the output's top-left
-// however the output is sized, the rectangle cut at the output's edge, the compositor gone
+// however the output is sized, turned or mirrored, the rectangle cut at the output's edge, the compositor gone
 // and back.
 #include "ChildProcess.h"
 #include "SwayDesktop.h"
@@ -64,6 +64,32 @@ std::string readCellsSoon(WlrScreencopySource& source, int cell = 8) {
     return result;
 }
 
+// Where the seen top-left pixel and its right and lower neighbours lie in a 4×2 buffer (the
+// seen output is 2×4 when turned), as sway's copies of whole outputs show them.
+TEST(OutputTransform, SeenPixelsLieWhereTheBufferHoldsThem) {
+    struct Row {
+        int transform;
+        wl::Pixel origin, right, below;
+    };
+    for (const Row& row : {Row{WL_OUTPUT_TRANSFORM_NORMAL, {0, 0}, {1, 0}, {0, 1}},
+                           Row{WL_OUTPUT_TRANSFORM_90, {0, 1}, {0, 0}, {1, 1}},
+                           Row{WL_OUTPUT_TRANSFORM_180, {3, 1}, {2, 1}, {3, 0}},
+                           Row{WL_OUTPUT_TRANSFORM_270, {3, 0}, {3, 1}, {2, 0}},
+                           Row{WL_OUTPUT_TRANSFORM_FLIPPED, {3, 0}, {2, 0}, {3, 1}},
+                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_90, {0, 0}, {0, 1}, {1, 0}},
+                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_180, {0, 1}, {1, 1}, {0, 0}},
+                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_270, {3, 1}, {3, 0}, {2, 1}}}) {
+        SCOPED_TRACE(row.transform);
+        const auto at = [&](wl::Pixel p) {
+            const wl::Pixel b = wl::toBuffer(row.transform, 4, 2, p);
+            return std::pair{b.x, b.y};
+        };
+        EXPECT_EQ(at({0, 0}), std::pair(row.origin.x, row.origin.y));
+        EXPECT_EQ(at({1, 0}), std::pair(row.right.x, row.right.y));
+        EXPECT_EQ(at({0, 1}), std::pair(row.below.x, row.below.y));
+    }
+}
+
 TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
     test::SwayDesktop::Options options;
     options.xwayland = false;
@@ -77,14 +103,22 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
     struct Shape {
         const char* mode;
         const char* scale;
-        int width; // in pixels
+        const char* transform;
+        int width; // as the player sees it, in pixels
     };
     // At scale 2 the compositor doubles the game's 8-pixel cells; the source counts pixels.
-    for (const Shape& shape : {Shape{"1280x800", "1", 1280}, Shape{"3840x2160", "1", 3840},
-                               Shape{"1024x768", "1", 1024}, Shape{"1280x800", "2", 1280}}) {
-        SCOPED_TRACE(std::string(shape.mode) + " at scale " + shape.scale);
-        ASSERT_TRUE(
-            sway.message({"output", "HEADLESS-1", "mode", shape.mode, "scale", shape.scale}));
+    // Turned, mirrored, and resized while turned: the strip stays at the top-left the player sees.
+    for (const Shape& shape :
+         {Shape{"1280x800", "1", "normal", 1280}, Shape{"3840x2160", "1", "normal", 3840},
+          Shape{"1024x768", "1", "normal", 1024}, Shape{"1280x800", "2", "normal", 1280},
+          Shape{"1280x800", "1", "90", 800}, Shape{"1280x800", "1", "180", 1280},
+          Shape{"1280x800", "1", "270", 800}, Shape{"1280x800", "1", "flipped", 1280},
+          Shape{"1280x800", "1", "flipped-90", 800}, Shape{"1280x800", "1", "flipped-180", 1280},
+          Shape{"1280x800", "1", "flipped-270", 800}, Shape{"1024x768", "2", "90", 768}}) {
+        SCOPED_TRACE(std::string(shape.mode) + " at scale " + shape.scale + ", " +
+                     shape.transform);
+        ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "mode", shape.mode, "scale",
+                                  shape.scale, "transform", shape.transform}));
         EXPECT_EQ(readCellsSoon(source, 8 * std::atoi(shape.scale)), "ok");
         EXPECT_EQ(source.activeDisplayCount(), 1);
         // A rectangle past the right edge is cut to it; one wholly past it reads nothing.
@@ -94,7 +128,7 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
         EXPECT_FALSE(source.capture({static_cast<double>(shape.width), 0, 40, 1}, image));
         EXPECT_EQ(image.width(), 0);
     }
-    ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "scale", "1"}));
+    ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "scale", "1", "transform", "normal"}));
 
     sway.stop();
     EXPECT_EQ(source.activeDisplayCount(), 0);
