@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -67,27 +68,17 @@ std::string readCellsSoon(WlrScreencopySource& source, int cell = 8) {
 // Where the seen top-left pixel and its right and lower neighbours lie in a 4×2 buffer (the
 // seen output is 2×4 when turned), as sway's copies of whole outputs show them.
 TEST(OutputTransform, SeenPixelsLieWhereTheBufferHoldsThem) {
-    struct Row {
-        int transform;
-        wl::Pixel origin, right, below;
+    using P = std::pair<int, int>;
+    const auto at = [](int transform, int x, int y) {
+        const wl::Pixel b = wl::toBuffer(transform, 4, 2, {x, y});
+        return P{b.x, b.y};
     };
-    for (const Row& row : {Row{WL_OUTPUT_TRANSFORM_NORMAL, {0, 0}, {1, 0}, {0, 1}},
-                           Row{WL_OUTPUT_TRANSFORM_90, {0, 1}, {0, 0}, {1, 1}},
-                           Row{WL_OUTPUT_TRANSFORM_180, {3, 1}, {2, 1}, {3, 0}},
-                           Row{WL_OUTPUT_TRANSFORM_270, {3, 0}, {3, 1}, {2, 0}},
-                           Row{WL_OUTPUT_TRANSFORM_FLIPPED, {3, 0}, {2, 0}, {3, 1}},
-                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_90, {0, 0}, {0, 1}, {1, 0}},
-                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_180, {0, 1}, {1, 1}, {0, 0}},
-                           Row{WL_OUTPUT_TRANSFORM_FLIPPED_270, {3, 1}, {3, 0}, {2, 1}}}) {
-        SCOPED_TRACE(row.transform);
-        const auto at = [&](wl::Pixel p) {
-            const wl::Pixel b = wl::toBuffer(row.transform, 4, 2, p);
-            return std::pair{b.x, b.y};
-        };
-        EXPECT_EQ(at({0, 0}), std::pair(row.origin.x, row.origin.y));
-        EXPECT_EQ(at({1, 0}), std::pair(row.right.x, row.right.y));
-        EXPECT_EQ(at({0, 1}), std::pair(row.below.x, row.below.y));
-    }
+    const std::vector<std::array<P, 3>> expected = {
+        {P{0, 0}, P{1, 0}, P{0, 1}}, {P{0, 1}, P{0, 0}, P{1, 1}}, {P{3, 1}, P{2, 1}, P{3, 0}},
+        {P{3, 0}, P{3, 1}, P{2, 0}}, {P{3, 0}, P{2, 0}, P{3, 1}}, {P{0, 0}, P{0, 1}, P{1, 0}},
+        {P{0, 1}, P{1, 1}, P{0, 0}}, {P{3, 1}, P{3, 0}, P{2, 1}}};
+    for (int t = 0; t < 8; ++t) // in wl_output's order: normal, 90, 180, 270, flipped, ...
+        EXPECT_EQ((std::array{at(t, 0, 0), at(t, 1, 0), at(t, 0, 1)}), expected[t]) << t;
 }
 
 TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
