@@ -1,6 +1,6 @@
 // The screencopy source and the toplevel list against a real headless sway, with the strip
 // painted by talon-strip as a native Wayland game: exact pixels at the output's top-left
-// however the output is sized, the rectangle cut at the output's edge, the compositor gone
+// however the output is sized, turned or mirrored, the rectangle cut at the output's edge, the compositor gone
 // and back.
 #include "ChildProcess.h"
 #include "SwayDesktop.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -64,6 +65,22 @@ std::string readCellsSoon(WlrScreencopySource& source, int cell = 8) {
     return result;
 }
 
+// Where the seen top-left pixel and its right and lower neighbours lie in a 4×2 buffer (the
+// seen output is 2×4 when turned), as sway's copies of whole outputs show them.
+TEST(OutputTransform, SeenPixelsLieWhereTheBufferHoldsThem) {
+    using P = std::pair<int, int>;
+    const auto at = [](int transform, int x, int y) {
+        const wl::Pixel b = wl::toBuffer(transform, 4, 2, {x, y});
+        return P{b.x, b.y};
+    };
+    const std::vector<std::array<P, 3>> expected = {
+        {P{0, 0}, P{1, 0}, P{0, 1}}, {P{0, 1}, P{0, 0}, P{1, 1}}, {P{3, 1}, P{2, 1}, P{3, 0}},
+        {P{3, 0}, P{3, 1}, P{2, 0}}, {P{3, 0}, P{2, 0}, P{3, 1}}, {P{0, 0}, P{0, 1}, P{1, 0}},
+        {P{0, 1}, P{1, 1}, P{0, 0}}, {P{3, 1}, P{3, 0}, P{2, 1}}};
+    for (int t = 0; t < 8; ++t) // in wl_output's order: normal, 90, 180, 270, flipped, ...
+        EXPECT_EQ((std::array{at(t, 0, 0), at(t, 1, 0), at(t, 0, 1)}), expected[t]) << t;
+}
+
 TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
     test::SwayDesktop::Options options;
     options.xwayland = false;
@@ -77,14 +94,22 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
     struct Shape {
         const char* mode;
         const char* scale;
-        int width; // in pixels
+        const char* transform;
+        int width; // as the player sees it, in pixels
     };
     // At scale 2 the compositor doubles the game's 8-pixel cells; the source counts pixels.
-    for (const Shape& shape : {Shape{"1280x800", "1", 1280}, Shape{"3840x2160", "1", 3840},
-                               Shape{"1024x768", "1", 1024}, Shape{"1280x800", "2", 1280}}) {
-        SCOPED_TRACE(std::string(shape.mode) + " at scale " + shape.scale);
-        ASSERT_TRUE(
-            sway.message({"output", "HEADLESS-1", "mode", shape.mode, "scale", shape.scale}));
+    // Turned, mirrored, and resized while turned: the strip stays at the top-left the player sees.
+    for (const Shape& shape :
+         {Shape{"1280x800", "1", "normal", 1280}, Shape{"3840x2160", "1", "normal", 3840},
+          Shape{"1024x768", "1", "normal", 1024}, Shape{"1280x800", "2", "normal", 1280},
+          Shape{"1280x800", "1", "90", 800}, Shape{"1280x800", "1", "180", 1280},
+          Shape{"1280x800", "1", "270", 800}, Shape{"1280x800", "1", "flipped", 1280},
+          Shape{"1280x800", "1", "flipped-90", 800}, Shape{"1280x800", "1", "flipped-180", 1280},
+          Shape{"1280x800", "1", "flipped-270", 800}, Shape{"1024x768", "2", "90", 768}}) {
+        SCOPED_TRACE(std::string(shape.mode) + " at scale " + shape.scale + ", " +
+                     shape.transform);
+        ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "mode", shape.mode, "scale",
+                                  shape.scale, "transform", shape.transform}));
         EXPECT_EQ(readCellsSoon(source, 8 * std::atoi(shape.scale)), "ok");
         EXPECT_EQ(source.activeDisplayCount(), 1);
         // A rectangle past the right edge is cut to it; one wholly past it reads nothing.
@@ -94,7 +119,7 @@ TEST(Screencopy, ReadsTheStripOnEveryOutputShapeAndFollowsTheCompositorAway) {
         EXPECT_FALSE(source.capture({static_cast<double>(shape.width), 0, 40, 1}, image));
         EXPECT_EQ(image.width(), 0);
     }
-    ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "scale", "1"}));
+    ASSERT_TRUE(sway.message({"output", "HEADLESS-1", "scale", "1", "transform", "normal"}));
 
     sway.stop();
     EXPECT_EQ(source.activeDisplayCount(), 0);

@@ -242,53 +242,24 @@ bool WlrScreencopySource::copyFrame() {
 
 void WlrScreencopySource::decodeRow(ScreenImage& image) const {
     const auto layout = layoutOf(buffer_.format);
-    const Output* main = mainOutput();
-    if (!layout || !main) return;
     const int w = static_cast<int>(buffer_.width), h = static_cast<int>(buffer_.height);
-    const int scale = std::max(1, main->scale);
-    // A region copy starts at the region's first point; a turned output's whole copy holds
-    // the strip in the output's own orientation, as a column or a row read backwards.
-    const int px0 = pixels_.left - (turned_ ? 0 : region_.left * scale);
-    const int py = pixels_.top - (turned_ ? 0 : region_.top * scale);
+    // A buffer of another size was shaped for a mode or transform changed since it was asked.
+    if (!layout || w != box_.width || h != box_.height) return;
     const int count = pixels_.width;
     auto& out = image.row();
     out.resize(static_cast<size_t>(std::max(0, count)));
     for (int k = 0; k < count; ++k) {
-        const int px = px0 + k;
-        int x = px, y = py;
-        switch (turned_ ? main->transform : WL_OUTPUT_TRANSFORM_NORMAL) {
-        case WL_OUTPUT_TRANSFORM_90:
-            x = py, y = h - 1 - px;
-            break;
-        case WL_OUTPUT_TRANSFORM_180:
-            x = w - 1 - px, y = h - 1 - py;
-            break;
-        case WL_OUTPUT_TRANSFORM_270:
-            x = w - 1 - py, y = px;
-            break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED:
-            x = w - 1 - px;
-            break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_90:
-            x = w - 1 - py, y = h - 1 - px;
-            break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_180:
-            y = h - 1 - py;
-            break;
-        case WL_OUTPUT_TRANSFORM_FLIPPED_270:
-            x = py, y = px;
-            break;
-        default:
-            break;
-        }
-        if (frame_.yInvert) y = h - 1 - y;
+        const wl::Pixel p =
+            wl::toBuffer(transform_, modeWidth_, modeHeight_, {pixels_.left + k, pixels_.top});
+        const int x = p.x - box_.x;
+        const int y = frame_.yInvert ? h - 1 - (p.y - box_.y) : p.y - box_.y;
         if (x < 0 || y < 0 || x >= w || y >= h) {
             out.clear();
             return;
         }
-        const uint8_t* p = buffer_.data + static_cast<size_t>(y) * buffer_.stride + 4 * x;
-        out[static_cast<size_t>(k)] =
-            Color{p[layout->red] / 255.0, p[layout->green] / 255.0, p[layout->blue] / 255.0, 1.0};
+        const uint8_t* px = buffer_.data + static_cast<size_t>(y) * buffer_.stride + 4 * x;
+        out[static_cast<size_t>(k)] = Color{px[layout->red] / 255.0, px[layout->green] / 255.0,
+                                            px[layout->blue] / 255.0, 1.0};
     }
 }
 
@@ -311,13 +282,19 @@ bool WlrScreencopySource::capture(const Rect& rect, ScreenImage& image) {
     const int logicalLeft = pixels_.left / scale;
     region_ = {logicalLeft, pixels_.top / scale,
                (pixels_.left + pixels_.width + scale - 1) / scale - logicalLeft};
-    // Regions of a turned output do not come from where they were asked (sway 1.7): there the
-    // whole output is copied and the strip picked from it.
-    turned_ = main->transform != WL_OUTPUT_TRANSFORM_NORMAL;
+    transform_ = main->transform;
+    modeWidth_ = main->modeWidth;
+    modeHeight_ = main->modeHeight;
+    const bool region = wl::regionLandsRight(transform_);
+    box_ = region ? wl::toBuffer(transform_, modeWidth_, modeHeight_,
+                                 {region_.left * scale, region_.top * scale},
+                                 {(region_.left + region_.width) * scale - 1,
+                                  (region_.top + 1) * scale - 1})
+                  : wl::Box{0, 0, modeWidth_, modeHeight_};
     frameObject_ =
-        turned_ ? zwlr_screencopy_manager_v1_capture_output(manager_, 0, main->output)
-                : zwlr_screencopy_manager_v1_capture_output_region(
-                      manager_, 0, main->output, region_.left, region_.top, region_.width, 1);
+        region ? zwlr_screencopy_manager_v1_capture_output_region(
+                     manager_, 0, main->output, region_.left, region_.top, region_.width, 1)
+               : zwlr_screencopy_manager_v1_capture_output(manager_, 0, main->output);
     zwlr_screencopy_frame_v1_add_listener(frameObject_, &ScreencopyListeners::frame, this);
     const bool finished =
         client_.waitUntil([this] { return frame_.ready || frame_.failed; }, kFrameTimeoutMs);

@@ -6,6 +6,7 @@
 //
 // Each instance keeps its own connection, opened on first use by the thread that uses it;
 // when the compositor goes away it reports no displays and connects again later.
+#include "OutputTransform.h"
 #include "ScreenSource.h"
 #include "WaylandClient.h"
 
@@ -86,7 +87,9 @@ class WlrScreencopySource : public ScreenSource {
     struct Span {
         int left = 0, top = 0, width = 0;
     } region_, pixels_;
-    bool turned_ = false;
+    // The output's shape when the copy was asked, and the part of its buffer copied.
+    int transform_ = 0, modeWidth_ = 0, modeHeight_ = 0;
+    wl::Box box_;
     struct Buffer {
         int fd = -1;
         uint8_t* data = nullptr;
